@@ -1,0 +1,31 @@
+#pragma once
+// What a rewritten file keeps of the file it replaces: permission bits, owner and group,
+// and access and modification times with their full (nanosecond) precision.
+
+#include <sys/stat.h>
+#include <ctime>
+#include <string>
+
+namespace platform {
+
+struct FileTimes {
+    timespec access{};
+    timespec modification{};
+};
+
+inline FileTimes timesOf(const struct stat& st) { return {st.st_atim, st.st_mtim}; }
+
+// Gives the open file `fd` the permission bits of `from`, and its owner and group where the
+// process may set them (a refused chown is not a failure). true when the permission bits were set.
+bool applyOwnershipAndMode(int fd, const struct stat& from);
+
+// Sets both times of an open file / of a path (following links). true on success.
+bool setFileTimes(int fd, const FileTimes& times);
+bool setFileTimes(const std::string& path, const FileTimes& times);
+
+// Puts the untouched bytes and times of `original` under `backupPath`, replacing an older file of
+// that name in one step: a hard link where the file system allows it, else a complete copy.
+// false and *error on failure; `original` is never changed and no partial backup is left.
+bool placeBackup(const std::string& original, const std::string& backupPath, std::string* error);
+
+}  // namespace platform

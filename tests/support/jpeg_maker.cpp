@@ -1,0 +1,197 @@
+#include "tests/support/jpeg_maker.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+namespace testsupport {
+namespace {
+
+// libjpeg is C: its errors come back here by longjmp and become exceptions only outside its frames.
+struct ErrorTrap {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void trapError(j_common_ptr cinfo) {
+    auto* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, trap->message);
+    std::longjmp(trap->jump, 1);
+}
+
+void ignoreMessage(j_common_ptr) {}
+
+void installTrap(ErrorTrap& trap) {
+    jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = trapError;
+    trap.manager.output_message = ignoreMessage;
+}
+
+std::uint32_t nextRandom(std::uint32_t& state) {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+// A gradient with noise: smooth enough to look like a picture, noisy enough that
+// every coefficient position carries distinct values.
+std::vector<JSAMPLE> makeRow(const JpegSpec& spec, int y, int components, std::uint32_t& state) {
+    std::vector<JSAMPLE> row(static_cast<size_t>(spec.width) * components);
+    for (int x = 0; x < spec.width; ++x) {
+        for (int c = 0; c < components; ++c) {
+            int base = (x * 255 / (spec.width > 1 ? spec.width - 1 : 1) + y * 3 + c * 70) % 256;
+            int noise = static_cast<int>(nextRandom(state) % 96) - 48;
+            int value = base + noise;
+            row[static_cast<size_t>(x) * components + c] = static_cast<JSAMPLE>(value < 0 ? 0 : value > 255 ? 255 : value);
+        }
+    }
+    return row;
+}
+
+void configure(jpeg_compress_struct& cinfo, const JpegSpec& spec) {
+    cinfo.image_width = static_cast<JDIMENSION>(spec.width);
+    cinfo.image_height = static_cast<JDIMENSION>(spec.height);
+    switch (spec.color) {
+    case ColorKind::Gray: cinfo.input_components = 1; cinfo.in_color_space = JCS_GRAYSCALE; break;
+    case ColorKind::YCbCr: cinfo.input_components = 3; cinfo.in_color_space = JCS_RGB; break;
+    case ColorKind::Cmyk: cinfo.input_components = 4; cinfo.in_color_space = JCS_CMYK; break;
+    }
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, spec.quality, TRUE);
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        cinfo.comp_info[c].h_samp_factor = c == 0 ? spec.lumaH : 1;
+        cinfo.comp_info[c].v_samp_factor = c == 0 ? spec.lumaV : 1;
+    }
+    if (spec.progressive) jpeg_simple_progression(&cinfo);
+    cinfo.restart_interval = static_cast<unsigned>(spec.restartInterval);
+    if (spec.color != ColorKind::Cmyk) cinfo.write_JFIF_header = spec.writeJfif ? TRUE : FALSE;
+    if (spec.writeAdobe) cinfo.write_Adobe_marker = TRUE;
+}
+
+}  // namespace
+
+Bytes makeJpeg(const JpegSpec& spec) {
+    jpeg_compress_struct cinfo{};
+    ErrorTrap trap;
+    installTrap(trap);
+    cinfo.err = &trap.manager;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+        throw std::runtime_error(std::string("makeJpeg: ") + trap.message);
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    configure(cinfo, spec);
+    jpeg_start_compress(&cinfo, TRUE);
+    for (const ExtraMarker& marker : spec.markers)
+        jpeg_write_marker(&cinfo, marker.code, marker.data.data(), static_cast<unsigned>(marker.data.size()));
+    std::uint32_t state = spec.seed * 2654435761u + 1;
+    for (int y = 0; y < spec.height; ++y) {
+        std::vector<JSAMPLE> row = makeRow(spec, y, cinfo.input_components, state);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes result(buffer, buffer + size);
+    std::free(buffer);
+    return result;
+}
+
+JpegCoefficients readCoefficients(const Bytes& jpeg) {
+    jpeg_decompress_struct cinfo{};
+    ErrorTrap trap;
+    installTrap(trap);
+    cinfo.err = &trap.manager;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        throw std::runtime_error(std::string("readCoefficients: ") + trap.message);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&cinfo);
+    JpegCoefficients result;
+    result.width = static_cast<int>(cinfo.image_width);
+    result.height = static_cast<int>(cinfo.image_height);
+    result.maxH = cinfo.max_h_samp_factor;
+    result.maxV = cinfo.max_v_samp_factor;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        jpeg_component_info& info = cinfo.comp_info[c];
+        ComponentCoefficients comp;
+        comp.widthInBlocks = static_cast<int>(info.width_in_blocks);
+        comp.heightInBlocks = static_cast<int>(info.height_in_blocks);
+        comp.hSamp = info.h_samp_factor;
+        comp.vSamp = info.v_samp_factor;
+        comp.quantTable = info.quant_tbl_no;
+        for (int y = 0; y < comp.heightInBlocks; ++y) {
+            JBLOCKARRAY row = (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c],
+                                                                static_cast<JDIMENSION>(y), 1, FALSE);
+            for (int x = 0; x < comp.widthInBlocks; ++x) {
+                std::array<std::int16_t, 64> block;
+                for (int k = 0; k < 64; ++k) block[k] = row[0][x][k];
+                comp.blocks.push_back(block);
+            }
+        }
+        result.components.push_back(std::move(comp));
+    }
+    for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot) {
+        if (!cinfo.quant_tbl_ptrs[slot]) continue;
+        std::array<std::uint16_t, 64> table;
+        for (int k = 0; k < 64; ++k) table[k] = cinfo.quant_tbl_ptrs[slot]->quantval[k];
+        result.quantTables.push_back(table);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return result;
+}
+
+Pixels decodePixels(const Bytes& jpeg) {
+    jpeg_decompress_struct cinfo{};
+    ErrorTrap trap;
+    installTrap(trap);
+    cinfo.err = &trap.manager;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        throw std::runtime_error(std::string("decodePixels: ") + trap.message);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    Pixels pixels;
+    pixels.width = static_cast<int>(cinfo.output_width);
+    pixels.height = static_cast<int>(cinfo.output_height);
+    pixels.components = cinfo.output_components;
+    size_t stride = static_cast<size_t>(pixels.width) * pixels.components;
+    pixels.samples.resize(stride * pixels.height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rows[1] = {pixels.samples.data() + stride * cinfo.output_scanline};
+        jpeg_read_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return pixels;
+}
+
+std::vector<ExtraMarker> listMarkers(const Bytes& jpeg) {
+    std::vector<ExtraMarker> markers;
+    size_t pos = 2;  // behind SOI
+    while (pos + 4 <= jpeg.size() && jpeg[pos] == 0xFF) {
+        int code = jpeg[pos + 1];
+        size_t length = (static_cast<size_t>(jpeg[pos + 2]) << 8) | jpeg[pos + 3];
+        if (length < 2 || pos + 2 + length > jpeg.size()) break;
+        markers.push_back({code, Bytes(jpeg.begin() + pos + 4, jpeg.begin() + pos + 2 + length)});
+        if (code == 0xDA) break;
+        pos += 2 + length;
+    }
+    return markers;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,75 @@
+#pragma once
+// Test JPEGs made with libjpeg itself, and their quantized coefficients read back,
+// so that tests can compare images block by block without any file from elsewhere.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum class ColorKind { Gray, YCbCr, Cmyk };
+
+struct ExtraMarker {
+    int code;    // 0xE0..0xEF or 0xFE
+    Bytes data;  // payload without the two length bytes
+};
+
+struct JpegSpec {
+    int width = 32;
+    int height = 32;
+    ColorKind color = ColorKind::YCbCr;
+    int lumaH = 2;  // sampling factors of component 0; the others are 1 x 1
+    int lumaV = 2;
+    bool progressive = false;
+    int restartInterval = 0;  // in MCUs, 0 for none
+    int quality = 90;
+    bool writeJfif = true;    // libjpeg's own JFIF APP0 (YCbCr and grey only)
+    bool writeAdobe = false;  // libjpeg's own Adobe APP14 (set by libjpeg for CMYK anyway)
+    std::uint32_t seed = 1;   // picks the pixel pattern: noisy, so that every coefficient position varies
+    std::vector<ExtraMarker> markers;  // written right behind libjpeg's own header markers
+};
+
+// A complete JPEG file in memory.
+Bytes makeJpeg(const JpegSpec& spec);
+
+// Quantized DCT coefficients of one component, blocks in row-major order.
+struct ComponentCoefficients {
+    int widthInBlocks = 0;
+    int heightInBlocks = 0;
+    int hSamp = 1;
+    int vSamp = 1;
+    int quantTable = 0;
+    std::vector<std::array<std::int16_t, 64>> blocks;
+    const std::array<std::int16_t, 64>& at(int x, int y) const { return blocks[y * widthInBlocks + x]; }
+};
+
+struct JpegCoefficients {
+    int width = 0;
+    int height = 0;
+    int maxH = 1;
+    int maxV = 1;
+    std::vector<ComponentCoefficients> components;
+    std::vector<std::array<std::uint16_t, 64>> quantTables;  // slot order; empty slots left out
+};
+
+// Reads every component's coefficients; throws std::runtime_error when libjpeg refuses the data.
+JpegCoefficients readCoefficients(const Bytes& jpeg);
+
+// Decoded pixels, interleaved, for checks of the picture itself.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    std::vector<std::uint8_t> samples;
+    int at(int x, int y, int c) const { return samples[(static_cast<size_t>(y) * width + x) * components + c]; }
+};
+Pixels decodePixels(const Bytes& jpeg);
+
+// The marker segments in front of the first SOS: code and payload (length bytes left out).
+std::vector<ExtraMarker> listMarkers(const Bytes& jpeg);
+
+}  // namespace testsupport
