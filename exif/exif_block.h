@@ -1,0 +1,27 @@
+#pragma once
+// The Exif reader's entry point: the APP1 Exif segment into PhotoInfo (exif/photo_info.h).
+// Every read stays inside the segment; whatever the block holds, the reader returns normally and
+// reports what it refused through reportError (exif/report_error.h).
+
+#include <cstdint>
+
+inline constexpr int kMaxDirectoryLevel = 4;  // directory levels 0..4 are walked
+
+// Switch of the verbose listing on standard output; 0 (the default) prints nothing.
+extern int listTags;
+
+// Per-block state, reset by processExifBlock.
+extern bool orientationSeen;    // an Orientation entry of this block was taken already
+extern double focalPlaneXRes;   // FocalPlaneXResolution
+extern double focalPlaneUnits;  // millimetres per focal-plane resolution unit
+extern std::int32_t exifImageWidth;  // larger of ExifImageWidth and ExifImageLength
+
+// `segment` starts at the first of the two length bytes; `length` is the segment length as its
+// length field counts it (length bytes included), and no more than the bytes available there.
+// The only change to the segment: trailing spaces of a UserComment value become zero bytes.
+void processExifBlock(unsigned char* segment, unsigned length);
+
+// Walks the directory at `start` (inside [base, base + length]) and what it links to; `base` is
+// the TIFF header start and `length` the TIFF length. Normally reached through processExifBlock,
+// which also clears the record of directories walked so far in the block.
+void processExifDirectory(unsigned char* start, unsigned char* base, unsigned length, int level);

@@ -1,0 +1,271 @@
+#include "tests/support/exif_builder.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 8;
+constexpr std::uint32_t kPayloadPrefix = 6;  // "Exif\0\0"
+
+int componentSize(std::uint16_t format) {
+    static const int sizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+    return format < 13 ? sizes[format] : 1;
+}
+
+void putNumber(Bytes& out, std::size_t at, std::uint64_t value, int size, ByteOrder order) {
+    for (int i = 0; i < size; ++i) {
+        int shift = order == ByteOrder::Motorola ? 8 * (size - 1 - i) : 8 * i;
+        out[at + i] = static_cast<std::uint8_t>(value >> shift);
+    }
+}
+
+std::uint64_t getNumber(const Bytes& in, std::size_t at, int size, ByteOrder order) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < size; ++i) {
+        int shift = order == ByteOrder::Motorola ? 8 * (size - 1 - i) : 8 * i;
+        value |= static_cast<std::uint64_t>(in.at(at + i)) << shift;
+    }
+    return value;
+}
+
+// The value bytes of an entry in the block's order.
+Bytes encodeValue(const ExifEntry& entry, ByteOrder order) {
+    if (!entry.bytes.empty()) return entry.bytes;
+    int size = componentSize(entry.format);
+    if (size == 8) size = 4;  // rationals: numerator and denominator one by one
+    Bytes out(entry.numbers.size() * size);
+    for (std::size_t i = 0; i < entry.numbers.size(); ++i)
+        putNumber(out, i * size, static_cast<std::uint64_t>(entry.numbers[i]), size, order);
+    return out;
+}
+
+std::uint32_t evenSize(std::size_t n) { return static_cast<std::uint32_t>((n + 1) & ~std::size_t{1}); }
+
+bool placedOutside(const ExifEntry& entry, ByteOrder order) {
+    return !entry.field && encodeValue(entry, order).size() > 4;
+}
+
+// Bytes taken by a directory and its out-of-line values.
+std::uint32_t directorySize(const ExifEntries& entries, ByteOrder order) {
+    std::uint32_t size = 2 + 12 * static_cast<std::uint32_t>(entries.size()) + 4;
+    for (const ExifEntry& entry : entries)
+        if (placedOutside(entry, order)) size += evenSize(encodeValue(entry, order).size());
+    return size;
+}
+
+struct Writer {
+    Bytes& tiff;
+    ByteOrder order;
+
+    void put(std::uint32_t at, std::uint64_t value, int size) { putNumber(tiff, at, value, size, order); }
+
+    // Writes the directory at `at`, its values behind it; returns the offset of its link.
+    std::uint32_t directory(std::uint32_t at, const ExifEntries& entries, std::uint32_t link) {
+        put(at, entries.size(), 2);
+        std::uint32_t valueAt = at + 2 + 12 * static_cast<std::uint32_t>(entries.size()) + 4;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const ExifEntry& entry = entries[i];
+            std::uint32_t pos = at + 2 + 12 * static_cast<std::uint32_t>(i);
+            put(pos, entry.tag, 2);
+            put(pos + 2, entry.format, 2);
+            put(pos + 4, entry.count, 4);
+            Bytes value = encodeValue(entry, order);
+            if (entry.field) {
+                put(pos + 8, *entry.field, 4);
+            } else if (value.size() <= 4) {
+                std::memcpy(&tiff[pos + 8], value.data(), value.size());
+            } else {
+                put(pos + 8, valueAt, 4);
+                std::memcpy(&tiff[valueAt], value.data(), value.size());
+                valueAt += evenSize(value.size());
+            }
+        }
+        std::uint32_t linkAt = at + 2 + 12 * static_cast<std::uint32_t>(entries.size());
+        put(linkAt, link, 4);
+        return linkAt;
+    }
+};
+
+ExifEntry pointerEntry(std::uint16_t tag) { return rawEntry(tag, kExifLong, 1, 0); }
+
+}  // namespace
+
+ExifEntry asciiEntry(std::uint16_t tag, const std::string& text) {
+    Bytes bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    return bytesEntry(tag, kExifAscii, bytes);
+}
+
+ExifEntry bytesEntry(std::uint16_t tag, std::uint16_t format, const Bytes& bytes) {
+    ExifEntry entry;
+    entry.tag = tag;
+    entry.format = format;
+    entry.count = static_cast<std::uint32_t>(bytes.size() / componentSize(format));
+    entry.bytes = bytes;
+    return entry;
+}
+
+ExifEntry numberEntry(std::uint16_t tag, std::uint16_t format, std::vector<std::int64_t> values) {
+    ExifEntry entry;
+    entry.tag = tag;
+    entry.format = format;
+    bool rational = format == kExifRational || format == kExifSRational;
+    entry.count = static_cast<std::uint32_t>(rational ? values.size() / 2 : values.size());
+    entry.numbers = std::move(values);
+    return entry;
+}
+
+ExifEntry shortEntry(std::uint16_t tag, std::vector<std::int64_t> values) {
+    return numberEntry(tag, kExifShort, std::move(values));
+}
+ExifEntry longEntry(std::uint16_t tag, std::vector<std::int64_t> values) {
+    return numberEntry(tag, kExifLong, std::move(values));
+}
+ExifEntry rationalEntry(std::uint16_t tag, std::vector<std::int64_t> numDenPairs) {
+    return numberEntry(tag, kExifRational, std::move(numDenPairs));
+}
+ExifEntry srationalEntry(std::uint16_t tag, std::vector<std::int64_t> numDenPairs) {
+    return numberEntry(tag, kExifSRational, std::move(numDenPairs));
+}
+
+ExifEntry doubleEntry(std::uint16_t tag, double value) {
+    Bytes bytes(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);  // DOUBLE values are kept in the machine's order
+    return bytesEntry(tag, kExifDouble, bytes);
+}
+
+ExifEntry rawEntry(std::uint16_t tag, std::uint16_t format, std::uint32_t count, std::uint32_t field) {
+    ExifEntry entry;
+    entry.tag = tag;
+    entry.format = format;
+    entry.count = count;
+    entry.field = field;
+    return entry;
+}
+
+ExifBlock buildExif(const ExifSpec& spec) {
+    const ByteOrder order = spec.order;
+    ExifEntries ifd0 = spec.ifd0;
+    bool hasExif = spec.exif || spec.interop;
+    ExifEntries exif = spec.exif.value_or(ExifEntries{});
+    ExifEntries ifd1 = spec.ifd1.value_or(ExifEntries{});
+    bool hasIfd1 = spec.ifd1 || !spec.thumbnail.empty();
+    if (hasExif) ifd0.push_back(pointerEntry(0x8769));
+    if (spec.gps) ifd0.push_back(pointerEntry(0x8825));
+    if (spec.interop) exif.push_back(pointerEntry(0xA005));
+    if (!spec.thumbnail.empty()) {
+        ifd1.push_back(pointerEntry(0x0201));
+        ifd1.push_back(pointerEntry(0x0202));
+    }
+
+    ExifBlock block;
+    block.order = order;
+    std::uint32_t at = kHeaderSize;
+    auto place = [&](std::uint32_t& offset, bool present, const ExifEntries& entries) {
+        if (!present) return;
+        offset = at;
+        at += directorySize(entries, order);
+    };
+    place(block.ifd0, true, ifd0);
+    place(block.exif, hasExif, exif);
+    place(block.interop, spec.interop.has_value(), spec.interop.value_or(ExifEntries{}));
+    place(block.gps, spec.gps.has_value(), spec.gps.value_or(ExifEntries{}));
+    place(block.ifd1, hasIfd1, ifd1);
+    if (!spec.thumbnail.empty()) block.thumbnailOffset = at;
+    at += static_cast<std::uint32_t>(spec.thumbnail.size());
+
+    if (hasExif) ifd0[ifd0.size() - (spec.gps ? 2 : 1)].field = block.exif;
+    if (spec.gps) ifd0.back().field = block.gps;
+    if (spec.interop) exif.back().field = block.interop;
+    if (!spec.thumbnail.empty()) {
+        ifd1[ifd1.size() - 2].field = block.thumbnailOffset;
+        ifd1.back().field = static_cast<std::uint32_t>(spec.thumbnail.size());
+    }
+
+    Bytes tiff(at + spec.trailer.size());
+    Writer writer{tiff, order};
+    tiff[0] = tiff[1] = order == ByteOrder::Motorola ? 'M' : 'I';
+    writer.put(2, 42, 2);
+    writer.put(4, block.ifd0, 4);
+    writer.directory(block.ifd0, ifd0, block.ifd1);
+    if (hasExif) writer.directory(block.exif, exif, 0);
+    if (spec.interop) writer.directory(block.interop, *spec.interop, 0);
+    if (spec.gps) writer.directory(block.gps, *spec.gps, 0);
+    if (hasIfd1) writer.directory(block.ifd1, ifd1, 0);
+    if (!spec.thumbnail.empty()) {
+        std::memcpy(&tiff[block.thumbnailOffset], spec.thumbnail.data(), spec.thumbnail.size());
+        block.thumbnailLengthValue = block.entryAt(block.ifd1, static_cast<int>(ifd1.size()) - 1) + 8;
+    }
+    if (!spec.trailer.empty()) std::memcpy(&tiff[at], spec.trailer.data(), spec.trailer.size());
+
+    block.payload = {'E', 'x', 'i', 'f', 0, 0};
+    block.payload.insert(block.payload.end(), tiff.begin(), tiff.end());
+    return block;
+}
+
+Bytes ExifBlock::segment() const {
+    std::size_t length = payload.size() + 2;
+    Bytes out{static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+std::uint16_t ExifBlock::get16(std::uint32_t tiffOffset) const {
+    return static_cast<std::uint16_t>(getNumber(payload, kPayloadPrefix + tiffOffset, 2, order));
+}
+std::uint32_t ExifBlock::get32(std::uint32_t tiffOffset) const {
+    return static_cast<std::uint32_t>(getNumber(payload, kPayloadPrefix + tiffOffset, 4, order));
+}
+void ExifBlock::put16(std::uint32_t tiffOffset, std::uint16_t value) {
+    putNumber(payload, kPayloadPrefix + tiffOffset, value, 2, order);
+}
+void ExifBlock::put32(std::uint32_t tiffOffset, std::uint32_t value) {
+    putNumber(payload, kPayloadPrefix + tiffOffset, value, 4, order);
+}
+
+std::uint32_t ExifBlock::valueOf(std::uint32_t dir, std::uint16_t tag) const {
+    int count = get16(dir);
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t entry = entryAt(dir, i);
+        if (get16(entry) != tag) continue;
+        std::uint64_t bytes = std::uint64_t{get32(entry + 4)} * componentSize(get16(entry + 2));
+        return bytes <= 4 ? entry + 8 : get32(entry + 8);
+    }
+    throw std::out_of_range("no such tag in the directory");
+}
+
+ExifSpec cameraExifSpec(ByteOrder order, const Bytes& thumbnail) {
+    ExifSpec spec;
+    spec.order = order;
+    spec.ifd0 = {asciiEntry(0x010F, "Velmora"),         asciiEntry(0x0110, "PV-1 Zoom"),
+                 shortEntry(0x0112, {1}),               rationalEntry(0x011A, {72, 1}),
+                 rationalEntry(0x011B, {72, 1}),        shortEntry(0x0128, {2}),
+                 asciiEntry(0x0132, "2008:05:17 14:30:00")};
+    spec.exif = ExifEntries{rationalEntry(0x829A, {1, 250}),
+                            rationalEntry(0x829D, {28, 10}),
+                            shortEntry(0x8827, {200}),
+                            asciiEntry(0x9003, "2008:05:17 14:29:58"),
+                            asciiEntry(0x9004, "2008:05:17 14:29:59"),
+                            shortEntry(0x9207, {5}),
+                            shortEntry(0x9209, {16}),
+                            rationalEntry(0x920A, {63, 10}),
+                            longEntry(0xA002, {640}),
+                            longEntry(0xA003, {480}),
+                            shortEntry(0xA403, {0})};
+    spec.interop = ExifEntries{asciiEntry(0x0001, "R98")};
+    spec.gps = ExifEntries{bytesEntry(0x0000, kExifByte, {2, 2, 0, 0}),
+                           asciiEntry(0x0001, "N"),
+                           rationalEntry(0x0002, {52, 1, 22, 1, 512, 100}),
+                           asciiEntry(0x0003, "E"),
+                           rationalEntry(0x0004, {13, 1, 24, 1, 3000, 1000}),
+                           bytesEntry(0x0005, kExifByte, {0}),
+                           rationalEntry(0x0006, {1234, 10})};
+    spec.ifd1 = ExifEntries{shortEntry(0x0103, {6})};
+    spec.thumbnail = thumbnail;
+    return spec;
+}
+
+}  // namespace testsupport
