@@ -1,0 +1,26 @@
+#pragma once
+// The folder run: every JPEG file of a folder (and, when asked, of its subfolders) handed to
+// the per-file workflow one by one, counted, with the cancel flag checked before each entry.
+
+#include <functional>
+#include <string>
+
+#include "workflow/processing_options.h"
+#include "workflow/run_state.h"
+
+// Rotates one file: 1 rotated, 0 not (rotateJpegFile, or a substitute in tests).
+using RotateFileFunction = std::function<int(const std::string& path)>;
+// Runs after each file handed to the workflow (the window's message pump); may set cancelRequested.
+using BetweenFilesFunction = std::function<void()>;
+
+// True when the last three characters of `path` are "JPG" in any letter case.
+bool hasJpegName(const std::string& path);
+
+// Walks `folder` depth first: every entry in the order the file system lists it, hidden ones
+// included, subfolders only when options.bSubfolders is set. Symbolic links to folders are not
+// followed, and a file reached by several names (links) is handed over once per call. A file
+// that is not a regular file is counted as read and not rotated, without being opened.
+// Stray temporary files of an earlier, interrupted run are removed from each folder visited.
+// A folder that cannot be listed adds nothing. Adds to `counters`; never resets them.
+void walkFolder(const std::string& folder, const ProcessingOptions& options, RunCounters& counters,
+                const RotateFileFunction& rotate, const BetweenFilesFunction& betweenFiles);

@@ -1,0 +1,14 @@
+#pragma once
+// The per-file workflow: one photograph turned a quarter turn counter-clockwise, its Exif
+// thumbnail with it, the Exif block and comment kept, the file times set. All or nothing.
+
+#include <string>
+
+#include "platform/status_line.h"
+#include "workflow/processing_options.h"
+
+// Rotates the JPEG file at `path` (a link is followed and its target rewritten), reading Backup
+// and EXIFTimestamp from `options` and writing "Processing file <path>" to `status` first.
+// 1 when the rotated file stands in place of the photograph; 0 otherwise, and then the
+// photograph is untouched under its name and no temporary file is left.
+int rotateJpegFile(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status);
