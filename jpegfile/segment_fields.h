@@ -1,0 +1,21 @@
+#pragma once
+// What the section reader takes out of single segments: length fields, the frame header's
+// size and colour values, the comment text.
+
+// Big-endian 16-bit value of two bytes, 0..65535.
+int readBigEndian16(const unsigned char* bytes);
+
+// The COM segment's text (from byte 2 up to byte min(length, 2000)) into photoInfo.comments:
+// CR LF becomes LF, bytes below 0x20 other than LF and TAB become '?'.
+void storeComment(const unsigned char* bytes, int length);
+
+// Height, width, colour (3 components) and process of an SOFn segment into photoInfo.
+// The segment must hold at least kFrameHeaderSize bytes.
+inline constexpr int kFrameHeaderSize = 8;
+void storeFrameHeader(const unsigned char* bytes, int markerCode);
+
+// Whether a segment's payload begins with the four characters "Exif".
+bool hasExifSignature(const unsigned char* bytes, int byteCount);
+
+// Whether a marker code starts a frame (SOF0..SOF15 without DHT, JPG and DAC).
+bool isFrameMarker(int markerCode);
