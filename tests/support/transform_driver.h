@@ -1,0 +1,63 @@
+#pragma once
+// The transform engine driven through one libjpeg coefficient pass in memory, for tests,
+// fuzz targets and benchmarks that want the engine without files or marker copying.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/support/jpeg_maker.h"
+#include "transform/transform_setup.h"
+
+namespace testsupport {
+
+// A fatal libjpeg error, raised only after control has left libjpeg's frames.
+class JpegError : public std::runtime_error {
+public:
+    JpegError(const std::string& message, int code) : std::runtime_error(message), code_(code) {}
+    int code() const { return code_; }  // libjpeg's msg_code, e.g. JERR_CONVERSION_NOTIMPL
+
+private:
+    int code_;
+};
+
+// One call of the memory manager's request_virt_barray made by reserveTransformArrays.
+struct WorkspaceRequest {
+    int pool = 0;
+    bool preZero = false;
+    unsigned blocksPerRow = 0;
+    unsigned rows = 0;
+    unsigned maxAccess = 0;
+};
+
+// The destination's parameters as prepareTransformOutput left them.
+struct OutputParameters {
+    unsigned width = 0;
+    unsigned height = 0;
+    int colorSpace = 0;  // J_COLOR_SPACE
+    int componentCount = 0;
+    std::vector<int> hSamp, vSamp, quantTable;
+    std::array<std::optional<std::array<std::uint16_t, 64>>, 4> quantSlots;  // empty slot: nullopt
+};
+
+struct TransformReport {
+    Bytes output;                    // the complete transformed JPEG
+    int componentCount = 0;          // TransformSetup::componentCount after reserveTransformArrays
+    bool hasWorkspace = false;       // TransformSetup::targetArrays was set
+    bool wroteSourceArrays = false;  // prepareTransformOutput returned the source's own arrays
+    std::vector<WorkspaceRequest> workspace;
+    OutputParameters parameters;
+};
+
+// Runs read_header, reserveTransformArrays, read_coefficients, copy_critical_parameters,
+// prepareTransformOutput, write_coefficients, runTransform and the finish calls.
+// Throws JpegError when libjpeg (or the engine through libjpeg) raises an error.
+TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool trim = false, bool gray = false);
+
+// The same pass when only the output matters.
+Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim = false, bool gray = false);
+
+}  // namespace testsupport

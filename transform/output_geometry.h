@@ -1,0 +1,15 @@
+#pragma once
+// The destination's parameter changes that prepareTransformOutput is made of.
+
+#include <cstdio>
+
+#include <jpeglib.h>
+
+// Exchanges width and height, each component's sampling factors, and transposes every quantization table.
+void swapOutputGeometry(j_compress_ptr dst);
+
+// Cuts the width to whole iMCU columns; an image narrower than one iMCU keeps its width.
+void dropPartialRightColumns(j_compress_ptr dst);
+
+// Cuts the height to whole iMCU rows; an image lower than one iMCU keeps its height.
+void dropPartialBottomRows(j_compress_ptr dst);
