@@ -14,9 +14,9 @@ install(FILES "${PROJECT_BINARY_DIR}/man/pivora-cli.1" DESTINATION ${CMAKE_INSTA
 if(TARGET pivora)
   install(TARGETS pivora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # The window looks for its help document next to the executable and in the data folder.
-  set(_help_document "${PROJECT_SOURCE_DIR}/app/PIVORA.HLP")
+  set(_help_document "${PROJECT_SOURCE_DIR}/app/help/pivora_help.html")
   if(EXISTS "${_help_document}")
-    install(FILES "${_help_document}" DESTINATION ${CMAKE_INSTALL_DATADIR}/pivora)
+    install(FILES "${_help_document}" DESTINATION ${CMAKE_INSTALL_DATADIR}/pivora RENAME PIVORA.HLP)
   endif()
 
   install(FILES "${_packaging}/pivora.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -92,7 +92,7 @@ check_files() {
   done
 
   [ "$PIVORA_WITH_APP" = 1 ] || return 0
-  [ -s "$prefix/$datadir/pivora/PIVORA.HLP" ] || fail "the help document is empty"
+  grep -qi '<html' "$prefix/$datadir/pivora/PIVORA.HLP" 2>/dev/null || fail "the help document is not an HTML page"
   local size
   for size in 48x48 256x256; do
     [ "$(png_size "$prefix/$icons/$size/apps/pivora.png")" = "$size" ] || fail "the $size icon is not a $size PNG"
