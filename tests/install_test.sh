@@ -110,15 +110,16 @@ check_desktop_entry() {
   desktop-file-validate "$entry" || fail "desktop-file-validate rejects the entry"
 
   [ "$(entry_value Exec)" = "pivora %f" ] || fail "Exec is '$(entry_value Exec)'"
-  local program="$(entry_value Exec)"
+  local program mime categories
+  program="$(entry_value Exec)"
   program="${program%% *}"
   [ -x "$prefix/$bindir/$program" ] || fail "Exec names '$program', which is not installed in $bindir"
   [ "$(entry_value TryExec)" = "$program" ] || fail "TryExec is not '$program'"
   [ -f "$prefix/$icons/scalable/apps/$(entry_value Icon).svg" ] || fail "Icon names '$(entry_value Icon)', which is not installed"
-  local mime=";$(entry_value MimeType)"
+  mime=";$(entry_value MimeType)"
   [[ "$mime" == *";image/jpeg;"* ]] || fail "MimeType lacks image/jpeg"
   [[ "$mime" == *";inode/directory;"* ]] || fail "MimeType lacks inode/directory"
-  local categories=";$(entry_value Categories)"
+  categories=";$(entry_value Categories)"
   [[ "$categories" == *";Graphics;"* && "$categories" == *";Photography;"* ]] || fail "Categories lack Graphics and Photography"
 }
 
