@@ -1,0 +1,64 @@
+#include "tests/support/camera_photo.h"
+
+namespace testsupport {
+namespace {
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+void setDates(ExifSpec& exif, const std::string& text) {
+    auto rewrite = [&](ExifEntries& entries) {
+        for (ExifEntry& entry : entries)
+            if (entry.tag == 0x0132 || entry.tag == 0x9003 || entry.tag == 0x9004) entry = asciiEntry(entry.tag, text);
+    };
+    rewrite(exif.ifd0);
+    if (exif.exif) rewrite(*exif.exif);
+}
+
+// An ImageDescription whose text lies behind the thumbnail, so that the thumbnail no longer
+// ends the block. The block is built twice: the first build tells where the trailer starts.
+ExifBlock buildWithValueBehindThumbnail(ExifSpec exif) {
+    const std::string text = "described later";
+    exif.trailer = bytesOf(text);
+    exif.trailer.push_back(0);
+    exif.ifd0.push_back(rawEntry(0x010E, kExifAscii, static_cast<std::uint32_t>(exif.trailer.size()), 0));
+    ExifBlock first = buildExif(exif);
+    std::uint32_t trailerAt = first.thumbnailOffset + static_cast<std::uint32_t>(exif.thumbnail.size());
+    exif.ifd0.back().field = trailerAt;
+    return buildExif(exif);
+}
+
+}  // namespace
+
+CameraPhoto makeCameraPhoto(const CameraPhotoSpec& spec) {
+    CameraPhoto photo;
+    JpegSpec thumbnailSpec;
+    thumbnailSpec.width = spec.thumbnailWidth;
+    thumbnailSpec.height = spec.thumbnailHeight;
+    thumbnailSpec.seed = spec.seed + 1000;
+    thumbnailSpec.quality = 75;
+    photo.thumbnail = makeJpeg(thumbnailSpec);
+
+    photo.comment = bytesOf("Pivora test photo " + std::to_string(spec.seed));
+    photo.xmp = bytesOf(std::string("http://ns.adobe.com/xap/1.0/") + '\0' + "<x:xmpmeta>rating 3</x:xmpmeta>");
+    photo.icc = bytesOf(std::string("ICC_PROFILE") + '\0' + "\x01\x01" + std::string(64, 'c'));
+
+    JpegSpec main;
+    main.width = spec.width;
+    main.height = spec.height;
+    main.quality = spec.quality;
+    main.seed = spec.seed;
+    if (spec.withExif) {
+        ExifSpec exif = cameraExifSpec(spec.order, photo.thumbnail);
+        if (!spec.dateText.empty()) setDates(exif, spec.dateText);
+        photo.exif = spec.thumbnailAtEnd ? buildExif(exif) : buildWithValueBehindThumbnail(exif);
+        main.writeJfif = false;
+        main.markers.push_back({0xE1, photo.exif.payload});
+        main.markers.push_back({0xE1, photo.xmp});
+        main.markers.push_back({0xE2, photo.icc});
+    }
+    main.markers.push_back({0xFE, photo.comment});
+    photo.jpeg = makeJpeg(main);
+    return photo;
+}
+
+}  // namespace testsupport
