@@ -1,0 +1,16 @@
+#pragma once
+// Where the window's messages go: a message box with the program's title and one OK button.
+
+#include <string>
+
+namespace platform {
+
+enum class MessageIcon { None, Warning, Exclamation };
+
+struct MessageSink {
+    virtual ~MessageSink() = default;
+    // Shows `text` and returns when the user has answered it. No result.
+    virtual void show(const std::string& text, MessageIcon icon) = 0;
+};
+
+}  // namespace platform

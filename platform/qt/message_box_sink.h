@@ -1,0 +1,22 @@
+#pragma once
+// Messages in modal message boxes titled "Pivora", with one OK button, owned by a window.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/message_sink.h"
+
+namespace platform {
+
+inline constexpr const char* kMessageTitle = "Pivora";
+
+class MessageBoxSink : public MessageSink {
+public:
+    explicit MessageBoxSink(QWidget* owner) : owner_(owner) {}
+    void show(const std::string& text, MessageIcon icon) override;
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+}  // namespace platform
