@@ -9,7 +9,7 @@ namespace {
 using ReaderTest = SectionTableTest;
 
 const Bytes kExifPayload = text(std::string("Exif\0\0MM\0\x2a\0\0\0\x08\0\0", 16));
-const Bytes kXmpPayload = text("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
+const Bytes kXmpPayload = raw("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
 const Bytes kDqt = segment(0xDB, Bytes(65, 1));
 
 TEST_F(ReaderTest, MetadataReadKeepsExifAndFirstCommentAndDropsTheRestOfTheirKind) {
@@ -24,7 +24,7 @@ TEST_F(ReaderTest, MetadataReadKeepsExifAndFirstCommentAndDropsTheRestOfTheirKin
 }
 
 TEST_F(ReaderTest, OnlyTheFourLettersExifMakeAnApp1TheExifBlock) {
-    Bytes file = handMadeFile({segment(0xE1, text("Exi")), segment(0xE1, text("exif\0\0")),
+    Bytes file = handMadeFile({segment(0xE1, text("Exi")), segment(0xE1, raw("exif\0\0")),
                                segment(0xE1, text("Exifxx"))});
     ASSERT_EQ(readFromMemory(file, ReadMetadata), 1);
     ASSERT_EQ(markerCodes(), (std::vector<int>{0xE1, 0xDA}));

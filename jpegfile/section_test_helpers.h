@@ -27,6 +27,11 @@ inline Bytes segment(int code, const Bytes& payload) {
 }
 
 inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+// A literal with its embedded zero bytes, without the terminating one.
+template <size_t N>
+Bytes raw(const char (&literal)[N]) {
+    return Bytes(literal, literal + N - 1);
+}
 
 inline Bytes sosSegment() { return segment(0xDA, {1, 1, 0, 0, 63, 0}); }
 
