@@ -1,0 +1,157 @@
+#include "workflow/transcode_jpeg.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/file_attributes.h"
+#include "platform/pending_file.h"
+#include "workflow/coefficient_pass.h"
+
+namespace {
+
+constexpr const char* kProgramName = "Pivora";
+constexpr const char* kBackupSuffix = ".bak";
+
+using InputStream = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// Reading does not change the input's access time where the system lets us say so: in place
+// with keepInput, the ".bak" must keep the untouched file's times.
+InputStream openInput(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+    if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    FILE* stream = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (fd >= 0 && !stream) ::close(fd);
+    return InputStream(stream, std::fclose);
+}
+
+// Where O_NOATIME was refused, reading may have moved the access time: put it back.
+void restoreAccessTime(FILE* input, const struct stat& before) {
+    struct stat after;
+    if (::fstat(::fileno(input), &after) != 0) return;
+    if (after.st_atim.tv_sec == before.st_atim.tv_sec && after.st_atim.tv_nsec == before.st_atim.tv_nsec) return;
+    platform::setFileTimes(::fileno(input), platform::timesOf(before));
+}
+
+void reportCantOpen(const std::string& path) { std::fprintf(stderr, "%s: can't open %s\n", kProgramName, path.c_str()); }
+
+void report(const std::string& message) { std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str()); }
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool namesSameFile(const std::string& a, const std::string& b) {
+    struct stat first;
+    struct stat second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+// Writing through a symbolic link changes the file it points to; the rename that puts the
+// result in place must do the same, not replace the link by a file.
+std::string followLink(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
+    return resolved ? std::string(resolved.get()) : path;
+}
+
+// Where the result goes and what it must keep of the files it meets there.
+struct Destination {
+    std::string target;  // the name the finished result is renamed onto
+    bool inPlace = false;
+    std::string backup;  // in place with keepInput: the name of the untouched copy
+};
+
+Destination planDestination(const TranscodeRequest& request) {
+    Destination plan;
+    plan.target = followLink(request.output);
+    plan.inPlace = request.input == request.output || namesSameFile(request.input, plan.target);
+    if (plan.inPlace && request.keepInput) plan.backup = request.input + kBackupSuffix;
+    return plan;
+}
+
+// The rewritten file keeps the permission bits (and owner and group where allowed) of the file it
+// replaces; a new file gets the input's permission bits within the umask, so a private photo
+// stays private.
+void giveAttributes(int fd, const std::string& target, const struct stat& input) {
+    struct stat replaced;
+    if (::stat(target.c_str(), &replaced) == 0) {
+        platform::applyOwnershipAndMode(fd, replaced);
+        return;
+    }
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, input.st_mode & 0777 & ~mask);
+}
+
+// Keeps the untouched file under the backup name. An older backup is replaced, never read.
+bool placeBackup(const Destination& plan) {
+    if (namesSameFile(plan.target, plan.backup)) return true;  // already another name of the untouched file
+    std::string error;
+    if (platform::placeBackup(plan.target, plan.backup, &error)) return true;
+    report(error);
+    return false;
+}
+
+bool commitResult(platform::PendingFile& pending, const Destination& plan) {
+    bool backupExisted = !plan.backup.empty() && exists(plan.backup);
+    if (!plan.backup.empty() && !placeBackup(plan)) return false;
+    std::string error;
+    if (pending.commit(&error)) return true;
+    report(error);
+    if (!plan.backup.empty() && !backupExisted) ::unlink(plan.backup.c_str());
+    return false;
+}
+
+}  // namespace
+
+TransformKind transformKindFromName(const char* transformName) {
+    if (transformName == nullptr) return TransformKind::None;
+    if (::strcasecmp(transformName, "rotate 90") == 0) return TransformKind::Rotate90;
+    if (::strcasecmp(transformName, "rotate 180") == 0) return TransformKind::Rotate180;
+    if (::strcasecmp(transformName, "rotate 270") == 0) return TransformKind::Rotate270;
+    return TransformKind::None;
+}
+
+int transcodeJpegWith(const TranscodeRequest& request) {
+    InputStream input = openInput(request.input);
+    struct stat inputStat;
+    if (!input || ::fstat(::fileno(input.get()), &inputStat) != 0) {
+        reportCantOpen(request.input);
+        return 0;
+    }
+    Destination plan = planDestination(request);
+    platform::PendingFile pending;
+    if (!pending.open(plan.target, nullptr)) {
+        reportCantOpen(request.output);
+        return 0;
+    }
+    CoefficientPassRequest pass{input.get(), pending.stream(), request.kind, request.trim, request.gray, request.copy};
+    if (!runCoefficientPass(pass)) return 0;  // the pending file is discarded on the way out
+    if (!plan.backup.empty()) restoreAccessTime(input.get(), inputStat);
+    input.reset();
+    giveAttributes(pending.fd(), plan.target, inputStat);
+    if (!commitResult(pending, plan)) return 0;
+    if (!plan.inPlace && !request.keepInput && std::remove(request.input.c_str()) != 0)
+        report("can't remove " + request.input);
+    return 1;
+}
+
+int transcodeJpeg(const char* inputPath, const char* outputPath, const char* transformName, int keepInput) {
+    if (inputPath == nullptr || outputPath == nullptr) return 0;
+    TranscodeRequest request;
+    request.input = inputPath;
+    request.output = outputPath;
+    request.kind = transformKindFromName(transformName);
+    request.keepInput = keepInput != 0;
+    return transcodeJpegWith(request);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Lossless transcoding of one JPEG file: its DCT coefficients are moved by a transform and
+// written with the source's markers, never decoded to pixels.
+//
+// The result replaces the output only when it is complete: it is written to a private temporary
+// file beside the output, flushed to disk and renamed onto the output name. Nothing partial is
+// ever left under a name the user owns. When input and output name the same file (the same text,
+// or the same device and inode), the work is in place: the path holds the untouched file until the
+// finished result replaces it in one rename, and with keepInput the untouched bytes and times stay
+// under the path with ".bak" appended (an older file of that name is replaced, never read).
+
+#include <string>
+
+#include "transform/transform_setup.h"
+#include "workflow/marker_copy.h"
+
+struct TranscodeRequest {
+    std::string input;
+    std::string output;
+    TransformKind kind = TransformKind::None;
+    bool trim = false;  // drop the partial edge iMCUs that the transform cannot move exactly
+    bool gray = false;  // write the luminance component alone
+    MarkerCopyOption copy = CopyAll;
+    bool keepInput = true;  // distinct paths: keep the input; in place: keep a ".bak"
+};
+
+// "rotate 90", "rotate 180" and "rotate 270" in any letter case; every other text (null too) is None.
+TransformKind transformKindFromName(const char* transformName);
+
+// 1 when the output holds the complete result, 0 on failure. Failures and the library's warnings
+// are described on the standard error stream; after a failure the output's former content and the
+// input are as they were, and no temporary file remains. With keepInput 0 a distinct input is
+// removed only after complete success.
+int transcodeJpegWith(const TranscodeRequest& request);
+
+// The same with untrimmed, full-colour output and every marker copied.
+int transcodeJpeg(const char* inputPath, const char* outputPath, const char* transformName, int keepInput);
