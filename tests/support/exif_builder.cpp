@@ -1,5 +1,6 @@
 #include "tests/support/exif_builder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -174,6 +175,10 @@ ExifBlock buildExif(const ExifSpec& spec) {
     place(block.interop, spec.interop.has_value(), spec.interop.value_or(ExifEntries{}));
     place(block.gps, spec.gps.has_value(), spec.gps.value_or(ExifEntries{}));
     place(block.ifd1, hasIfd1, ifd1);
+    for (const ExifEntries& entries : spec.extra) {
+        block.extra.push_back(0);
+        place(block.extra.back(), true, entries);
+    }
     if (!spec.thumbnail.empty()) block.thumbnailOffset = at;
     at += static_cast<std::uint32_t>(spec.thumbnail.size());
 
@@ -195,6 +200,7 @@ ExifBlock buildExif(const ExifSpec& spec) {
     if (spec.interop) writer.directory(block.interop, *spec.interop, 0);
     if (spec.gps) writer.directory(block.gps, *spec.gps, 0);
     if (hasIfd1) writer.directory(block.ifd1, ifd1, 0);
+    for (std::size_t i = 0; i < spec.extra.size(); ++i) writer.directory(block.extra[i], spec.extra[i], 0);
     if (!spec.thumbnail.empty()) {
         std::memcpy(&tiff[block.thumbnailOffset], spec.thumbnail.data(), spec.thumbnail.size());
         block.thumbnailLengthValue = block.entryAt(block.ifd1, static_cast<int>(ifd1.size()) - 1) + 8;
@@ -208,8 +214,10 @@ ExifBlock buildExif(const ExifSpec& spec) {
 
 Bytes ExifBlock::segment() const {
     std::size_t length = payload.size() + 2;
-    Bytes out{static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
-    out.insert(out.end(), payload.begin(), payload.end());
+    Bytes out(length);
+    out[0] = static_cast<std::uint8_t>(length >> 8);
+    out[1] = static_cast<std::uint8_t>(length);
+    std::copy(payload.begin(), payload.end(), out.begin() + 2);
     return out;
 }
 

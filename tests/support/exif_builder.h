@@ -3,8 +3,8 @@
 // order from a description, so that each case is written once and checked in both orders.
 //
 // Layout (offsets count from the TIFF header, as inside the block): the 8-byte header, IFD0 at 8
-// with its out-of-line values behind it, then the Exif, Interop, GPS and IFD1 directories (each
-// followed by its values), then the thumbnail, then `trailer`. A directory's pointer entry is
+// with its out-of-line values behind it, then the Exif, Interop, GPS, IFD1 and extra directories
+// (each followed by its values), then the thumbnail, then `trailer`. A directory's pointer entry is
 // appended to its parent (0x8769 and 0x8825 to IFD0, 0xA005 to the Exif directory) and IFD1 is
 // linked from IFD0's next-directory link. Hostile shapes: set `count` or `field` of an entry, or
 // patch the built bytes with put16/put32 at the offsets the block reports.
@@ -56,6 +56,7 @@ struct ExifSpec {
     std::optional<ExifEntries> interop;  // Interop directory (0xA005 in the Exif directory, made if absent)
     std::optional<ExifEntries> gps;      // GPS directory (0x8825 in IFD0)
     std::optional<ExifEntries> ifd1;     // the thumbnail's directory, made anyway when there is a thumbnail
+    std::vector<ExifEntries> extra;      // further directories behind IFD1, linked from nothing (patch links)
     Bytes thumbnail;                     // non-empty: ThumbnailOffset/ThumbnailLength (LONG) end IFD1
     Bytes trailer;                       // bytes behind the thumbnail (or behind everything else)
 };
@@ -65,6 +66,7 @@ struct ExifBlock {
     Bytes payload;  // "Exif\0\0" then the TIFF data: ExtraMarker{0xE1, payload}
     // Offsets from the TIFF header start; 0 for what the block does not have.
     std::uint32_t ifd0 = 0, exif = 0, interop = 0, gps = 0, ifd1 = 0;
+    std::vector<std::uint32_t> extra;
     std::uint32_t thumbnailOffset = 0;
     std::uint32_t thumbnailLengthValue = 0;  // the 4 value bytes of the ThumbnailLength entry
 

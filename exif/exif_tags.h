@@ -1,0 +1,16 @@
+#pragma once
+// Internal to the Exif reader: what the directory walker does with each tag it knows.
+
+#include <cstdint>
+
+#include "exif/directory_entry.h"
+
+// The thumbnail location met in one directory, stored into PhotoInfo after its walk.
+struct DirectoryThumbnail {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+};
+
+// Acts on one entry of a directory at nesting `level`: fills PhotoInfo, the per-block state, or
+// `thumbnail`, or walks the sub-directory the entry names. Tags it does not know change nothing.
+void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level, DirectoryThumbnail& thumbnail);
