@@ -1,9 +1,11 @@
-// Writes a sample photo to the path given: a 4:2:0 JPEG made with libjpeg.
+// Writes a sample photo to the path given: a 640 x 480 4:2:0 JPEG made with libjpeg, with a
+// camera-like Exif block (make, model, dates, exposure, GPS) ending in a 160 x 120 thumbnail,
+// an XMP packet, an ICC profile segment and a comment.
 #include <cstdio>
 #include <exception>
 
+#include "tests/support/camera_photo.h"
 #include "tests/support/files.h"
-#include "tests/support/jpeg_maker.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -11,11 +13,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        testsupport::JpegSpec spec;
+        testsupport::CameraPhotoSpec spec;
         spec.width = 640;
         spec.height = 480;
-        spec.markers.push_back({0xFE, {'P', 'i', 'v', 'o', 'r', 'a', ' ', 's', 'a', 'm', 'p', 'l', 'e'}});
-        testsupport::writeFile(argv[1], testsupport::makeJpeg(spec));
+        spec.thumbnailWidth = 160;
+        spec.thumbnailHeight = 120;
+        testsupport::writeFile(argv[1], testsupport::makeCameraPhoto(spec).jpeg);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_sample: %s\n", e.what());
         return 1;
