@@ -109,6 +109,22 @@ TEST_F(TranscodeFaults, TruncatedInTheImageData) {
     }
 }
 
+TEST_F(TranscodeFaults, ClaimedSizeBeyondTheMemoryLimitIsRefused) {
+    // A tiny file whose frame header claims 65000 x 65000 pixels: gigabytes of coefficient arrays.
+    Bytes jpeg = photo();
+    size_t pos = 2;
+    while (pos + 9 <= jpeg.size() && !(jpeg[pos] == 0xFF && jpeg[pos + 1] == 0xC0))
+        pos += 2 + ((static_cast<size_t>(jpeg[pos + 2]) << 8) | jpeg[pos + 3]);
+    ASSERT_LT(pos + 9, jpeg.size());
+    for (size_t field : {pos + 5, pos + 7}) {
+        jpeg[field] = 0xFD;
+        jpeg[field + 1] = 0xE8;
+    }
+    EXPECT_EQ(transcodeInPlace(jpeg), 0);
+    EXPECT_NE(errors.find("Backing store not supported"), std::string::npos) << errors;
+    expectUntouched(jpeg);
+}
+
 TEST_F(TranscodeFaults, CorruptDataThatCanBeGotPastIsAWarningOnly) {
     Bytes jpeg = photo();
     jpeg.insert(jpeg.begin() + static_cast<long>(startOfScan(jpeg)), {0x00, 0x00, 0x00});
@@ -143,22 +159,29 @@ bool becomeUnprivileged() {
 TEST_F(TranscodeFaults, OutputFolderWithoutWritePermission) {
     Bytes jpeg = photo();
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-    ASSERT_EQ(::mkdir(dir.file("locked").c_str(), 0555), 0);
+    ASSERT_EQ(::mkdir(dir.file("locked").c_str(), 0755), 0);
     writeFile(path(), jpeg);
+    std::string inside = dir.file("locked/inside.jpg");  // a writable photo in a folder that is not
+    writeFile(inside, jpeg);
     ASSERT_EQ(::chmod(path().c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(inside.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir.file("locked").c_str(), 0555), 0);
     std::string output = dir.file("locked/out.jpg");
     std::string input = path();
     TempDir other;
     transcodetest::ChildOutcome outcome = transcodetest::runInChild(
         [&] {
             if (!becomeUnprivileged()) return 99;
-            return transcodeJpeg(input.c_str(), output.c_str(), "rotate 270", 0);
+            int distinct = transcodeJpeg(input.c_str(), output.c_str(), "rotate 270", 0);
+            int inPlace = transcodeJpeg(inside.c_str(), inside.c_str(), "rotate 270", 1);
+            return distinct + 2 * inPlace;
         },
         other.file("errors.txt"));
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(outcome.errors, "Pivora: can't open " + output + "\n");
+    EXPECT_EQ(outcome.errors, "Pivora: can't open " + output + "\nPivora: can't open " + inside + "\n");
     EXPECT_EQ(readFile(path()), jpeg);
-    EXPECT_TRUE(listFolder(dir.file("locked")).empty());
+    EXPECT_EQ(readFile(inside), jpeg);
+    EXPECT_EQ(listFolder(dir.file("locked")), (Names{"inside.jpg"}));
     EXPECT_EQ(listFolder(dir.path()), (Names{"locked", "photo.jpg"}));
 }
 
