@@ -1,0 +1,67 @@
+// The whole per-file workflow on a 24-megapixel 4:2:0 photo with an Exif thumbnail, against the
+// bare transcoding of the same photo with "none", in one run. Prints both and their ratio.
+// Usage: workflow_bench [ROUNDS]   (default 5; the median of each is compared)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/status_line.h"
+#include "tests/support/camera_photo.h"
+#include "tests/support/files.h"
+#include "workflow/rotate_jpeg_file.h"
+#include "workflow/transcode_jpeg.h"
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename Work>
+double secondsOf(Work work) {
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    testsupport::CameraPhotoSpec spec;
+    spec.width = 6000;
+    spec.height = 4000;
+    spec.quality = 92;
+    spec.thumbnailWidth = 160;
+    spec.thumbnailHeight = 120;
+    std::fprintf(stderr, "making the photo...\n");
+    testsupport::Bytes jpeg = testsupport::makeCameraPhoto(spec).jpeg;
+
+    testsupport::TempDir dir;
+    const std::string photo = dir.file("photo.jpg");
+    const std::string copy = dir.file("copy.jpg");
+    testsupport::writeFile(photo, jpeg);
+    ProcessingOptions options;  // no backup, times restored
+    platform::SilentStatusLine status;
+
+    std::vector<double> bare, workflow;
+    for (int round = 0; round < rounds; ++round) {
+        bool ok = true;
+        bare.push_back(secondsOf([&] { ok = transcodeJpeg(photo.c_str(), copy.c_str(), "none", 1) == 1; }));
+        // Each round turns the photo once more; every quarter turn costs the same.
+        workflow.push_back(secondsOf([&] { ok = ok && rotateJpegFile(photo, options, status) == 1; }));
+        if (!ok) {
+            std::fprintf(stderr, "workflow_bench: a run failed\n");
+            return 1;
+        }
+    }
+    const double b = median(bare), w = median(workflow);
+    std::printf("photo: 6000 x 4000, 4:2:0, %zu bytes, %d rounds\n", jpeg.size(), rounds);
+    std::printf("bare transcode \"none\": %.1f ms\n", b * 1000);
+    std::printf("whole workflow:        %.1f ms\n", w * 1000);
+    std::printf("ratio: %.3f (goal: at most 1.25)\n", w / b);
+    return 0;
+}
