@@ -1,3 +1,128 @@
-#include "cli/commands.h"
+#include <cstdio>
+#include <string>
 
-int runInfoCommand(const Arguments&) { return usageError("this verb is not built yet"); }
+#include "cli/commands.h"
+#include "cli/jpeg_metadata_walk.h"
+#include "cli/json_text.h"
+#include "exif/exif_block.h"
+#include "exif/photo_info.h"
+#include "exif/report_error.h"
+#include "exif/tag_names.h"
+
+namespace {
+
+// One JSON object, built member by member.
+class JsonObject {
+public:
+    void add(const char* key, const std::string& json) {
+        text_ += text_.empty() ? "{" : ",";
+        text_ += jsonString(key) + ":" + json;
+    }
+    void add(const char* key, long long number) { add(key, std::to_string(number)); }
+    void add(const char* key, float number) { add(key, jsonNumber(number)); }
+    std::string close() const { return text_ + "}"; }
+
+private:
+    std::string text_;
+};
+
+#define FIELD_TEXT(name) object.add(#name, jsonField(info.name, sizeof info.name))
+#define FIELD(name) object.add(#name, info.name)
+
+std::string dateOffsetsJson(const PhotoInfo& info) {
+    std::string list = "[";
+    for (int i = 0; i < info.dateTimeCount && i < kMaxDateTimeOffsets; ++i)
+        list += (i ? "," : "") + std::to_string(info.dateTimeOffsets[i]);
+    return list + "]";
+}
+
+std::string messagesJson() {
+    std::string list = "[";
+    for (const std::string& message : reportedErrors()) list += (list.size() > 1 ? "," : "") + jsonString(message);
+    return list + "]";
+}
+
+std::string photoInfoJson(const PhotoInfo& info) {
+    JsonObject object;
+    FIELD_TEXT(fileName);
+    FIELD_TEXT(cameraMake);
+    FIELD_TEXT(cameraModel);
+    FIELD_TEXT(dateTime);
+    object.add("height", static_cast<long long>(info.height));
+    object.add("width", static_cast<long long>(info.width));
+    object.add("orientation", static_cast<long long>(info.orientation));
+    object.add("isColor", static_cast<long long>(info.isColor));
+    object.add("process", static_cast<long long>(info.process));
+    const char* process = processName(info.process);
+    object.add("processName", process ? jsonString(process) : "null");
+    object.add("flashUsed", static_cast<long long>(info.flashUsed));
+    FIELD(focalLength);
+    FIELD(exposureTime);
+    FIELD(apertureFNumber);
+    FIELD(distance);
+    FIELD(ccdWidth);
+    FIELD(exposureBias);
+    FIELD(digitalZoomRatio);
+    object.add("focalLength35mm", static_cast<long long>(info.focalLength35mm));
+    object.add("whiteBalance", static_cast<long long>(info.whiteBalance));
+    object.add("meteringMode", static_cast<long long>(info.meteringMode));
+    object.add("exposureProgram", static_cast<long long>(info.exposureProgram));
+    object.add("exposureMode", static_cast<long long>(info.exposureMode));
+    object.add("isoEquivalent", static_cast<long long>(info.isoEquivalent));
+    object.add("lightSource", static_cast<long long>(info.lightSource));
+    FIELD_TEXT(comments);
+    object.add("thumbnailOffset", static_cast<long long>(info.thumbnailOffset));
+    object.add("thumbnailSize", static_cast<long long>(info.thumbnailSize));
+    object.add("largestExifOffset", static_cast<long long>(info.largestExifOffset));
+    object.add("thumbnailAtEnd", static_cast<long long>(info.thumbnailAtEnd));
+    object.add("thumbnailSizeOffset", static_cast<long long>(info.thumbnailSizeOffset));
+    object.add("dateTimeOffsets", dateOffsetsJson(info));
+    object.add("dateTimeCount", static_cast<long long>(info.dateTimeCount));
+    object.add("gpsInfoPresent", static_cast<long long>(info.gpsInfoPresent));
+    FIELD_TEXT(gpsLat);
+    FIELD_TEXT(gpsLong);
+    FIELD_TEXT(gpsAlt);
+    object.add("messages", messagesJson());
+    return object.close();
+}
+
+#undef FIELD_TEXT
+#undef FIELD
+
+// Reads one file; prints its JSON line (or, with the listing on, the listing). False on failure.
+bool reportFile(const std::string& path, bool listing) {
+    resetPhotoInfo(path.c_str());
+    clearReportedErrors();
+    if (listing) std::printf("File: %s\n", path.c_str());
+    std::string error;
+    bool read = readJpegMetadata(path, &error);
+    std::fflush(stdout);
+    if (!read) {
+        std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    if (!listing) std::printf("%s\n", photoInfoJson(photoInfo).c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+}  // namespace
+
+int runInfoCommand(const Arguments& args) {
+    bool listing = false;
+    Arguments files;
+    for (const std::string& arg : args) {
+        if (arg == "--tags")
+            listing = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return usageError("unknown option for --info: " + arg);
+        else
+            files.push_back(arg);
+    }
+    if (files.empty()) return usageError("--info needs at least one file");
+    listTags = listing ? 1 : 0;
+    bool allRead = true;
+    for (const std::string& path : files) allRead = reportFile(path, listing) && allRead;
+    listTags = 0;
+    return allRead ? 0 : 1;
+}

@@ -1,0 +1,92 @@
+#include "cli/json_text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Length of the valid UTF-8 sequence at `at` (1..4), or 0 when the bytes there are not one.
+std::size_t utf8SequenceLength(const unsigned char* at, std::size_t left) {
+    unsigned char lead = at[0];
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (left < length || at[1] < low || at[1] > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (at[i] < 0x80 || at[i] > 0xBF) return 0;
+    return length;
+}
+
+void appendEscaped(std::string& out, unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "\\u%04x", value);
+    out += text;
+}
+
+}  // namespace
+
+std::string jsonString(const char* bytes, std::size_t size) {
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(bytes);
+    std::string out = "\"";
+    for (std::size_t i = 0; i < size;) {
+        unsigned char c = at[i];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c < 0x20 || c == 0x7F) {
+            appendEscaped(out, c);
+        } else if (c >= 0x80) {
+            std::size_t length = utf8SequenceLength(at + i, size - i);
+            if (length == 0) {
+                appendEscaped(out, c);
+                ++i;
+                continue;
+            }
+            out.append(bytes + i, length);
+            i += length;
+            continue;
+        } else {
+            out += static_cast<char>(c);
+        }
+        ++i;
+    }
+    return out + "\"";
+}
+
+std::string jsonString(const std::string& text) { return jsonString(text.data(), text.size()); }
+
+std::string jsonField(const char* field, std::size_t fieldSize) {
+    const void* zero = std::memchr(field, 0, fieldSize);
+    std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : fieldSize;
+    return jsonString(field, length);
+}
+
+std::string jsonNumber(float value) {
+    if (!std::isfinite(value)) return "null";
+    char text[32];
+    for (int precision = 1; precision <= 9; ++precision) {
+        std::snprintf(text, sizeof text, "%.*g", precision, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value) break;
+    }
+    return text;
+}
