@@ -13,8 +13,8 @@ namespace {
 using testsupport::ByteOrder;
 using testsupport::ExtraMarker;
 
-const Bytes kXmp = text(std::string("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta xmlns:x='adobe:ns:meta/'/>", 66));
-const Bytes kIcc = text(std::string("ICC_PROFILE\0\x01\x01 profile bytes", 30));
+const Bytes kXmp = raw("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta xmlns:x='adobe:ns:meta/'/>");
+const Bytes kIcc = raw("ICC_PROFILE\0\x01\x01 profile bytes");
 
 Bytes exifPayload(ByteOrder order) {
     return testsupport::buildExif(testsupport::cameraExifSpec(order, Bytes(600, 0x5A))).payload;

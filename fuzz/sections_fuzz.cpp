@@ -1,0 +1,85 @@
+// The section container on hostile input: a read of any bytes in any mode, then what the rotation
+// workflow does with the table: keep, thumbnail out and back in, a second read, the write-back.
+// The first input byte chooses the read modes; the rest is the file. The second half of the file
+// also serves as the new thumbnail.
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "exif/photo_info.h"
+#include "exif/report_error.h"
+#include "jpegfile/section_table.h"
+#include "jpegfile/thumbnail.h"
+
+namespace {
+
+// One private folder per process for the thumbnail files.
+const std::string& scratchFolder() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/pivora-sections-fuzz-XXXXXX";
+        if (!mkdtemp(pattern)) abort();
+        return std::string(pattern);
+    }();
+    return folder;
+}
+
+int readFromMemory(const std::vector<std::uint8_t>& file, int mode) {
+    if (file.empty()) return 0;  // fmemopen refuses an empty buffer
+    std::vector<std::uint8_t> copy = file;
+    FILE* stream = fmemopen(copy.data(), copy.size(), "rb");
+    if (!stream) return 0;
+    int result = readSectionsFromStream(stream, mode);
+    std::fclose(stream);
+    return result;
+}
+
+void writeFile(const std::string& path, const std::uint8_t* data, size_t size) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) abort();
+    if (size) std::fwrite(data, 1, size, file);
+    std::fclose(file);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The container's diagnostic lines would drown the fuzzer's own output.
+    if (!std::freopen("/dev/null", "w", stdout)) abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    int firstMode = data[0] & 3;
+    int secondMode = (data[0] >> 2) & 3;
+    std::vector<std::uint8_t> file(data + 1, data + size);
+
+    const std::string exported = scratchFolder() + "/thumb.thi";
+    const std::string replacement = scratchFolder() + "/thumb.tho";
+    writeFile(replacement, file.data() + file.size() / 2, file.size() - file.size() / 2);
+
+    clearSectionTable();
+    resetPhotoInfo("fuzz.jpg");
+    clearReportedErrors();
+    if (readFromMemory(file, firstMode)) {
+        keepExifAndComment();
+        exportThumbnail(exported.c_str());
+        importThumbnail(replacement.c_str());
+        importThumbnail(exported.c_str());
+        if (readFromMemory(file, secondMode)) {
+            FILE* sink = std::fopen("/dev/null", "wb");
+            if (sink) {
+                writeSectionsToStream(sink);
+                std::fclose(sink);
+            }
+        }
+    }
+    releaseSections();
+    unlink(exported.c_str());
+    return 0;
+}

@@ -1,0 +1,75 @@
+// Seed inputs for sections_fuzz: a mode byte, then a JPEG with or without Exif, thumbnail,
+// comments and other metadata segments. Usage: sections_seeds OUTDIR
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/exif_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/jpeg_maker.h"
+
+namespace {
+
+using testsupport::Bytes;
+using testsupport::ByteOrder;
+
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// Mode byte: low two bits for the first read, the next two for the read after the keep.
+constexpr std::uint8_t kMetadataThenImageData = 1 | (2 << 2);
+constexpr std::uint8_t kImageDataOnly = 2 | (2 << 2);
+
+Bytes thumbnailJpeg() {
+    testsupport::JpegSpec spec;
+    spec.width = 16;
+    spec.height = 8;
+    spec.writeJfif = false;
+    return testsupport::makeJpeg(spec);
+}
+
+Bytes photo(std::vector<testsupport::ExtraMarker> markers, bool progressive = false) {
+    testsupport::JpegSpec spec;
+    spec.width = 24;
+    spec.height = 16;
+    spec.progressive = progressive;
+    spec.markers = std::move(markers);
+    return testsupport::makeJpeg(spec);
+}
+
+void writeSeed(const std::string& folder, const std::string& name, std::uint8_t mode, const Bytes& jpeg) {
+    Bytes seed{mode};
+    seed.insert(seed.end(), jpeg.begin(), jpeg.end());
+    testsupport::writeFile(folder + "/" + name, seed);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+        return 2;
+    }
+    std::string folder = argv[1];
+    Bytes thumbnail = thumbnailJpeg();
+    Bytes intel = testsupport::buildExif(testsupport::cameraExifSpec(ByteOrder::Intel, thumbnail)).payload;
+    Bytes motorola = testsupport::buildExif(testsupport::cameraExifSpec(ByteOrder::Motorola, thumbnail)).payload;
+    testsupport::ExifSpec trailing = testsupport::cameraExifSpec(ByteOrder::Intel, thumbnail);
+    trailing.trailer = Bytes(40, 0x20);
+    Bytes withTrailer = testsupport::buildExif(trailing).payload;
+    Bytes xmp = text(std::string("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>", 41));
+
+    writeSeed(folder, "jfif", kMetadataThenImageData, photo({}));
+    writeSeed(folder, "exif-intel", kMetadataThenImageData, photo({{0xE1, intel}}));
+    writeSeed(folder, "exif-motorola", kMetadataThenImageData, photo({{0xE1, motorola}, {0xFE, text("a comment")}}));
+    writeSeed(folder, "exif-trailer", kMetadataThenImageData, photo({{0xE1, withTrailer}}));
+    writeSeed(folder, "everything", kMetadataThenImageData,
+              photo({{0xE1, intel}, {0xE1, xmp}, {0xE2, text("ICC_PROFILE")}, {0xFE, text("one\r\n")},
+                     {0xFE, text("two")}},
+                    true));
+    writeSeed(folder, "image-data-only", kImageDataOnly, photo({{0xE1, motorola}, {0xFE, text("c")}}));
+    Bytes padded = photo({});
+    padded.insert(padded.begin() + 2, 5, 0xFF);
+    writeSeed(folder, "fill-bytes", kMetadataThenImageData, padded);
+    return 0;
+}
