@@ -38,10 +38,11 @@ bool linkIntoPlace(const std::string& original, const std::string& backupPath) {
     std::string temporary = reserve.temporaryPath();
     reserve.discard();
     if (::link(original.c_str(), temporary.c_str()) != 0) return false;
-    if (::rename(temporary.c_str(), backupPath.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
+    bool renamed = ::rename(temporary.c_str(), backupPath.c_str()) == 0;
+    // When the backup already is a link to the same file, rename succeeds without removing
+    // the temporary name; it must not stay behind either way.
+    ::unlink(temporary.c_str());
+    if (!renamed) return false;
     syncFolder(folderOf(backupPath));
     return true;
 }

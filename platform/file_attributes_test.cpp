@@ -58,6 +58,14 @@ TEST(Backup, HoldsOriginalBytesAndTimesAndReplacesOlderBackup) {
     EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"a.jpg", "a.jpg.bak"}));
 }
 
+TEST(Backup, AlreadyLinkedBackupLeavesNoStrayName) {
+    TempDir dir;
+    writeFile(dir.file("a.jpg"), {1, 2, 3});
+    ASSERT_EQ(link(dir.file("a.jpg").c_str(), dir.file("a.jpg.bak").c_str()), 0);
+    ASSERT_TRUE(platform::placeBackup(dir.file("a.jpg"), dir.file("a.jpg.bak"), nullptr));
+    EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"a.jpg", "a.jpg.bak"}));
+}
+
 TEST(Backup, MissingOriginalFailsWithoutLeavingFiles) {
     TempDir dir;
     std::string error;
