@@ -1,0 +1,13 @@
+#pragma once
+// A tour of the windows for the documentation: with PIVORA_SCREENSHOT_TOUR set to a folder,
+// pivora saves pictures of its main window, about box, help window, status window during a
+// run on the command-line folder, and the run's result message there, then exits.
+
+#include <string>
+
+class MainDialog;
+
+inline constexpr const char* kScreenshotTourVariable = "PIVORA_SCREENSHOT_TOUR";
+
+// 0 when every picture was saved, 1 otherwise.
+int runScreenshotTour(MainDialog& dialog, const std::string& outputFolder, const std::string& photoFolder);

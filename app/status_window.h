@@ -1,0 +1,39 @@
+#pragma once
+// The modeless window shown during every run: the file in hand, "Please wait ..." and Cancel.
+// Cancel (the button, Escape, the close control) only asks the folder walk to stop before
+// its next entry; the window stays until its run ends.
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <string>
+
+#include "platform/status_line.h"
+
+class StatusWindow : public QDialog, public platform::StatusLine {
+    Q_OBJECT
+public:
+    explicit StatusWindow(QWidget* owner);
+
+    // Sets the status line (control 1000) and repaints it at once.
+    void show(const std::string& text) override;
+    using QDialog::show;
+
+    QString statusText() const { return statusText_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+public slots:
+    void reject() override;  // the cancel command: sets cancelRequested, nothing else
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showElided();
+
+    QLabel* statusLine_;
+    QPushButton* cancel_;
+    QString statusText_;
+};
