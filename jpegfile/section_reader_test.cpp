@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "jpegfile/section_test_helpers.h"
@@ -100,6 +102,22 @@ TEST_F(ReaderTest, ScanHeaderAtTheEndOfTheFileGivesEmptyImageData) {
     ASSERT_EQ(readFromMemory(handMadeFile({}, {}), ReadImageData), 1);
     ASSERT_EQ(markerCodes(), (std::vector<int>{0xDA, ImageDataMarker}));
     EXPECT_EQ(sectionTable.entries[1].byteCount, 0);
+}
+
+// Image data is measured by seeking; a stream that cannot seek has no measurable remainder.
+TEST_F(ReaderTest, ImageDataOfAStreamThatCannotSeekFailsTheRead) {
+    Bytes file = handMadeFile({kDqt});
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], file.data(), file.size()), static_cast<ssize_t>(file.size()));
+    ::close(ends[1]);
+    FILE* stream = ::fdopen(ends[0], "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(readSectionsFromStream(stream, ReadImageData), 0);
+    std::fclose(stream);
+    EXPECT_TRUE(reported("could not read the rest of the image"));
+    EXPECT_EQ(sectionTable.imageDataLoaded, 0);
+    EXPECT_EQ(markerCodes(), (std::vector<int>{0xDB, 0xDA}));
 }
 
 TEST_F(ReaderTest, RefusedStartsAndEarlyEndsGiveResultZero) {

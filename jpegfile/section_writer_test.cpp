@@ -1,4 +1,6 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -81,6 +83,25 @@ TEST_F(WriterTest, FailedReplacementLeavesTheTargetAsItWasAndNoStrayFile) {
     EXPECT_EQ(writeSectionsToFile(target.c_str()), 0);
     EXPECT_EQ(testsupport::listFolder(folder.path()), (std::vector<std::string>{"busy.jpg", "photo.jpg"}));
     EXPECT_EQ(testsupport::readFile(target + "/inside"), original);
+}
+
+// A file-size limit below the new file's size makes the write itself fail half-way.
+TEST_F(WriterTest, WriteFailingHalfWayLeavesThePhotoAsItWasAndNoStrayFile) {
+    ASSERT_EQ(readFromMemory(handMadeFile({}, Bytes(200000, 0x55)), ReadImageData), 1);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 100000) GTEST_SKIP() << "file size already limited";
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    int result = writeSectionsToFile(path.c_str());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(reported("Could not write file"));
+    EXPECT_EQ(testsupport::readFile(path), original);
+    EXPECT_EQ(testsupport::listFolder(folder.path()), std::vector<std::string>{"photo.jpg"});
 }
 
 TEST_F(WriterTest, StreamThatCannotTakeTheBytesGivesZero) {
