@@ -1,0 +1,64 @@
+#pragma once
+// A main window for the widget tests: real settings in the tests' private settings folder,
+// messages recorded, choosers and link opener scripted, rotation real unless a test replaces it.
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/main_dialog.h"
+#include "app/shell/fake_choosers.h"
+#include "platform/qt/qt_settings_store.h"
+#include "platform/recording_message_sink.h"
+#include "platform/scripted_link_opener.h"
+
+namespace windowtest {
+
+// Settings of one test under the test company; removed before and after.
+class TestSettings {
+public:
+    explicit TestSettings(const QString& application) : store_("VelmoraTest", application) { clear(); }
+    ~TestSettings() { clear(); }
+    platform::QtSettingsStore& store() { return store_; }
+    void clear() { QFile::remove(store_.location()); }
+
+private:
+    platform::QtSettingsStore store_;
+};
+
+struct Window {
+    explicit Window(platform::SettingsStore& settings, shell::FileRotator rotate = {}) {
+        MainDialogServices services;
+        services.settings = &settings;
+        services.messages = &messages;
+        services.choosers = &choosers;
+        services.links = &links;
+        services.rotate = std::move(rotate);
+        dialog = std::make_unique<MainDialog>(services);
+    }
+    platform::RecordingMessageSink messages;
+    shell::FakeChoosers choosers;
+    platform::ScriptedLinkOpener links;
+    std::unique_ptr<MainDialog> dialog;
+};
+
+// Runs `open` (which shows a modal window) and hands the modal window to `inspect` once it is
+// up; the window is then closed (rejected).
+inline void withNextModal(const std::function<void()>& open, const std::function<void(QWidget*)>& inspect) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QPointer<QWidget> modal = QApplication::activeModalWidget();
+        seen = true;
+        inspect(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal.data())) dialog->reject();
+    });
+    open();
+    if (!seen) inspect(nullptr);
+}
+
+}  // namespace windowtest
