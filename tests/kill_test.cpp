@@ -38,6 +38,10 @@ int killCount() {
 class KilledRun : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A killed run may leave its private thumbnail folder behind: keep those in the test's own.
+        const char* tmpdir = std::getenv("TMPDIR");
+        if (tmpdir) oldTmpdir = tmpdir;
+        setenv("TMPDIR", scratch.path().c_str(), 1);
         for (int i = 0; i < kPhotoCount; ++i) {
             CameraPhotoSpec spec;
             spec.seed = static_cast<std::uint32_t>(i + 1);
@@ -53,6 +57,11 @@ protected:
         fullRunMicros = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
         ASSERT_EQ(run.status, 0) << run.out << run.err;
         for (int i = 0; i < kPhotoCount; ++i) rotated.push_back(readFile(reference.file(photoName(i))));
+    }
+
+    void TearDown() override {
+        if (oldTmpdir.empty()) unsetenv("TMPDIR");
+        else setenv("TMPDIR", oldTmpdir.c_str(), 1);
     }
 
     void resetPhotos() {
@@ -87,6 +96,8 @@ protected:
         }
     }
 
+    TempDir scratch;
+    std::string oldTmpdir;
     TempDir dir;
     std::vector<Bytes> originals;
     std::vector<Bytes> rotated;
