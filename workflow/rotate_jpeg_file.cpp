@@ -5,7 +5,9 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <ctime>
+#include <memory>
 
 #include "exif/exif_date.h"
 #include "exif/photo_info.h"
@@ -13,6 +15,7 @@
 #include "jpegfile/thumbnail.h"
 #include "platform/file_attributes.h"
 #include "platform/pending_file.h"
+#include "workflow/coefficient_pass.h"
 #include "workflow/run_messages.h"
 #include "workflow/thumbnail_folder.h"
 #include "workflow/transcode_jpeg.h"
@@ -31,27 +34,31 @@ struct SectionsInUse {
     ~SectionsInUse() { releaseSections(); }
 };
 
-// A file name beside the photograph for the transcoded image, removed when it goes.
-class RotatedImageFile {
-public:
-    ~RotatedImageFile() { remove(); }
-    // A fresh name of the pending-file pattern, so that a killed run's leftover is recognised.
-    bool reserveBeside(const std::string& photo) {
-        platform::PendingFile reservation;
-        if (!reservation.open(photo, nullptr)) return false;
-        path_ = reservation.temporaryPath();
-        reservation.discard();  // the transcoder makes the file itself, replacing it in one step
-        return true;
+// Transcodes the photograph with "rotate 270" in memory and appends the result's segments and
+// image data to the table, as a read-back of a transcoded file would. Nothing reaches the disk
+// before the finished file, so a failure or a kill leaves no half-made copy anywhere.
+bool transcodeIntoTable(const std::string& photo) {
+    FILE* input = std::fopen(photo.c_str(), "rb");
+    if (!input) return false;
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* output = ::open_memstream(&data, &size);
+    if (!output) {
+        std::fclose(input);
+        return false;
     }
-    const std::string& path() const { return path_; }
-    void remove() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-        path_.clear();
-    }
-
-private:
-    std::string path_;
-};
+    CoefficientPassRequest pass{input, output, transformKindFromName(kTransformName), false, false, CopyAll};
+    bool transcoded = runCoefficientPass(pass);
+    std::fclose(input);
+    transcoded = std::fclose(output) == 0 && transcoded;  // data and size are final only now
+    std::unique_ptr<char, void (*)(void*)> owned(data, std::free);
+    if (!transcoded || size == 0) return false;
+    FILE* rotated = ::fmemopen(data, size, "rb");
+    if (!rotated) return false;
+    bool read = readSectionsFromStream(rotated, ReadImageData) == 1;
+    std::fclose(rotated);
+    return read;
+}
 
 // The file a path stands for: a link's target, so that the link stays and its photo turns.
 std::string fileBehind(const std::string& path) {
@@ -65,14 +72,15 @@ bool thumbnailReplaceable() {
     return photoInfo.thumbnailOffset != 0 && photoInfo.thumbnailSize != 0 && photoInfo.thumbnailAtEnd;
 }
 
-// Turns the thumbnail of the kept Exif entry. A thumbnail that cannot be turned stays as it was,
-// like one that does not end the Exif block. false only when no temporary folder can be made.
+// Turns the thumbnail of the kept Exif entry through two files in a private folder. false when
+// the folder or the files cannot be made or the thumbnail cannot be read. A turned thumbnail
+// too large for the block is refused by the import and the old one stays.
 bool rotateThumbnail() {
     ThumbnailFolder folder;
-    if (!folder.create()) return false;
-    if (exportThumbnail(folder.inputPath().c_str()) &&
-        transcodeJpeg(folder.inputPath().c_str(), folder.outputPath().c_str(), kTransformName, 1))
-        importThumbnail(folder.outputPath().c_str());
+    if (!folder.create() || !exportThumbnail(folder.inputPath().c_str()) ||
+        !transcodeJpeg(folder.inputPath().c_str(), folder.outputPath().c_str(), kTransformName, 1))
+        return false;
+    importThumbnail(folder.outputPath().c_str());
     return true;
 }
 
@@ -129,12 +137,8 @@ int rotateJpegFile(const std::string& path, const ProcessingOptions& options, pl
     const bool metadataRead = loadJpegFile(photo.c_str(), ReadMetadata) == 1;
     if (metadataRead) keepExifAndComment();
 
-    RotatedImageFile rotated;
-    if (!rotated.reserveBeside(photo)) return 0;
-    if (!transcodeJpeg(photo.c_str(), rotated.path().c_str(), kTransformName, 1)) return 0;
     if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return 0;
-    if (!loadJpegFile(rotated.path().c_str(), ReadImageData)) return 0;
-    rotated.remove();  // all of it is in the table now
+    if (!transcodeIntoTable(photo)) return 0;
 
     platform::FileTimes times;
     const bool setTimes = chooseTimes(metadataRead, options, haveBefore, before, times);
