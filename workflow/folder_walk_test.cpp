@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/camera_photo.h"
 #include "tests/support/files.h"
+#include "tests/support/transform_driver.h"
+#include "workflow/rotate_jpeg_file.h"
 #include "workflow/run_messages.h"
 
 namespace {
@@ -163,6 +166,37 @@ TEST(FolderWalk, SpecialFilesAreCountedButNeverOpened) {
     EXPECT_TRUE(rotator.paths.empty());
     EXPECT_EQ(r.counters.filesRead, 2);
     EXPECT_EQ(r.counters.filesRotated, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The walk with the real workflow: a photo reached through two links is turned once only.
+TEST(FolderWalkWithWorkflow, PhotoBehindLinksIsTurnedOnce) {
+    TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
+    testsupport::Bytes original = testsupport::makeCameraPhoto({}).jpeg;
+    testsupport::writeFile(dir.file("sub/real.jpg"), original);
+    ASSERT_EQ(symlink("sub/real.jpg", dir.file("a-link.jpg").c_str()), 0);
+    ASSERT_EQ(symlink("real.jpg", dir.file("sub/z-link.jpg").c_str()), 0);
+    ASSERT_EQ(symlink("..", dir.file("sub/loop").c_str()), 0);
+
+    cancelRequested = 0;
+    ProcessingOptions options;
+    options.bSubfolders = 1;
+    RunCounters counters;
+    platform::SilentStatusLine status;
+    walkFolder(dir.path(), options, counters,
+               [&](const std::string& path) { return rotateJpegFile(path, options, status); }, nullptr);
+    EXPECT_EQ(counters.filesRead, 1);
+    EXPECT_EQ(counters.filesRotated, 1);
+    testsupport::Bytes once = testsupport::transformInMemory(original, TransformKind::Rotate270);
+    EXPECT_EQ(testsupport::readCoefficients(testsupport::readFile(dir.file("sub/real.jpg"))).components[0].blocks,
+              testsupport::readCoefficients(once).components[0].blocks);
+    struct stat st;
+    ASSERT_EQ(lstat(dir.file("a-link.jpg").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
 }  // namespace
