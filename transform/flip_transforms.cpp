@@ -2,10 +2,10 @@
 // the half turn into the workspace. Only blocks inside whole iMCUs are mirrored in a direction.
 
 #include "transform/block_extent.h"
-#include "transform/jpeg_utilities.h"
 #include "transform/block_rules.h"
 #include "transform/coefficient_transforms.h"
 #include "transform/huge_page_hint.h"
+#include "transform/jpeg_utilities.h"
 
 namespace {
 
@@ -35,12 +35,10 @@ void flipRows(j_decompress_ptr src, j_compress_ptr dst, jvirt_barray_ptr* srcArr
               RowFiller fillRow) {
     for (int c = 0; c < dst->num_components; ++c) {
         BlockExtent extent = blockExtent(dst, c);
-        JBLOCKROW firstRow = nullptr;
+        HugePageAdvisor hint(extent);
         for (JDIMENSION y0 = 0; y0 < extent.height; y0 += extent.v) {
             JBLOCKARRAY out = accessBlockRows(src, dstArrays[c], y0, extent.v, true);
-            if (y0 == 0) firstRow = out[0];
-            if (y0 == static_cast<JDIMENSION>(extent.v))
-                adviseHugePages(firstRow, out[0], y0, roundedUp(extent.height, extent.v), extent.width);
+            hint.sawGroup(y0, out);
             bool wholeRows = y0 < extent.wholeRows;
             JDIMENSION first = wholeRows ? extent.wholeRows - y0 - extent.v : y0;
             JBLOCKARRAY in = accessBlockRows(src, srcArrays[c], first, extent.v, false);

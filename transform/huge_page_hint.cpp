@@ -6,6 +6,9 @@
 #include <sys/mman.h>
 #endif
 
+namespace {
+
+// firstRow: row 0 (already written); laterRow: the row rowsBetween further on (not yet written).
 void adviseHugePages(JBLOCKROW firstRow, JBLOCKROW laterRow, JDIMENSION rowsBetween, JDIMENSION rowsToWrite,
                      JDIMENSION width) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -23,4 +26,13 @@ void adviseHugePages(JBLOCKROW firstRow, JBLOCKROW laterRow, JDIMENSION rowsBetw
 #else
     (void)firstRow, (void)laterRow, (void)rowsBetween, (void)rowsToWrite, (void)width;
 #endif
+}
+
+}  // namespace
+
+void HugePageAdvisor::sawGroup(JDIMENSION y0, JBLOCKARRAY rows) {
+    JDIMENSION groupRows = static_cast<JDIMENSION>(extent_.v);
+    if (y0 == 0) firstRow_ = rows[0];
+    if (y0 == groupRows && firstRow_)
+        adviseHugePages(firstRow_, rows[0], groupRows, roundedUp(extent_.height, extent_.v), extent_.width);
 }

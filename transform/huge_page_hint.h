@@ -5,12 +5,17 @@
 // removes most of that. A hint only: it never changes any data, and where it is not
 // supported, or the rows do not look like one allocation, nothing happens.
 
-#include <cstdio>
+#include "transform/block_extent.h"
 
-#include <jpeglib.h>
+// Follows the groups of rows a transform writes into one destination array, in order, and
+// gives the hint for the rest of the array once two groups have shown where its rows lie.
+class HugePageAdvisor {
+public:
+    explicit HugePageAdvisor(const BlockExtent& extent) : extent_(extent) {}
+    // rows: the group starting at row y0, just accessed for writing and not yet written.
+    void sawGroup(JDIMENSION y0, JBLOCKARRAY rows);
 
-// Called when a destination array's second group of rows has just been accessed for writing:
-// firstRow is row 0 (already written), laterRow the row rowsBetween further on (not yet written).
-// rowsToWrite: the rows the transform writes in all; width: the blocks it uses in each.
-void adviseHugePages(JBLOCKROW firstRow, JBLOCKROW laterRow, JDIMENSION rowsBetween, JDIMENSION rowsToWrite,
-                     JDIMENSION width);
+private:
+    BlockExtent extent_;
+    JBLOCKROW firstRow_ = nullptr;
+};

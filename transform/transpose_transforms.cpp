@@ -21,12 +21,10 @@ void transposeInto(j_decompress_ptr src, j_compress_ptr dst, jvirt_barray_ptr* s
                    bool mirrorColumns, bool mirrorRows) {
     for (int c = 0; c < dst->num_components; ++c) {
         BlockExtent extent = blockExtent(dst, c);
-        JBLOCKROW firstRow = nullptr;
+        HugePageAdvisor hint(extent);
         for (JDIMENSION y0 = 0; y0 < extent.height; y0 += extent.v) {
             JBLOCKARRAY out = accessBlockRows(src, dstArrays[c], y0, extent.v, true);
-            if (y0 == 0) firstRow = out[0];
-            if (y0 == static_cast<JDIMENSION>(extent.v))
-                adviseHugePages(firstRow, out[0], y0, roundedUp(extent.height, extent.v), extent.width);
+            hint.sawGroup(y0, out);
             bool flipRow = mirrorRows && y0 < extent.wholeRows;
             for (int k = 0; k < extent.v; ++k) {
                 JDIMENSION sourceColumn = flipRow ? extent.wholeRows - 1 - (y0 + k) : y0 + k;
