@@ -108,6 +108,8 @@ bool report(const char* path, const Series& none, const Series& turned) {
                     (cost / base - 1) * 100);
     }
     std::printf("  peak memory: %.1f MiB against %.1f MiB\n", largestPeak(turned) / 1024.0, largestPeak(none) / 1024.0);
+    double cpuRatio = medianOf(turned, &Measurement::cpuSeconds) / medianOf(none, &Measurement::cpuSeconds);
+    std::printf("  goal, at most 10%% over none in cpu time: %s\n", cpuRatio <= 1.10 ? "met" : "MISSED");
     if (!allOk) std::printf("  SOME RUNS FAILED\n");
     return allOk;
 }
@@ -159,6 +161,10 @@ int main(int argc, char** argv) {
         return !transformInMemory(jpeg, turn ? TransformKind::Rotate270 : TransformKind::None).empty();
     });
 
+    double load[1] = {0};
+    if (getloadavg(load, 1) == 1)
+        std::printf("load average %.2f on %ld cores: wall times suffer from other work, cpu times much less\n", load[0],
+                    sysconf(_SC_NPROCESSORS_ONLN));
     bool ok = report("transcodeJpeg, file to file:", fileNone, fileTurned);
     ok = report("in memory (transform driver, no file I/O):", memoryNone, memoryTurned) && ok;
     return ok ? 0 : 1;
