@@ -25,7 +25,7 @@ inline Bytes readSegment(const Bytes& segment) {
     resetPhotoInfo("photo.jpg");
     clearReportedErrors();
     std::unique_ptr<unsigned char[]> exact(new unsigned char[segment.size()]);
-    std::memcpy(exact.get(), segment.data(), segment.size());
+    if (!segment.empty()) std::memcpy(exact.get(), segment.data(), segment.size());
     processExifBlock(exact.get(), static_cast<unsigned>(segment.size()));
     return Bytes(exact.get(), exact.get() + segment.size());
 }

@@ -76,6 +76,8 @@ struct Writer {
             Bytes value = encodeValue(entry, order);
             if (entry.field) {
                 put(pos + 8, *entry.field, 4);
+            } else if (value.empty()) {
+                // nothing to place: the 4 value bytes stay zero
             } else if (value.size() <= 4) {
                 std::memcpy(&tiff[pos + 8], value.data(), value.size());
             } else {
