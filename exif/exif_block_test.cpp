@@ -214,6 +214,16 @@ TEST_P(ExifBlockTest, ThumbnailAtTheEndIsFoundWithItsLengthPosition) {
     EXPECT_EQ(photoInfo.thumbnailSizeOffset, static_cast<std::int32_t>(block.thumbnailLengthValue));
 }
 
+TEST_P(ExifBlockTest, WriteU32RewritesTheThumbnailLengthInTheBlocksOwnOrder) {
+    ExifBlock block = buildExif(cameraExifSpec(GetParam(), Bytes(700, 0xD8)));
+    Bytes segment = readBlock(block);
+    writeU32(segment.data() + 8 + photoInfo.thumbnailSizeOffset, 0x01020304);
+    block.payload.assign(segment.begin() + 2, segment.end());
+    EXPECT_EQ(block.get32(block.thumbnailLengthValue), 0x01020304u);
+    EXPECT_EQ(readU32(segment.data() + 8 + photoInfo.thumbnailSizeOffset), 0x01020304u);
+    EXPECT_EQ(readU16(segment.data() + 10), 42u);
+}
+
 // A value whose offset lies behind the thumbnail: first built with a placeholder offset, then
 // again (same layout) pointing just behind the thumbnail.
 ExifBlock valueBehindThumbnail(ExifSpec s, bool inGps) {
