@@ -142,10 +142,20 @@ check_page() {
   fi
 }
 
+# Every option that pivora-cli --help names is described in its manual page.
+check_cli_options_documented() {
+  local option page_text
+  page_text="$(sed 's/\\-/-/g' "$prefix/$mandir/man1/pivora-cli.1")"
+  for option in $("$prefix/$bindir/pivora-cli" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    grep -qF -- "$option" <<<"$page_text" || fail "pivora-cli.1 does not describe $option"
+  done
+}
+
 check_man_pages() {
   have groff || skip "groff is missing"
   export LC_ALL=C.UTF-8 MAN_DISABLE_SECCOMP=1
   for page in "${pages[@]}"; do check_page "$page"; done
+  check_cli_options_documented
 }
 
 check_versions() {
