@@ -27,7 +27,7 @@ const char* const kTransformName = "rotate 270";
 // The section table and photoInfo hold one file between the reset and the release; this makes
 // every way out of the workflow release them.
 struct SectionsInUse {
-    SectionsInUse(const std::string& path) {
+    explicit SectionsInUse(const std::string& path) {
         clearSectionTable();
         resetPhotoInfo(path.c_str());
     }
