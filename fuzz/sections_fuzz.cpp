@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,14 +19,23 @@
 
 namespace {
 
-// One private folder per process for the thumbnail files.
+std::string folderPath;
+
+void removeScratchFolder() {
+    unlink((folderPath + "/thumb.thi").c_str());
+    unlink((folderPath + "/thumb.tho").c_str());
+    rmdir(folderPath.c_str());
+}
+
+// One private folder per process for the thumbnail files, removed when the process exits.
 const std::string& scratchFolder() {
-    static const std::string folder = [] {
+    if (folderPath.empty()) {
         char pattern[] = "/tmp/pivora-sections-fuzz-XXXXXX";
         if (!mkdtemp(pattern)) abort();
-        return std::string(pattern);
-    }();
-    return folder;
+        folderPath = pattern;
+        std::atexit(removeScratchFolder);
+    }
+    return folderPath;
 }
 
 int readFromMemory(const std::vector<std::uint8_t>& file, int mode) {
