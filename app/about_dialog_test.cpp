@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include "app/app_icon.h"
 #include "app/dialog_units.h"
 #include "platform/recording_message_sink.h"
 #include "platform/scripted_link_opener.h"
@@ -66,6 +67,7 @@ TEST_F(AboutDialogTest, ShowsNameVersionTextsLinksAndADefaultOk) {
         EXPECT_TRUE(texts.contains(text)) << text;
     }
     EXPECT_FALSE(about->findChild<QLabel*>("icon")->pixmap().isNull());
+    EXPECT_TRUE(pivoraIcon().availableSizes().contains(QSize(256, 256)));  // the desktop icon's artwork
     EXPECT_EQ(about->mailLink()->property("controlId").toInt(), 1006);
     EXPECT_EQ(about->webLink()->property("controlId").toInt(), 1007);
     EXPECT_EQ(about->mailLink()->url(), "mailto:pivora@velmora.example");

@@ -1,5 +1,6 @@
 #include "app/app_icon.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -43,6 +44,10 @@ QPixmap drawIcon(int side) {
 
 QIcon pivoraIcon() {
     QIcon icon;
+    for (const char* picture : {":/icons/48x48/pivora.png", ":/icons/256x256/pivora.png"}) {
+        if (QFile::exists(picture)) icon.addFile(picture);
+    }
+    if (!icon.isNull()) return icon;
     for (int side : {16, 32, 48, 64, 128}) icon.addPixmap(drawIcon(side));
     return icon;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_icon.h"
 #include "app/main_dialog.h"
 #include "app/screenshot_tour.h"
 #include "app/shell/display_check.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     QApplication::setOrganizationName(kCompanyKey);
     QApplication::setApplicationName(QString::fromStdString(application));
+    QApplication::setWindowIcon(pivoraIcon());
     platform::QtSettingsStore settings(kCompanyKey, QString::fromStdString(application));
 
     MainDialogServices services;
