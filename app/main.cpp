@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(kCompanyKey);
     QApplication::setApplicationName(QString::fromStdString(application));
     QApplication::setWindowIcon(pivoraIcon());
+    QGuiApplication::setDesktopFileName("pivora");  // the desktop entry, for the icon a compositor shows
     platform::QtSettingsStore settings(kCompanyKey, QString::fromStdString(application));
 
     MainDialogServices services;

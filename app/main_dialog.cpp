@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QScreen>
 
 #include "app/about_dialog.h"
 #include "app/app_icon.h"

@@ -1,7 +1,6 @@
 #include "app/status_window.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QScreen>
 
 #include "app/dialog_units.h"

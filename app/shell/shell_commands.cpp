@@ -34,8 +34,8 @@ int ShellCommands::rotateOne(const std::string& path) {
 
 void ShellCommands::walk(const std::string& folder) {
     counters_ = RunCounters{};
-    cancelRequested = 0;
     window_.beginRun();
+    cancelRequested = 0;
     walkFolder(
         folder, options_, counters_,
         [this](const std::string& path) { return rotate_(path, options_, window_.statusLine()) != 0 ? 1 : 0; },
