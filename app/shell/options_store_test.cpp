@@ -44,15 +44,5 @@ TEST(OptionsStore, ValueOutsideZeroToTwoShowsUncheckedAndIsSavedAsZero) {
     EXPECT_EQ(store.readInt(kSettingsSection, "Backup", -9), 0);
 }
 
-TEST(OptionsStore, CheckStatesOfStoredValues) {
-    EXPECT_FALSE(isChecked(0));
-    EXPECT_TRUE(isChecked(1));
-    EXPECT_TRUE(isChecked(2));
-    EXPECT_FALSE(isChecked(3));
-    EXPECT_FALSE(isChecked(-1));
-    EXPECT_EQ(shownOptionValue(2), 2);
-    EXPECT_EQ(shownOptionValue(-7), 0);
-}
-
 }  // namespace
 }  // namespace shell
