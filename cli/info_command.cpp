@@ -1,14 +1,13 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "exif/exif_block.h"
 #include "exif/photo_info.h"
 #include "exif/report_error.h"
 #include "exif/tag_names.h"
+#include "jpegfile/diagnostics.h"
 #include "jpegfile/section_table.h"
 
 namespace {
@@ -91,28 +90,6 @@ std::string photoInfoJson(const PhotoInfo& info) {
 #undef FIELD_TEXT
 #undef FIELD
 
-// The section container writes its diagnostic lines ("Not JPEG: ...") to standard output, which
-// here carries one JSON line per photo: while it reads, they go to standard error instead.
-class DiagnosticsToStandardError {
-public:
-    DiagnosticsToStandardError() {
-        std::fflush(stdout);
-        saved_ = ::dup(STDOUT_FILENO);
-        if (saved_ >= 0) ::dup2(STDERR_FILENO, STDOUT_FILENO);
-    }
-    ~DiagnosticsToStandardError() {
-        std::fflush(stdout);
-        if (saved_ < 0) return;
-        ::dup2(saved_, STDOUT_FILENO);
-        ::close(saved_);
-    }
-    DiagnosticsToStandardError(const DiagnosticsToStandardError&) = delete;
-    DiagnosticsToStandardError& operator=(const DiagnosticsToStandardError&) = delete;
-
-private:
-    int saved_ = -1;
-};
-
 // Why a file cannot be read, told apart before the container reads it (it only says "Not JPEG").
 bool openableJpeg(const std::string& path, std::string* error) {
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -128,16 +105,10 @@ bool openableJpeg(const std::string& path, std::string* error) {
 
 // The photograph's segments up to the start of scan, read as the rotation reads them: the
 // container records the frame and the first comment, the Exif reader the rest of photoInfo.
-bool readMetadata(const std::string& path, bool listing, std::string* error) {
+bool readMetadata(const std::string& path, std::string* error) {
     if (!openableJpeg(path, error)) return false;
     clearSectionTable();
-    int read;
-    if (listing) {
-        read = loadJpegFile(path.c_str(), ReadMetadata);
-    } else {
-        DiagnosticsToStandardError redirect;
-        read = loadJpegFile(path.c_str(), ReadMetadata);
-    }
+    int read = loadJpegFile(path.c_str(), ReadMetadata);
     if (!read) {
         *error = reportedErrors().empty() ? "no image data: the file ends before the start of scan"
                                           : "cannot read its segments: " + reportedErrors().back();
@@ -151,7 +122,7 @@ bool reportFile(const std::string& path, bool listing) {
     clearReportedErrors();
     if (listing) std::printf("File: %s\n", path.c_str());
     std::string error;
-    bool read = readMetadata(path, listing, &error);
+    bool read = readMetadata(path, &error);
     std::fflush(stdout);
     if (!read) {
         std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), error.c_str());
@@ -178,6 +149,8 @@ int runInfoCommand(const Arguments& args) {
     }
     if (files.empty()) return usageError("--info needs at least one file");
     listTags = listing ? 1 : 0;
+    // Standard output carries one JSON line per photo; the container's notes go beside it.
+    if (!listing) setSectionDiagnostics(stderr);
     bool allRead = true;
     for (const std::string& path : files) allRead = reportFile(path, listing) && allRead;
     listTags = 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "jpegfile/diagnostics.h"
 #include "platform/path_kind.h"
 #include "platform/pending_file.h"
 #include "platform/status_line.h"
@@ -93,6 +94,8 @@ int runRotateCommand(const Arguments& args) {
     if (int status = parseRotateArguments(args, request)) return status;
     catchInterrupt();
     cancelRequested = 0;
+    // Standard output carries the result messages; the container's notes go beside them.
+    setSectionDiagnostics(stderr);
     TerminalStatusLine terminal;
     platform::SilentStatusLine silent;
     platform::StatusLine& status = ::isatty(STDERR_FILENO) ? static_cast<platform::StatusLine&>(terminal) : silent;

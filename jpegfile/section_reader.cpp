@@ -8,6 +8,7 @@
 
 #include "exif/exif_block.h"
 #include "exif/report_error.h"
+#include "jpegfile/diagnostics.h"
 #include "jpegfile/section_table.h"
 #include "jpegfile/segment_fields.h"
 
@@ -170,7 +171,7 @@ Next actOnSegment(FILE* file, ReadContext& context) {
     }
     switch (code) {
         case kEndOfImage:
-            std::printf("No image in jpeg!\n");
+            std::fputs("No image in jpeg!\n", sectionDiagnostics());
             return Next::Fail;
         case kStartOfScan:
             if ((context.mode & ReadImageData) && !readImageData(file)) return Next::Fail;
@@ -204,7 +205,7 @@ int readSectionsFromStream(FILE* file, int mode) {
         }
         int code = readMarkerCode(file);
         if (code == kTooMuchPadding) {
-            std::printf("too many padding bytes\n");
+            std::fputs("too many padding bytes\n", sectionDiagnostics());
             return 0;
         }
         if (code == kEndOfFile) {
@@ -224,7 +225,7 @@ int loadJpegFile(const char* path, int mode) {
         return 0;
     }
     int result = readSectionsFromStream(file, mode);
-    if (!result) std::printf("Not JPEG: %s\n", path);
+    if (!result) std::fprintf(sectionDiagnostics(), "Not JPEG: %s\n", path);
     std::fclose(file);
     if (!result) releaseSections();
     return result;

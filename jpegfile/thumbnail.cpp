@@ -11,6 +11,7 @@
 #include "exif/byte_order.h"
 #include "exif/photo_info.h"
 #include "exif/report_error.h"
+#include "jpegfile/diagnostics.h"
 #include "jpegfile/section_table.h"
 
 namespace {
@@ -52,7 +53,7 @@ bool readExactly(FILE* file, std::vector<unsigned char>* bytes) {
 
 int exportThumbnail(const char* path) {
     if (photoInfo.thumbnailOffset == 0 || photoInfo.thumbnailSize == 0) {
-        std::printf("Image contains no thumbnail\n");
+        std::fputs("Image contains no thumbnail\n", sectionDiagnostics());
         return 0;
     }
     JpegSection* exif = findExifSection();
@@ -77,7 +78,7 @@ int exportThumbnail(const char* path) {
 
 int importThumbnail(const char* path) {
     if (photoInfo.thumbnailOffset == 0 || photoInfo.thumbnailAtEnd == 0) {
-        std::printf("Image contains no thumbnail to replace - add is not possible\n");
+        std::fputs("Image contains no thumbnail to replace - add is not possible\n", sectionDiagnostics());
         return 0;
     }
     JpegSection* exif = findExifSection();
