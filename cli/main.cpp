@@ -20,7 +20,7 @@ const char* const kHelp =
     "  --subfolders     descend into subfolders of a folder\n"
     "  --keep-times     restore the file times instead of setting them to the Exif date\n"
     "\n"
-    "Transcoding one file:\n"
+    "Transcoding one file (IN is never removed; when OUT is IN, the untouched file is kept as IN.bak):\n"
     "  --transform NAME rotate 90, rotate 180, rotate 270 (default), flip horizontal,\n"
     "                   flip vertical, transpose, transverse or none\n"
     "  --trim           drop partial edge blocks that cannot be moved exactly\n"
@@ -30,6 +30,8 @@ const char* const kHelp =
     "Information:\n"
     "  --info FILE...   print what the Exif block says, one JSON object per file\n"
     "  --tags           list every Exif tag instead\n"
+    "\n"
+    "A lone -- ends the options, so that a path may begin with '-'.\n"
     "\n"
     "Exit status: 0 success, 1 a file could not be handled, 2 usage error.\n";
 
