@@ -30,14 +30,7 @@ struct Capture {
     RequestBlockArray originalRequest = nullptr;
     WorkspaceRequest requests[MAX_COMPONENTS];
     int requestCount = 0;
-    int componentCount = 0;
-    bool hasWorkspace = false;
-    bool wroteSourceArrays = false;
-    unsigned width = 0, height = 0;
-    int colorSpace = 0, outputComponents = 0;
-    int hSamp[MAX_COMPONENTS] = {}, vSamp[MAX_COMPONENTS] = {}, quantTable[MAX_COMPONENTS] = {};
-    bool slotUsed[NUM_QUANT_TBLS] = {};
-    std::uint16_t slots[NUM_QUANT_TBLS][DCTSIZE2] = {};
+    bool slotFilled[NUM_QUANT_TBLS] = {};
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
 };
@@ -51,23 +44,6 @@ jvirt_barray_ptr recordRequest(j_common_ptr cinfo, int pool, boolean preZero, JD
     return capture->originalRequest(cinfo, pool, preZero, blocksPerRow, rows, maxAccess);
 }
 
-void captureParameters(const jpeg_compress_struct& dst, Capture* capture) {
-    capture->width = dst.image_width;
-    capture->height = dst.image_height;
-    capture->colorSpace = dst.jpeg_color_space;
-    capture->outputComponents = dst.num_components;
-    for (int c = 0; c < dst.num_components && c < MAX_COMPONENTS; ++c) {
-        capture->hSamp[c] = dst.comp_info[c].h_samp_factor;
-        capture->vSamp[c] = dst.comp_info[c].v_samp_factor;
-        capture->quantTable[c] = dst.comp_info[c].quant_tbl_no;
-    }
-    for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot) {
-        capture->slotUsed[slot] = dst.quant_tbl_ptrs[slot] != nullptr;
-        if (!capture->slotUsed[slot]) continue;
-        for (int k = 0; k < DCTSIZE2; ++k) capture->slots[slot][k] = dst.quant_tbl_ptrs[slot]->quantval[k];
-    }
-}
-
 // The whole libjpeg pass. Holds no object with a destructor, since a libjpeg error longjmps out of it.
 void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::uint8_t* data, unsigned long length,
              TransformSetup* setup, Capture* capture) {
@@ -79,44 +55,17 @@ void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::
     src->mem->request_virt_barray = recordRequest;
     reserveTransformArrays(src, setup);
     src->mem->request_virt_barray = capture->originalRequest;
-    capture->componentCount = setup->componentCount;
-    capture->hasWorkspace = setup->targetArrays != nullptr;
 
     jvirt_barray_ptr* srcArrays = jpeg_read_coefficients(src);
     jpeg_copy_critical_parameters(src, dst);
     jvirt_barray_ptr* dstArrays = prepareTransformOutput(src, dst, srcArrays, setup);
-    capture->wroteSourceArrays = dstArrays == srcArrays;
-    captureParameters(*dst, capture);
+    for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot) capture->slotFilled[slot] = dst->quant_tbl_ptrs[slot] != nullptr;
 
     jpeg_mem_dest(dst, &capture->buffer, &capture->size);
     jpeg_write_coefficients(dst, dstArrays);
     runTransform(src, dst, srcArrays, setup);
     jpeg_finish_compress(dst);
     jpeg_finish_decompress(src);
-}
-
-TransformReport toReport(const Capture& capture) {
-    TransformReport report;
-    report.output.assign(capture.buffer, capture.buffer + capture.size);
-    report.componentCount = capture.componentCount;
-    report.hasWorkspace = capture.hasWorkspace;
-    report.wroteSourceArrays = capture.wroteSourceArrays;
-    report.workspace.assign(capture.requests, capture.requests + capture.requestCount);
-    OutputParameters& out = report.parameters;
-    out.width = capture.width;
-    out.height = capture.height;
-    out.colorSpace = capture.colorSpace;
-    out.componentCount = capture.outputComponents;
-    out.hSamp.assign(capture.hSamp, capture.hSamp + capture.outputComponents);
-    out.vSamp.assign(capture.vSamp, capture.vSamp + capture.outputComponents);
-    out.quantTable.assign(capture.quantTable, capture.quantTable + capture.outputComponents);
-    for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot) {
-        if (!capture.slotUsed[slot]) continue;
-        std::array<std::uint16_t, 64> table{};
-        for (int k = 0; k < DCTSIZE2; ++k) table[k] = capture.slots[slot][k];
-        out.quantSlots[slot] = table;
-    }
-    return report;
 }
 
 }  // namespace
@@ -150,7 +99,10 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
 
     TransformReport report;
     try {
-        report = toReport(capture);
+        report.output.assign(capture.buffer, capture.buffer + capture.size);
+        report.workspace.assign(capture.requests, capture.requests + capture.requestCount);
+        for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot)
+            if (capture.slotFilled[slot]) report.quantSlots.push_back(slot);
     } catch (...) {
         std::free(capture.buffer);
         throw;

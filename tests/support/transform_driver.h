@@ -2,9 +2,6 @@
 // The transform engine driven through one libjpeg coefficient pass in memory, for tests,
 // fuzz targets and benchmarks that want the engine without files or marker copying.
 
-#include <array>
-#include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,23 +30,10 @@ struct WorkspaceRequest {
     unsigned maxAccess = 0;
 };
 
-// The destination's parameters as prepareTransformOutput left them.
-struct OutputParameters {
-    unsigned width = 0;
-    unsigned height = 0;
-    int colorSpace = 0;  // J_COLOR_SPACE
-    int componentCount = 0;
-    std::vector<int> hSamp, vSamp, quantTable;
-    std::array<std::optional<std::array<std::uint16_t, 64>>, 4> quantSlots;  // empty slot: nullopt
-};
-
 struct TransformReport {
-    Bytes output;                    // the complete transformed JPEG
-    int componentCount = 0;          // TransformSetup::componentCount after reserveTransformArrays
-    bool hasWorkspace = false;       // TransformSetup::targetArrays was set
-    bool wroteSourceArrays = false;  // prepareTransformOutput returned the source's own arrays
+    Bytes output;  // the complete transformed JPEG
     std::vector<WorkspaceRequest> workspace;
-    OutputParameters parameters;
+    std::vector<int> quantSlots;  // the destination's filled quantization table slots, as it is written
 };
 
 // Runs read_header, reserveTransformArrays, read_coefficients, copy_critical_parameters,
