@@ -4,184 +4,76 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
 
-#include "app/app_icon.h"
-#include "app/dialog_units.h"
+#include "app/testing/window_fixture.h"
 #include "platform/recording_message_sink.h"
 #include "platform/scripted_link_opener.h"
 
 namespace {
 
+const QColor kGreen(0, 127, 0), kPurple(85, 26, 139), kRed(255, 0, 0);
+
 class AboutDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        about = std::make_unique<AboutDialog>(nullptr, opener, messages);
-        about->show();
-    }
-    // The pointer moves onto the link (a real move event, as the window system sends it).
-    static void pointerOnto(LinkLabel* link) {
+    void SetUp() override { about.show(); }
+    // A mouse event in the middle of the link, as the window system sends it.
+    static void send(LinkLabel* link, QEvent::Type type, Qt::MouseButton button = Qt::NoButton) {
         const QPointF at = link->rect().center();
-        QMouseEvent move(QEvent::MouseMove, at, link->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(link, &move);
+        QMouseEvent event(type, at, link->mapToGlobal(at), button, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(link, &event);
     }
-    static void pointerAwayFrom(LinkLabel* link) {
-        link->setPointerSource([link] { return link->mapToGlobal(QPoint(-50, -50)); });
-        link->hoverTick();
-    }
-    static void click(LinkLabel* link) {
-        const QPointF at = link->rect().center();
-        const QPointF global = link->mapToGlobal(at);
-        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(link, &press);
-        QApplication::sendEvent(link, &release);
-    }
-    // Whether any painted pixel of the link has (nearly) `colour`.
-    static bool paintedIn(LinkLabel* link, const QColor& colour) {
-        const QImage image = link->grab().toImage();
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                if (std::abs(pixel.red() - colour.red()) < 40 && std::abs(pixel.green() - colour.green()) < 40 &&
-                    std::abs(pixel.blue() - colour.blue()) < 40)
-                    return true;
-            }
-        }
-        return false;
+    // The colour the label draws its text in, and whether it is underlined.
+    static std::pair<QColor, bool> look(LinkLabel* link) {
+        return {link->palette().color(QPalette::WindowText), link->font().underline()};
     }
 
     platform::ScriptedLinkOpener opener;
     platform::RecordingMessageSink messages;
-    std::unique_ptr<AboutDialog> about;
+    AboutDialog about{nullptr, opener, messages};
 };
 
-TEST_F(AboutDialogTest, ShowsNameVersionTextsLinksAndADefaultOk) {
-    EXPECT_EQ(about->windowTitle(), "About Pivora");
-    QStringList texts;
-    for (auto* label : about->findChildren<QLabel*>()) texts << label->text();
-    for (const char* text : {"PIVORA", "Version " PIVORA_VERSION, "Comments?", "Send me mail!",
-                             "For other exciting products:", "Visit www.velmora.example"}) {
-        EXPECT_TRUE(texts.contains(text)) << text;
-    }
-    EXPECT_FALSE(about->findChild<QLabel*>("icon")->pixmap().isNull());
-    EXPECT_TRUE(pivoraIcon().availableSizes().contains(QSize(256, 256)));  // the desktop icon's artwork
-    EXPECT_EQ(about->mailLink()->property("controlId").toInt(), 1006);
-    EXPECT_EQ(about->webLink()->property("controlId").toInt(), 1007);
-    EXPECT_EQ(about->mailLink()->url(), "mailto:pivora@velmora.example");
-    EXPECT_EQ(about->webLink()->url(), "https://www.velmora.example/");
-    EXPECT_EQ(about->mailLink()->toolTip(), about->mailLink()->url());
-    EXPECT_EQ(about->webLink()->toolTip(), about->webLink()->url());
-    EXPECT_EQ(about->mailLink()->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_TRUE(about->okButton()->isDefault());
-    EXPECT_EQ(about->okButton()->text(), "OK");
-
-    QTest::keyClick(about.get(), Qt::Key_Return);
-    EXPECT_EQ(about->result(), QDialog::Accepted);
+TEST_F(AboutDialogTest, ShowsNameVersionTextsAndLinksWithADefaultOk) {
+    EXPECT_EQ(about.windowTitle(), "About Pivora");
+    EXPECT_EQ(windowtest::shownTexts(about),
+              (QStringList{"", "PIVORA", "Version " PIVORA_VERSION, "Comments?", "Send me mail!",
+                           "For other exciting products:", "Visit www.velmora.example", "OK"}));
+    EXPECT_EQ(about.webLink()->toolTip(), "https://www.velmora.example/");
+    EXPECT_EQ(about.mailLink()->cursor().shape(), Qt::PointingHandCursor);
+    QTest::keyClick(&about, Qt::Key_Return);
+    EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
-TEST_F(AboutDialogTest, CentredLinkShrinksToItsTextAroundTheSameCentre) {
-    LinkLabel* link = about->mailLink();
-    const DialogUnits units(about->font());
-    QFont underlined = link->font();
-    underlined.setUnderline(true);
-    const int textWidth = QFontMetrics(underlined).horizontalAdvance(link->text());
-    EXPECT_EQ(link->width(), textWidth);
-    EXPECT_LE(link->width(), units.x(70));
-    // Its centre stays where the centre of its 49..119 units slot is, in a box 167 units wide.
-    EXPECT_NEAR(link->geometry().center().x(), about->width() * 84.0 / 167.0, 2.0);
-}
-
-TEST_F(AboutDialogTest, LinkStartsDarkGreenAndTurnsRedUnderlinedUnderThePointer) {
-    LinkLabel* link = about->webLink();
-    EXPECT_EQ(link->textColour(), QColor(0, 127, 0));
-    EXPECT_FALSE(link->font().underline());
-    EXPECT_TRUE(paintedIn(link, QColor(0, 127, 0)));
-
-    pointerOnto(link);
-    EXPECT_TRUE(link->overControl());
-    EXPECT_EQ(link->textColour(), QColor(255, 0, 0));
-    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_TRUE(link->font().underline());
+TEST_F(AboutDialogTest, LinkTurnsRedUnderlinedUnderThePointerAndPurpleAfterASuccessfulOpen) {
+    LinkLabel* link = about.mailLink();
+    EXPECT_EQ(look(link), std::make_pair(kGreen, false));
+    send(link, QEvent::MouseMove);
+    EXPECT_EQ(look(link), std::make_pair(kRed, true));
     EXPECT_TRUE(link->hoverTimerRunning());
-    EXPECT_TRUE(paintedIn(link, QColor(255, 0, 0)));
-
-    // A tick with the pointer still over the text changes nothing.
-    link->setPointerSource([link] { return link->mapToGlobal(link->rect().center()); });
-    link->hoverTick();
-    EXPECT_TRUE(link->overControl());
-
-    pointerAwayFrom(link);
-    EXPECT_FALSE(link->overControl());
-    EXPECT_FALSE(link->hoverTimerRunning());
-    EXPECT_FALSE(link->font().underline());
-    EXPECT_EQ(link->textColour(), QColor(0, 127, 0));
-}
-
-TEST_F(AboutDialogTest, SuccessfulOpenMakesTheLinkPurpleForTheRestOfTheBox) {
-    LinkLabel* link = about->mailLink();
-    pointerOnto(link);
-    click(link);
+    send(link, QEvent::MouseButtonPress, Qt::LeftButton);
+    send(link, QEvent::MouseButtonRelease, Qt::LeftButton);
     EXPECT_EQ(opener.opened, (std::vector<std::string>{"mailto:pivora@velmora.example"}));
-    EXPECT_TRUE(link->visited());
+    link->setPointerSource([link] { return link->mapToGlobal(QPoint(-50, -50)); });
+    link->hoverTick();  // the pointer has left
+    EXPECT_EQ(look(link), std::make_pair(kPurple, false));
+    EXPECT_EQ(look(about.webLink()), std::make_pair(kGreen, false));
     EXPECT_TRUE(messages.messages.empty());
-    pointerAwayFrom(link);
-    EXPECT_EQ(link->textColour(), QColor(85, 26, 139));
-    EXPECT_TRUE(paintedIn(link, QColor(85, 26, 139)));
-    pointerOnto(link);
-    EXPECT_EQ(link->textColour(), QColor(255, 0, 0));
-    EXPECT_EQ(about->webLink()->textColour(), QColor(0, 127, 0));
-
-    // A box opened anew starts with both links unvisited.
-    AboutDialog again(nullptr, opener, messages);
-    EXPECT_FALSE(again.mailLink()->visited());
-    EXPECT_EQ(again.mailLink()->textColour(), QColor(0, 127, 0));
 }
 
-TEST_F(AboutDialogTest, FailedOpenReportsWhyAndLeavesTheLinkUnvisited) {
+TEST_F(AboutDialogTest, FailedOpenLeavesTheLinkUnvisitedAndReportsWhy) {
     opener.result = platform::kLinkFileNotFound;
-    LinkLabel* link = about->webLink();
-    click(link);
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, "Unable to open hyperlink:\n\nThe specified file was not found.");
-    EXPECT_EQ(messages.messages[0].icon, platform::MessageIcon::Exclamation);
-    EXPECT_FALSE(link->visited());
-    EXPECT_EQ(link->textColour(), QColor(0, 127, 0));
-
-    // It can be clicked again, and a later success counts.
-    opener.result = platform::kLinkOpened;
-    click(link);
-    EXPECT_TRUE(link->visited());
-    EXPECT_EQ(opener.opened.size(), 2u);
-}
-
-TEST_F(AboutDialogTest, ReportLinkErrorShowsTheReasonForEachCode) {
-    LinkLabel* link = about->mailLink();
-    link->reportLinkError(31);
-    link->reportLinkError(0);
-    link->reportLinkError(1);
-    ASSERT_EQ(messages.messages.size(), 3u);
-    EXPECT_EQ(messages.messages[0].text,
-              "Unable to open hyperlink:\n\nThere is no application associated\nwith the given filename extension.");
-    EXPECT_EQ(messages.messages[1].text,
-              "Unable to open hyperlink:\n\nThe operating system is out\nof memory or resources.");
-    EXPECT_EQ(messages.messages[2].text, "Unable to open hyperlink:\n\nUnknown Error (1) occurred.");
-}
-
-TEST_F(AboutDialogTest, UnderlineModesDecideTheFontAwayFromThePointer) {
-    LinkLabel* link = about->webLink();
-    EXPECT_EQ(link->underlineMode(), LinkLabel::UnderlineOnHover);
-    link->setUnderline(LinkLabel::UnderlineAlways);
-    EXPECT_TRUE(link->font().underline());
-    pointerOnto(link);
-    pointerAwayFrom(link);
-    EXPECT_TRUE(link->font().underline());
-    link->setUnderline(LinkLabel::UnderlineNever);
-    EXPECT_FALSE(link->font().underline());
-    pointerOnto(link);
-    EXPECT_FALSE(link->font().underline());
+    send(about.webLink(), QEvent::MouseButtonRelease, Qt::LeftButton);
+    EXPECT_EQ(look(about.webLink()).first, kGreen);
+    EXPECT_EQ(messages.messages.at(0).icon, platform::MessageIcon::Exclamation);
+    for (int code : {26, 30, -4, 33}) about.webLink()->reportLinkError(code);
+    std::vector<std::string> expected;
+    for (const char* reason :
+         {"The specified file was not found.", "A sharing violation occurred. ",
+          "The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed.",
+          "Unknown Error (-4) occurred.", "Unknown Error (33) occurred."})
+        expected.push_back(std::string("Unable to open hyperlink:\n\n") + reason);
+    EXPECT_EQ(messages.texts(), expected);
 }
 
 }  // namespace

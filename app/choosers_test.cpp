@@ -9,75 +9,31 @@
 #include "app/folder_chooser.h"
 #include "tests/support/files.h"
 
-namespace {
-
-QStringList patternsOf(const QString& filter) {
-    const int open = filter.indexOf('(');
-    return filter.mid(open + 1, filter.indexOf(')') - open - 1).split(' ', Qt::SkipEmptyParts);
-}
-
-TEST(FileChooser, IsTitledWithTwoFiltersJpegFirstAndTakesOnlyAnExistingFile) {
+TEST(Choosers, FileChooserFindsEveryJpegSpellingAndFolderChooserRefusesALink) {
     testsupport::TempDir dir;
-    QFileDialog dialog;
-    configureFileChooser(dialog, QString::fromStdString(dir.path()));
-    EXPECT_EQ(dialog.windowTitle(), "Select JPEG file");
-    EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
-    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
-    ASSERT_EQ(dialog.nameFilters().size(), 2);
-    EXPECT_TRUE(dialog.nameFilters()[0].startsWith("All JPEG Files ("));
-    EXPECT_TRUE(dialog.nameFilters()[1].startsWith("All Files ("));
-    EXPECT_EQ(dialog.selectedNameFilter(), dialog.nameFilters()[0]);
-    EXPECT_EQ(dialog.directory().absolutePath(), QString::fromStdString(dir.path()));
-}
-
-TEST(FileChooser, JpegFilterMatchesEveryUsualSpellingOnACaseSensitiveFileSystem) {
-    testsupport::TempDir dir;
-    for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "d.JPEG", "e.png", "f.txt", "jpg", "README"}) {
+    const QString folder = QString::fromStdString(dir.path());
+    QFileDialog files;
+    configureFileChooser(files, folder);
+    EXPECT_EQ(files.windowTitle(), "Select JPEG file");
+    EXPECT_EQ(files.fileMode(), QFileDialog::ExistingFile);
+    const QStringList filters = files.nameFilters();
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith("All JPEG Files (") && filters[1].startsWith("All Files ("));
+    for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "d.JPEG", "e.png", "jpg"})
         testsupport::writeFile(dir.file(name), {1});
-    }
-    const QDir folder(QString::fromStdString(dir.path()));
-    const QDir::Filters caseSensitive = QDir::Files | QDir::CaseSensitive;
-    EXPECT_EQ(folder.entryList(patternsOf(fileChooserFilters()[0]), caseSensitive, QDir::Name),
+    const QStringList patterns = filters[0].mid(16).chopped(1).split(' ', Qt::SkipEmptyParts);
+    EXPECT_EQ(QDir(folder).entryList(patterns, QDir::Files | QDir::CaseSensitive, QDir::Name),
               (QStringList{"a.jpg", "b.JPG", "c.jpeg", "d.JPEG"}));
-    EXPECT_EQ(folder.entryList(patternsOf(fileChooserFilters()[1]), caseSensitive, QDir::Name).size(), 8);
+
+    ASSERT_TRUE(QDir(folder).mkdir("Photos"));
+    ASSERT_EQ(symlink(dir.file("Photos").c_str(), dir.file("Link").c_str()), 0);
+    FolderChooser folders(nullptr, folder);
+    folders.show();
+    folders.selectFile(folder + "/Link");
+    folders.accept();
+    EXPECT_TRUE(folders.isVisible()) << "OK refused for a symbolic link";
+    folders.selectFile(folder + "/Photos");
+    folders.accept();
+    EXPECT_EQ(folders.result(), QDialog::Accepted);
+    EXPECT_EQ(folders.selectedFiles().value(0), folder + "/Photos");
 }
-
-class FolderChooserTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(QDir().mkpath(photos()));
-        ASSERT_EQ(symlink(photos().toUtf8().constData(), shortcut().toUtf8().constData()), 0);
-    }
-    QString photos() const { return QString::fromStdString(dir.file("Photos")); }
-    QString shortcut() const { return QString::fromStdString(dir.file("Shortcut")); }
-    testsupport::TempDir dir;
-};
-
-TEST_F(FolderChooserTest, StartsAtTheGivenFolderOrTheCurrentDirectory) {
-    FolderChooser given(nullptr, photos());
-    EXPECT_EQ(given.directory().absolutePath(), photos());
-    EXPECT_EQ(given.fileMode(), QFileDialog::Directory);
-    FolderChooser none(nullptr, "");
-    EXPECT_EQ(none.directory().absolutePath(), QDir::currentPath());
-}
-
-TEST_F(FolderChooserTest, OkIsRefusedForASymbolicLinkOrAMissingFolder) {
-    EXPECT_TRUE(FolderChooser::acceptable(photos()));
-    EXPECT_FALSE(FolderChooser::acceptable(shortcut()));
-    EXPECT_FALSE(FolderChooser::acceptable(photos() + "/gone"));
-
-    FolderChooser chooser(nullptr, QString::fromStdString(dir.path()));
-    chooser.show();
-    chooser.selectFile(shortcut());
-    chooser.accept();
-    EXPECT_TRUE(chooser.isVisible());
-    EXPECT_NE(chooser.result(), QDialog::Accepted);
-
-    chooser.selectFile(photos());
-    chooser.accept();
-    EXPECT_FALSE(chooser.isVisible());
-    EXPECT_EQ(chooser.result(), QDialog::Accepted);
-    EXPECT_EQ(chooser.selectedFiles().value(0), photos());
-}
-
-}  // namespace

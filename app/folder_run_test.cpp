@@ -1,114 +1,72 @@
-// Runs of the real window over folders of real photographs.
+// Runs of the real window over folders of photographs.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QPushButton>
-#include <QSettings>
+#include <QTest>
 
 #include "app/status_window.h"
 #include "app/testing/window_fixture.h"
 #include "tests/support/camera_photo.h"
 #include "tests/support/files.h"
 #include "tests/support/jpeg_maker.h"
-#include "workflow/rotate_jpeg_file.h"
 
 namespace {
 
+using Texts = std::vector<std::string>;
 using windowtest::TestSettings;
 using windowtest::Window;
-
-void writePhoto(const std::string& path, std::uint32_t seed) {
-    testsupport::CameraPhotoSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.seed = seed;
-    testsupport::writeFile(path, testsupport::makeCameraPhoto(spec).jpeg);
-}
 
 TEST(FolderRun, LaunchWithAFolderOfPhotosRotatesThemAndReportsTheCounts) {
     TestSettings settings("run-launch-folder");
     testsupport::TempDir photos;
-    writePhoto(photos.file("a.jpg"), 1);
-    writePhoto(photos.file("b.JPG"), 2);
-    writePhoto(photos.file("c.jpg"), 3);
-    testsupport::writeFile(photos.file("broken.jpg"), {'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g'});
-    writePhoto(photos.file("left-out.jpeg"), 4);
-    testsupport::writeFile(photos.file("notes.txt"), {'h', 'i'});
-    const auto leftOutBefore = testsupport::readFile(photos.file("left-out.jpeg"));
-
+    for (const char* name : {"a.jpg", "b.JPG", "c.jpg", "left-out.jpeg"})
+        testsupport::writeFile(photos.file(name), testsupport::makeCameraPhoto({}).jpeg);
+    testsupport::writeFile(photos.file("broken.jpg"), {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
     Window window(settings.store());
     EXPECT_TRUE(window.dialog->launch(photos.path()));
-
-    ASSERT_EQ(window.messages.messages.size(), 1u);
-    EXPECT_EQ(window.messages.messages[0].text, "\n\n4 files read, of which 3 files successfully rotated\n\n");
-    for (const char* name : {"a.jpg", "b.JPG", "c.jpg"}) {
-        const auto turned = testsupport::readCoefficients(testsupport::readFile(photos.file(name)));
-        EXPECT_EQ(turned.width, 48) << name;
-        EXPECT_EQ(turned.height, 64) << name;
-    }
-    EXPECT_EQ(testsupport::readFile(photos.file("left-out.jpeg")), leftOutBefore);
-    EXPECT_EQ(window.dialog->result(), 0);
-    EXPECT_FALSE(window.dialog->isVisible());
-    // A launch stores nothing.
-    EXPECT_FALSE(QFile::exists(settings.store().location()));
+    EXPECT_EQ(window.messages.texts(), Texts{"\n\n4 files read, of which 3 files successfully rotated\n\n"});
+    for (const char* name : {"a.jpg", "b.JPG", "c.jpg"})
+        EXPECT_EQ(testsupport::readCoefficients(testsupport::readFile(photos.file(name))).width, 48) << name;
+    EXPECT_FALSE(QFile::exists(settings.store().location())) << "a launch stores nothing";
 }
 
-TEST(FolderRun, LaunchWithAFileShowsNothingOnSuccessAndMessage104OnFailure) {
-    TestSettings settings("run-launch-file");
-    testsupport::TempDir photos;
-    writePhoto(photos.file("one photo.jpg"), 5);
-    testsupport::writeFile(photos.file("bad.jpg"), {0xFF, 0xD8, 0xFF});
-
-    Window window(settings.store());
-    EXPECT_TRUE(window.dialog->launch("\"" + photos.file("one photo.jpg") + "\""));
-    EXPECT_TRUE(window.messages.messages.empty());
-    EXPECT_EQ(testsupport::readCoefficients(testsupport::readFile(photos.file("one photo.jpg"))).width, 48);
-
-    EXPECT_TRUE(window.dialog->launch(photos.file("bad.jpg")));
-    ASSERT_EQ(window.messages.messages.size(), 1u);
-    EXPECT_EQ(window.messages.messages[0].text, "\n\nFile " + photos.file("bad.jpg") + " could not be rotated\n\n");
-}
-
-TEST(FolderRun, LaunchWithoutAPathOffersTheWindowAndAnythingElseIsNotFileOrPath) {
-    TestSettings settings("run-launch-other");
-    Window window(settings.store());
-    EXPECT_FALSE(window.dialog->launch(""));
-    EXPECT_FALSE(window.dialog->launch("\""));
-    EXPECT_TRUE(window.messages.messages.empty());
-    EXPECT_TRUE(window.dialog->launch("/no/such/photo.jpg"));
-    ASSERT_EQ(window.messages.messages.size(), 1u);
-    EXPECT_EQ(window.messages.messages[0].text, "Not file or path");
-}
-
-TEST(FolderRun, CancelInTheStatusWindowStopsTheWalkAfterTheFileInHand) {
+TEST(FolderRun, DuringARunOnlySwitchesAndCancelAreLiveAndCancelStopsTheWalk) {
     TestSettings settings("run-cancel");
     testsupport::TempDir photos;
     for (int i = 0; i < 6; ++i) testsupport::writeFile(photos.file("p" + std::to_string(i) + ".jpg"), {0});
-    Window* current = nullptr;
+    QStringList seen;
     int handed = 0;
-    Window window(settings.store(), [&](const std::string& path, const ProcessingOptions&,
-                                        platform::StatusLine& status) {
-        status.show("Processing file " + path);
-        if (++handed == 2) {
-            // The user presses Cancel while the second file is worked on; the press is
-            // handled in the next pump, between files.
-            QPushButton* cancel = current->dialog->statusWindow()->cancelButton();
-            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+    Window* current = nullptr;
+    Window window(settings.store(), [&](const std::string&, const ProcessingOptions&, platform::StatusLine&) {
+        MainDialog& dialog = *current->dialog;
+        StatusWindow* status = dialog.statusWindow();
+        if (++handed == 1) {
+            for (const char* name : {"processOneFile", "processFolder", "exit", "backup"})
+                if (current->find<QWidget>(name)->isEnabled()) seen << name;
+            if (status->isVisible()) seen << status->windowTitle() << windowtest::shownTexts(*status);
+            const QCursor* cursor = QApplication::overrideCursor();
+            if (cursor && cursor->shape() == Qt::WaitCursor) seen << "wait";
+            QTest::keyClick(&dialog, Qt::Key_Escape);  // refused while the run holds the window
+            if (dialog.isVisible()) seen << "visible";
         }
+        // Cancel pressed during the second file is handled in the next pump, between files.
+        if (handed == 2) QMetaObject::invokeMethod(status->cancelButton(), &QPushButton::click, Qt::QueuedConnection);
         return 1;
     });
     current = &window;
     window.choosers.folderAnswer = photos.path();
     window.dialog->show();
-    window.dialog->processFolder();
-
+    window.find<QPushButton>("processFolder")->click();
+    EXPECT_EQ(seen, (QStringList{"backup", "Pivora - Status", "", "Please wait ...", "Cancel", "wait", "visible"}));
     EXPECT_EQ(handed, 2);
-    EXPECT_EQ(window.dialog->commands().counters().filesRead, 2);
-    ASSERT_EQ(window.messages.messages.size(), 1u);
-    EXPECT_EQ(window.messages.messages[0].text, "\n\n2 files read, of which 2 files successfully rotated\n\n");
-    EXPECT_TRUE(window.dialog->isVisible());
+    EXPECT_EQ(window.messages.texts(), Texts{"\n\n2 files read, of which 2 files successfully rotated\n\n"});
+    EXPECT_TRUE(window.find<QPushButton>("exit")->isEnabled());
     EXPECT_FALSE(window.dialog->statusWindow()->isVisible());
-    EXPECT_EQ(settings.store().readText("Settings", "InitDir", ""), photos.path());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    window.find<QPushButton>("processFolder")->click();
+    EXPECT_EQ(handed, 8) << "the next run starts afresh and walks the whole folder";
 }
 
 }  // namespace

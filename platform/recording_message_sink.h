@@ -16,6 +16,12 @@ struct RecordedMessage {
 class RecordingMessageSink : public MessageSink {
 public:
     void show(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
+    // The texts shown so far, in order.
+    std::vector<std::string> texts() const {
+        std::vector<std::string> shown;
+        for (const RecordedMessage& message : messages) shown.push_back(message.text);
+        return shown;
+    }
     std::vector<RecordedMessage> messages;
 };
 

@@ -1,7 +1,6 @@
 #pragma once
-// A run window for tests: records what a run did to it and can press Cancel at a chosen pump.
+// A run window for tests: counts the runs begun and hands out a status line that records its texts.
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,25 +16,12 @@ public:
 
 class FakeRunWindow : public RunWindow {
 public:
-    void beginRun() override {
-        ++begun;
-        running = true;
-    }
-    void endRun() override {
-        ++ended;
-        running = false;
-    }
-    void pumpMessages() override {
-        ++pumps;
-        if (onPump) onPump(pumps);
-    }
+    void beginRun() override { ++begun; }
+    void endRun() override {}
+    void pumpMessages() override {}
     platform::StatusLine& statusLine() override { return status; }
 
     int begun = 0;
-    int ended = 0;
-    int pumps = 0;
-    bool running = false;
-    std::function<void(int pumpNumber)> onPump;  // called inside each pump
     RecordingStatusLine status;
 };
 

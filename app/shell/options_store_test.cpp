@@ -1,5 +1,7 @@
 #include "app/shell/options_store.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "platform/memory_settings_store.h"
@@ -7,41 +9,20 @@
 namespace shell {
 namespace {
 
-TEST(OptionsStore, FirstStartGivesBackupOffSubfoldersOffTimestampOn) {
+TEST(OptionsStore, FirstStartDefaultsAndAStoredBackupOfFiveShownUncheckedAndSavedAsZero) {
     platform::MemorySettingsStore store;
-    const ProcessingOptions options = loadOptions(store);
-    EXPECT_EQ(options.Backup, 0);
-    EXPECT_EQ(options.bSubfolders, 0);
-    EXPECT_EQ(options.EXIFTimestamp, 1);
-    EXPECT_TRUE(store.writes().empty());
-}
-
-TEST(OptionsStore, StoredValuesWinOverDefaultsAndSaveWritesThemInOrder) {
-    platform::MemorySettingsStore store;
-    store.writeInt(kSettingsSection, "bSubfolders", 1);
-    store.writeInt(kSettingsSection, "EXIFTimestamp", 0);
     ProcessingOptions options = loadOptions(store);
-    EXPECT_EQ(options.bSubfolders, 1);
-    EXPECT_EQ(options.EXIFTimestamp, 0);
+    EXPECT_EQ(std::make_tuple(options.Backup, options.bSubfolders, options.EXIFTimestamp), std::make_tuple(0, 0, 1));
 
-    platform::MemorySettingsStore fresh;
-    options.Backup = 1;
-    saveOptions(fresh, options);
-    EXPECT_EQ(fresh.writes(), (std::vector<std::string>{"Backup", "bSubfolders", "EXIFTimestamp"}));
-    EXPECT_EQ(fresh.readInt(kSettingsSection, "Backup", -9), 1);
-    EXPECT_EQ(fresh.readInt(kSettingsSection, "bSubfolders", -9), 1);
-    EXPECT_EQ(fresh.readInt(kSettingsSection, "EXIFTimestamp", -9), 0);
-}
-
-TEST(OptionsStore, ValueOutsideZeroToTwoShowsUncheckedAndIsSavedAsZero) {
-    platform::MemorySettingsStore store;
     store.writeInt(kSettingsSection, "Backup", 5);
-    ProcessingOptions options = loadOptions(store);
-    options.Backup = shownOptionValue(options.Backup);
+    store.writeInt(kSettingsSection, "bSubfolders", 2);
+    options = loadOptions(store);
+    options.Backup = shownOptionValue(options.Backup);  // what the check box shows and gives back
     EXPECT_FALSE(isChecked(options.Backup));
-    options.Backup = isChecked(options.Backup) ? 1 : 0;  // what the check box gives back
+    EXPECT_TRUE(isChecked(options.bSubfolders));
     saveOptions(store, options);
     EXPECT_EQ(store.readInt(kSettingsSection, "Backup", -9), 0);
+    EXPECT_EQ(store.readInt(kSettingsSection, "EXIFTimestamp", -9), 1);
 }
 
 }  // namespace

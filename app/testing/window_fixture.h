@@ -2,14 +2,18 @@
 // A main window for the widget tests: real settings in the tests' private settings folder,
 // messages recorded, choosers and link opener scripted, rotation real unless a test replaces it.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "app/main_dialog.h"
 #include "app/shell/fake_choosers.h"
@@ -45,7 +49,25 @@ struct Window {
     shell::FakeChoosers choosers;
     platform::ScriptedLinkOpener links;
     std::unique_ptr<MainDialog> dialog;
+
+    template <typename Control>
+    Control* find(const char* name) const {
+        auto* control = dialog->findChild<Control*>(name);
+        if (!control) ADD_FAILURE() << "no control " << name;
+        return control;
+    }
 };
+
+// The texts a window shows in its own labels, buttons and group boxes, in the order they were made.
+inline QStringList shownTexts(const QWidget& window) {
+    QStringList texts;
+    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (auto* label = qobject_cast<QLabel*>(child)) texts << label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(child)) texts << button->text();
+        if (auto* group = qobject_cast<QGroupBox*>(child)) texts << group->title();
+    }
+    return texts;
+}
 
 // Runs `open` (which shows a modal window) and hands the modal window to `inspect` once it is
 // up; the window is then closed (rejected).
