@@ -21,6 +21,10 @@
 #include "platform/recording_message_sink.h"
 #include "platform/scripted_link_opener.h"
 
+// Qt texts and colours in test failures, readable.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QColor& colour, std::ostream* out) { *out << colour.name().toStdString(); }
+
 namespace windowtest {
 
 // Settings of one test under the test company; removed before and after.
