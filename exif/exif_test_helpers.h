@@ -1,13 +1,11 @@
 #pragma once
-// Shared by the Exif reader's tests: read a built block the way the section container hands it
-// over, in an exactly sized buffer so that the sanitizers see any read past its end.
+// Shared by the Exif reader's tests: each case written once and run in both byte orders.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "exif/exif_block.h"
 #include "exif/photo_info.h"
@@ -16,48 +14,68 @@
 
 namespace exiftest {
 
-using testsupport::ByteOrder;
-using testsupport::Bytes;
+using namespace testsupport;
 
-// Fresh PhotoInfo and messages, then processExifBlock on the segment; returns the segment as
-// the reader left it.
+// Reads an exactly sized copy (the sanitizers see any overread) into a fresh record; returns it as left.
 inline Bytes readSegment(const Bytes& segment) {
     resetPhotoInfo("photo.jpg");
     clearReportedErrors();
-    std::unique_ptr<unsigned char[]> exact(new unsigned char[segment.size()]);
-    if (!segment.empty()) std::memcpy(exact.get(), segment.data(), segment.size());
-    processExifBlock(exact.get(), static_cast<unsigned>(segment.size()));
-    return Bytes(exact.get(), exact.get() + segment.size());
+    Bytes exact(segment.begin(), segment.end());
+    processExifBlock(exact.data(), static_cast<unsigned>(exact.size()));
+    return exact;
 }
 
-inline Bytes readBlock(const testsupport::ExifBlock& block) { return readSegment(block.segment()); }
+inline Bytes readBlock(const ExifBlock& block) { return readSegment(block.segment()); }
 
-inline bool wasReported(const std::string& message) {
-    const auto& all = reportedErrors();
-    return std::find(all.begin(), all.end(), message) != all.end();
+// The block's last `cut` bytes dropped (the reader goes by the length it is given).
+inline Bytes shortened(const ExifBlock& block, std::size_t cut) {
+    Bytes segment = block.segment();
+    return Bytes(segment.begin(), segment.end() - static_cast<long>(cut));
 }
 
-inline std::string reportedText() {
+// The messages of the last read, one a line.
+inline std::string messages() {
     std::string text;
     for (const std::string& message : reportedErrors()) text += message + "\n";
     return text;
 }
+#define EXPECT_REPORTED(message) EXPECT_NE(messages().find(message), std::string::npos) << messages()
 
-// Cases written once and run in both byte orders.
+inline ExifSpec ifd0(ExifEntries entries) { ExifSpec s; s.ifd0 = std::move(entries); return s; }
+
+// A record field as printed, e.g. FIELD(isoEquivalent).
+struct Field { const char* name; std::string (*text)(); };
+#define FIELD(member) exiftest::Field{#member, [] { std::ostringstream o; o << photoInfo.member; return o.str(); }}
+
+// A block, the record field it decides, and every message its read gives.
+struct FieldCase {
+    ExifSpec recipe;
+    Field field;
+    std::string expected;
+    std::string messages = "";
+    std::size_t cut = 0;  // bytes dropped from the segment's end
+};
+
 class BothOrders : public ::testing::TestWithParam<ByteOrder> {
 protected:
-    testsupport::ExifSpec spec() const {
-        testsupport::ExifSpec s;
-        s.order = GetParam();
-        return s;
+    ExifSpec inOrder(ExifSpec s) const { s.order = GetParam(); return s; }
+    ExifSpec recipe(ExifEntries entries = {}) const { return inOrder(ifd0(std::move(entries))); }
+    ExifBlock build(ExifEntries entries) const { return buildExif(recipe(std::move(entries))); }
+
+    void expectFields(const std::vector<FieldCase>& cases) const {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            readSegment(shortened(buildExif(inOrder(cases[i].recipe)), cases[i].cut));
+            SCOPED_TRACE("case " + std::to_string(i) + ", " + cases[i].field.name);
+            EXPECT_EQ(cases[i].field.text(), cases[i].expected);
+            EXPECT_EQ(messages(), cases[i].messages);
+            EXPECT_TRUE(!photoInfo.gpsLat[sizeof photoInfo.gpsLat - 1] && !photoInfo.gpsLong[sizeof photoInfo.gpsLong - 1]);
+        }
     }
 };
 
-inline std::string orderName(const ::testing::TestParamInfo<ByteOrder>& info) {
-    return info.param == ByteOrder::Intel ? "Intel" : "Motorola";
-}
-
 }  // namespace exiftest
 
-#define EXIF_BOTH_ORDERS(Suite) \
-    INSTANTIATE_TEST_SUITE_P(Order, Suite, ::testing::Values(ByteOrder::Intel, ByteOrder::Motorola), orderName)
+// A fixture of its own per file, run in both byte orders.
+#define EXIF_BOTH_ORDERS(Suite)                       \
+    class Suite : public exiftest::BothOrders {};     \
+    INSTANTIATE_TEST_SUITE_P(Order, Suite, ::testing::Values(ByteOrder::Intel, ByteOrder::Motorola))
