@@ -52,6 +52,9 @@ void storeThumbnail(const TiffBlock& block, DirectoryThumbnail thumbnail) {
     }
     photoInfo.thumbnailOffset = thumbnail.offset;
     photoInfo.thumbnailSize = thumbnail.length;
+    // The length value that a new thumbnail updates must be the one of the directory whose
+    // thumbnail is kept: IFD0's wins over IFD1's, which was met later in the walk.
+    if (thumbnail.lengthValueOffset >= 0) photoInfo.thumbnailSizeOffset = thumbnail.lengthValueOffset;
     if (listTags) std::printf("Thumbnail size: %d bytes\n", static_cast<int>(thumbnail.length));
 }
 

@@ -97,6 +97,15 @@ TEST_P(ExifBlockTest, DirectoriesAndThumbnailsAreKeptWithinTheBlock) {
     readBlock(block);
     EXPECT_EQ(photoInfo.thumbnailOffset, block.thumbnailOffset);
     EXPECT_EQ(photoInfo.thumbnailSizeOffset, static_cast<std::int32_t>(block.thumbnailLengthValue));
+
+    // Thumbnail tags in IFD0 and IFD1: IFD0's thumbnail is kept, so its length value is the one to update.
+    ExifSpec both = recipe({longEntry(0x0201, {20}), longEntry(0x0202, {4})});
+    both.thumbnail = Bytes(700, 0xD8);
+    const ExifBlock twoThumbnails = buildExif(both);
+    readBlock(twoThumbnails);
+    EXPECT_EQ(photoInfo.thumbnailOffset, 20u);
+    EXPECT_EQ(photoInfo.thumbnailSize, 4u);
+    EXPECT_EQ(photoInfo.thumbnailSizeOffset, static_cast<std::int32_t>(twoThumbnails.valueOf(twoThumbnails.ifd0, 0x0202)));
 }
 
 TEST_P(ExifBlockTest, SelfLinksAndOverlappingDirectoriesCannotMultiplyTheWork) {

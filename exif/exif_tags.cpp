@@ -140,7 +140,8 @@ void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level
     case kThumbnailOffset: thumbnail.offset = static_cast<std::uint32_t>(v.asInt()); break;
     case kThumbnailLength:
         thumbnail.length = static_cast<std::uint32_t>(v.asInt());
-        photoInfo.thumbnailSizeOffset = static_cast<std::int32_t>(block.offsetOf(entry.value));
+        thumbnail.lengthValueOffset = static_cast<std::int32_t>(block.offsetOf(entry.value));
+        photoInfo.thumbnailSizeOffset = thumbnail.lengthValueOffset;
         break;
     case kExifOffset: followSubdirectory(v, level, "Exif Dir"); break;
     case kInteropOffset: followSubdirectory(v, level, "Interop Dir"); break;

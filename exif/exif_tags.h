@@ -9,6 +9,7 @@
 struct DirectoryThumbnail {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
+    std::int32_t lengthValueOffset = -1;  // where this directory's ThumbnailLength value lies, if it has one
 };
 
 // Acts on one entry of a directory at nesting `level`: fills PhotoInfo, the per-block state, or
