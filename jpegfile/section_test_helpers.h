@@ -1,94 +1,73 @@
 #pragma once
-// Shared pieces of the section container's tests: hand-made segment files, reads from memory,
-// and a fixture that leaves the module-level table and photoInfo empty around every test.
+// The section container's tests' hand-made files, reads from memory and table-emptying fixture.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "exif/photo_info.h"
 #include "exif/report_error.h"
 #include "jpegfile/section_table.h"
+#include "tests/support/files.h"
 #include "tests/support/jpeg_maker.h"
 
 namespace sectiontest {
 
-using testsupport::Bytes;
+using namespace testsupport;
+using Texts = std::vector<std::string>;
+
+// A literal's bytes, embedded zero bytes included, without the terminating one.
+template <size_t N>
+Bytes text(const char (&literal)[N]) { return Bytes(literal, literal + N - 1); }
+inline Bytes join(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 // FF, the code, the two length bytes, the payload.
 inline Bytes segment(int code, const Bytes& payload) {
     size_t length = payload.size() + 2;
-    Bytes out{0xFF, static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(length >> 8),
-              static_cast<std::uint8_t>(length)};
-    out.insert(out.end(), payload.begin(), payload.end());
-    return out;
+    return join({0xFF, std::uint8_t(code), std::uint8_t(length >> 8), std::uint8_t(length)}, payload);
 }
 
-inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-// A literal with its embedded zero bytes, without the terminating one.
-template <size_t N>
-Bytes raw(const char (&literal)[N]) {
-    return Bytes(literal, literal + N - 1);
-}
-
-inline Bytes sosSegment() { return segment(0xDA, {1, 1, 0, 0, 63, 0}); }
-
-// The image data a hand-made file carries behind its SOS segment.
-inline Bytes scanBytes() { return {0x12, 0x34, 0xFF, 0x00, 0x56, 0xFF, 0xD9}; }
-
-// SOI, the given pieces in order, then SOS and `tail`.
-inline Bytes handMadeFile(const std::vector<Bytes>& pieces, const Bytes& tail = scanBytes()) {
+// SOI, the given pieces in order, then SOS and `tail` (the image data).
+inline Bytes handMadeFile(const std::vector<Bytes>& pieces, const Bytes& tail = {0x12, 0xFF, 0x00, 0xFF, 0xD9}) {
     Bytes out{0xFF, 0xD8};
-    for (const Bytes& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
-    Bytes sos = sosSegment();
-    out.insert(out.end(), sos.begin(), sos.end());
-    out.insert(out.end(), tail.begin(), tail.end());
-    return out;
+    for (const Bytes& piece : pieces) out = join(out, piece);
+    return join(join(out, segment(0xDA, {1, 1, 0, 0, 63, 0})), tail);
 }
 
-// readSectionsFromStream over a memory stream.
-inline int readFromMemory(const Bytes& file, int mode) {
-    Bytes copy = file.empty() ? Bytes{0} : file;
-    FILE* stream = fmemopen(copy.data(), file.size(), "rb");
-    if (!stream) throw std::runtime_error("fmemopen failed");
+// readSectionsFromStream over `file` in memory. With `missing` > 0 the stream claims that many more
+// bytes at its end than it delivers (a file cut short while read); with `missing` < 0 it cannot seek.
+inline int readFromMemory(const Bytes& file, int mode, off64_t missing = 0) {
+    struct Source { const Bytes& bytes; off64_t at, missing; } source{file, 0, missing};
+    cookie_io_functions_t io{};
+    io.read = [](void* self, char* to, size_t size) -> ssize_t {
+        auto& s = *static_cast<Source*>(self);
+        size_t from = std::min(s.bytes.size(), size_t(s.at));
+        size = std::min(size, s.bytes.size() - from);
+        std::copy_n(s.bytes.data() + from, size, to);
+        s.at += off64_t(size);
+        return ssize_t(size);
+    };
+    if (missing >= 0) io.seek = [](void* self, off64_t* to, int whence) {
+        auto& s = *static_cast<Source*>(self);
+        *to = s.at = *to + (whence == SEEK_SET ? 0 : whence == SEEK_CUR ? s.at : off64_t(s.bytes.size()) + s.missing);
+        return 0;
+    };
+    FILE* stream = fopencookie(&source, "rb", io);
     int result = readSectionsFromStream(stream, mode);
     std::fclose(stream);
     return result;
 }
 
-inline std::vector<int> markerCodes() {
-    std::vector<int> codes;
-    for (int i = 0; i < sectionTable.count; ++i) codes.push_back(sectionTable.entries[i].markerCode);
-    return codes;
-}
-
-// An entry's payload, the length bytes left out.
-inline Bytes payloadOf(const JpegSection& entry) { return Bytes(entry.bytes + 2, entry.bytes + entry.byteCount); }
 inline Bytes bytesOf(const JpegSection& entry) { return Bytes(entry.bytes, entry.bytes + entry.byteCount); }
-
-// The table as writeSectionsToStream writes it.
-inline Bytes writtenTable() {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* stream = open_memstream(&buffer, &size);
-    int result = writeSectionsToStream(stream);
-    std::fclose(stream);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    if (!result) throw std::runtime_error("writeSectionsToStream failed");
-    return out;
-}
-
-inline bool reported(const std::string& message) {
-    for (const std::string& m : reportedErrors())
-        if (m == message) return true;
-    return false;
-}
 
 class SectionTableTest : public ::testing::Test {
 protected:
+    TempDir folder;
+    std::string path = folder.file("photo.jpg");
     void SetUp() override {
         clearSectionTable();
         clearPhotoInfo();
