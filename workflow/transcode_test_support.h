@@ -1,62 +1,107 @@
 #pragma once
-// Shared by the transcoder's tests: one transcoding from bytes to bytes through real files,
-// a captured standard error stream, and a run of the transcoder in a child process for the
-// faults that change the process itself (file size limit, dropped privileges).
+// Shared by the workflow's tests: transcoded pictures compared, exact file times, and runs in a
+// child process for the faults that change the process itself (file size limit, no privileges).
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
-#include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "platform/file_attributes.h"
 #include "tests/support/files.h"
 #include "tests/support/jpeg_maker.h"
-#include "workflow/transcode_jpeg.h"
+#include "tests/support/transform_driver.h"
 
-namespace transcodetest {
+namespace workflowtest {
 
-using testsupport::Bytes;
+using namespace testsupport;
+using Names = std::vector<std::string>;
 
-// The output of transcodeJpegWith from `jpeg` with the given kind and marker copy; fails the test on 0.
-inline Bytes transcodeBytes(const Bytes& jpeg, TransformKind kind, MarkerCopyOption copy = CopyAll) {
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("in.jpg"), jpeg);
-    TranscodeRequest request;
-    request.input = dir.file("in.jpg");
-    request.output = dir.file("out.jpg");
-    request.kind = kind;
-    request.copy = copy;
-    EXPECT_EQ(transcodeJpegWith(request), 1);
-    return testsupport::fileExists(request.output) ? testsupport::readFile(request.output) : Bytes{};
+// Same size, quantization tables and coefficients: the same picture whatever the coding.
+inline void expectSameImage(const Bytes& actual, const Bytes& expected) {
+    JpegCoefficients a = readCoefficients(actual), e = readCoefficients(expected);
+    ASSERT_EQ(std::tuple(a.width, a.height, a.components.size()), std::tuple(e.width, e.height, e.components.size()));
+    for (size_t c = 0; c < a.components.size(); ++c) EXPECT_TRUE(a.components[c].blocks == e.components[c].blocks) << c;
+    EXPECT_TRUE(a.quantTables == e.quantTables);
 }
 
+inline Bytes turned(const Bytes& jpeg) { return transformInMemory(jpeg, TransformKind::Rotate270); }
+
+const platform::FileTimes kOldTimes{{1000000000, 123456789}, {1100000000, 987654321}};
+
+// The times of `path` are `want` to the nanosecond; the access time only when `access` is set.
+inline bool hasTimes(const std::string& path, const platform::FileTimes& want, bool access = true) {
+    struct stat st {};
+    auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return ::stat(path.c_str(), &st) == 0 && (!access || same(st.st_atim, want.access)) &&
+           same(st.st_mtim, want.modification);
+}
+
+inline mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Folder permissions do not stop root, so a child gives its privileges away first.
+inline bool becomeUnprivileged() {
+    return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+}
+
+// What a child run gave: the body's result (-1 when the child did not exit normally) and what it
+// wrote to standard error.
 struct ChildOutcome {
-    int exitCode = -1;  // the body's result, or -1 when the child did not exit normally
-    std::string errors;  // what the child wrote to standard error
+    int exitCode = -1;
+    std::string errors;
 };
 
-// Runs `body` in a forked child whose standard error goes to `errorsPath`; the child's exit
-// status is the body's result.
-inline ChildOutcome runInChild(const std::function<int()>& body, const std::string& errorsPath) {
+// Runs `body` in a forked child whose files may grow to `fileSizeLimit` bytes at most.
+inline ChildOutcome runInChild(const std::function<int()>& body, rlim_t fileSizeLimit = RLIM_INFINITY) {
+    TempDir streams;
     std::fflush(nullptr);
     pid_t pid = ::fork();
     if (pid == 0) {
-        int fd = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0 || ::dup2(fd, 2) < 0) ::_exit(120);
+        int fd = ::open(streams.file("errors").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        rlimit limit{fileSizeLimit, fileSizeLimit};
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (fd < 0 || ::dup2(fd, 2) < 0 || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(120);
         int result = body();
         std::fflush(nullptr);
         ::_exit(result);
     }
     ChildOutcome outcome;
     int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return outcome;
-    if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
-    Bytes errors = testsupport::fileExists(errorsPath) ? testsupport::readFile(errorsPath) : Bytes{};
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
+    const Bytes errors = readFile(streams.file("errors"));
     outcome.errors.assign(errors.begin(), errors.end());
     return outcome;
 }
 
-}  // namespace transcodetest
+// A file the work must fail on: `message` expected on standard error; files may grow to
+// `fileSizeLimit` bytes at most; when `locked`, an unprivileged user works in a read-only folder.
+struct Fault {
+    const char* name;
+    Bytes content;
+    const char* message = "";
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    bool locked = false;
+};
+
+// Runs `work` in a child under the fault's conditions; it must report failure with the message.
+inline void expectFailure(const Fault& fault, const std::string& folder, const std::function<int()>& work) {
+    ASSERT_EQ(::chmod(folder.c_str(), fault.locked ? 0555 : 0755), 0);
+    auto body = [&] { return fault.locked && !becomeUnprivileged() ? 99 : work(); };
+    ChildOutcome outcome = runInChild(body, fault.fileSizeLimit);
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find(fault.message), std::string::npos) << outcome.errors;
+}
+
+}  // namespace workflowtest

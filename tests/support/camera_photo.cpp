@@ -29,28 +29,28 @@ ExifBlock buildWithValueBehindThumbnail(ExifSpec exif) {
 
 }  // namespace
 
-CameraPhoto makeCameraPhoto(const CameraPhotoSpec& spec) {
+CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     CameraPhoto photo;
-    JpegSpec thumbnailSpec;
-    thumbnailSpec.width = spec.thumbnailWidth;
-    thumbnailSpec.height = spec.thumbnailHeight;
-    thumbnailSpec.seed = spec.seed + 1000;
-    thumbnailSpec.quality = 75;
-    photo.thumbnail = makeJpeg(thumbnailSpec);
+    JpegSpec thumbnailRecipe;
+    thumbnailRecipe.width = recipe.thumbnailWidth;
+    thumbnailRecipe.height = recipe.thumbnailHeight;
+    thumbnailRecipe.seed = recipe.seed + 1000;
+    thumbnailRecipe.quality = 75;
+    photo.thumbnail = makeJpeg(thumbnailRecipe);
 
-    photo.comment = bytesOf("Pivora test photo " + std::to_string(spec.seed));
+    photo.comment = bytesOf("Pivora test photo " + std::to_string(recipe.seed));
     photo.xmp = bytesOf(std::string("http://ns.adobe.com/xap/1.0/") + '\0' + "<x:xmpmeta>rating 3</x:xmpmeta>");
     photo.icc = bytesOf(std::string("ICC_PROFILE") + '\0' + "\x01\x01" + std::string(64, 'c'));
 
     JpegSpec main;
-    main.width = spec.width;
-    main.height = spec.height;
-    main.quality = spec.quality;
-    main.seed = spec.seed;
-    if (spec.withExif) {
-        ExifSpec exif = cameraExifSpec(spec.order, photo.thumbnail);
-        if (!spec.dateText.empty()) setDates(exif, spec.dateText);
-        photo.exif = spec.thumbnailAtEnd ? buildExif(exif) : buildWithValueBehindThumbnail(exif);
+    main.width = recipe.width;
+    main.height = recipe.height;
+    main.quality = recipe.quality;
+    main.seed = recipe.seed;
+    if (recipe.withExif) {
+        ExifSpec exif = cameraExifSpec(recipe.order, photo.thumbnail);
+        if (!recipe.dateText.empty()) setDates(exif, recipe.dateText);
+        photo.exif = recipe.thumbnailAtEnd ? buildExif(exif) : buildWithValueBehindThumbnail(exif);
         main.writeJfif = false;
         main.markers.push_back({0xE1, photo.exif.payload});
         main.markers.push_back({0xE1, photo.xmp});

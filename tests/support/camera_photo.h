@@ -29,6 +29,6 @@ struct CameraPhoto {
     Bytes comment, xmp, icc;  // the payloads of the other segments
 };
 
-CameraPhoto makeCameraPhoto(const CameraPhotoSpec& spec);
+CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe);
 
 }  // namespace testsupport
