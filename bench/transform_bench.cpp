@@ -135,13 +135,13 @@ int main(int argc, char** argv) {
 
     // Made in a child so that the parent, and so every measuring child, starts small.
     Measurement made = measureInChild([&] {
-        JpegSpec spec;
-        spec.width = 6000;
-        spec.height = 4000;
-        spec.lumaH = 2;
-        spec.lumaV = 2;
-        spec.quality = 90;
-        writeFile(photo, makeJpeg(spec));
+        JpegSpec recipe;
+        recipe.width = 6000;
+        recipe.height = 4000;
+        recipe.lumaH = 2;
+        recipe.lumaV = 2;
+        recipe.quality = 90;
+        writeFile(photo, makeJpeg(recipe));
         return true;
     });
     if (!made.ok) {

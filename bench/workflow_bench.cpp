@@ -31,14 +31,14 @@ double secondsOf(Work work) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    testsupport::CameraPhotoSpec spec;
-    spec.width = 6000;
-    spec.height = 4000;
-    spec.quality = 92;
-    spec.thumbnailWidth = 160;
-    spec.thumbnailHeight = 120;
+    testsupport::CameraPhotoSpec recipe;
+    recipe.width = 6000;
+    recipe.height = 4000;
+    recipe.quality = 92;
+    recipe.thumbnailWidth = 160;
+    recipe.thumbnailHeight = 120;
     std::fprintf(stderr, "making the photo...\n");
-    testsupport::Bytes jpeg = testsupport::makeCameraPhoto(spec).jpeg;
+    testsupport::Bytes jpeg = testsupport::makeCameraPhoto(recipe).jpeg;
 
     testsupport::TempDir dir;
     const std::string photo = dir.file("photo.jpg");

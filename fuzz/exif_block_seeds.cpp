@@ -14,31 +14,31 @@ using namespace testsupport;
 
 std::vector<ExifBlock> blocksIn(ByteOrder order) {
     std::vector<ExifBlock> blocks;
-    auto spec = [order] {
+    auto recipe = [order] {
         ExifSpec s;
         s.order = order;
         return s;
     };
     blocks.push_back(buildExif(cameraExifSpec(order, Bytes{0xFF, 0xD8, 0xFF, 0xD9})));
 
-    ExifSpec s = spec();
+    ExifSpec s = recipe();
     s.ifd0 = {shortEntry(0x0112, {6}), asciiEntry(0x0132, "2008:05:17 14:30:00")};
     blocks.push_back(buildExif(s));
 
-    s = spec();
+    s = recipe();
     s.ifd0 = {bytesEntry(0x9286, kExifUndefined, {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'H', 'e', 'l', 'l', 'o', ' ', ' '})};
     s.exif = ExifEntries{shortEntry(0xA210, {2}), rationalEntry(0xA20E, {3000, 1}), longEntry(0xA002, {3000}),
                          longEntry(0xA003, {2000}), rationalEntry(0x920A, {75, 10}), srationalEntry(0x9201, {6, 1}),
                          rationalEntry(0x9202, {4, 1}), shortEntry(0x8827, {2}), doubleEntry(0xA404, 1.5)};
     blocks.push_back(buildExif(s));
 
-    s = spec();
+    s = recipe();
     s.gps = ExifEntries{asciiEntry(1, "S"), rationalEntry(2, {52, 1, 22, 1, 512345678, 100000000}), asciiEntry(3, "W"),
                         rationalEntry(4, {13, 1, 24, 1, 3000, 1000}), bytesEntry(5, kExifByte, {1}),
                         rationalEntry(6, {1234, 10})};
     blocks.push_back(buildExif(s));
 
-    s = spec();
+    s = recipe();
     s.ifd0 = {asciiEntry(0x0132, "2001:01:01 00:00:00")};
     for (int i = 0; i < 6; ++i) s.extra.push_back({asciiEntry(0x9004, "2002:02:02 00:00:00")});
     ExifBlock chain = buildExif(s);
@@ -46,7 +46,7 @@ std::vector<ExifBlock> blocksIn(ByteOrder order) {
     for (int i = 0; i < 5; ++i) chain.put32(chain.linkAt(chain.extra[i]), chain.extra[i + 1]);
     blocks.push_back(chain);
 
-    s = spec();
+    s = recipe();
     s.ifd0 = {rawEntry(0x8769, kExifLong, 1, 8), rawEntry(0x8825, kExifLong, 1, 8), shortEntry(0x0112, {3})};
     s.ifd1 = ExifEntries{longEntry(0x0201, {5000}), longEntry(0x0202, {4000})};
     s.trailer = Bytes(64, 0x20);

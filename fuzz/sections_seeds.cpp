@@ -21,20 +21,20 @@ constexpr std::uint8_t kMetadataThenImageData = 1 | (2 << 2);
 constexpr std::uint8_t kImageDataOnly = 2 | (2 << 2);
 
 Bytes thumbnailJpeg() {
-    testsupport::JpegSpec spec;
-    spec.width = 16;
-    spec.height = 8;
-    spec.writeJfif = false;
-    return testsupport::makeJpeg(spec);
+    testsupport::JpegSpec recipe;
+    recipe.width = 16;
+    recipe.height = 8;
+    recipe.writeJfif = false;
+    return testsupport::makeJpeg(recipe);
 }
 
 Bytes photo(std::vector<testsupport::ExtraMarker> markers, bool progressive = false) {
-    testsupport::JpegSpec spec;
-    spec.width = 24;
-    spec.height = 16;
-    spec.progressive = progressive;
-    spec.markers = std::move(markers);
-    return testsupport::makeJpeg(spec);
+    testsupport::JpegSpec recipe;
+    recipe.width = 24;
+    recipe.height = 16;
+    recipe.progressive = progressive;
+    recipe.markers = std::move(markers);
+    return testsupport::makeJpeg(recipe);
 }
 
 void writeSeed(const std::string& folder, const std::string& name, std::uint8_t mode, const Bytes& jpeg) {

@@ -13,12 +13,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        testsupport::CameraPhotoSpec spec;
-        spec.width = 640;
-        spec.height = 480;
-        spec.thumbnailWidth = 160;
-        spec.thumbnailHeight = 120;
-        testsupport::writeFile(argv[1], testsupport::makeCameraPhoto(spec).jpeg);
+        testsupport::CameraPhotoSpec recipe;
+        recipe.width = 640;
+        recipe.height = 480;
+        recipe.thumbnailWidth = 160;
+        recipe.thumbnailHeight = 120;
+        testsupport::writeFile(argv[1], testsupport::makeCameraPhoto(recipe).jpeg);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_sample: %s\n", e.what());
         return 1;

@@ -149,17 +149,17 @@ ExifEntry rawEntry(std::uint16_t tag, std::uint16_t format, std::uint32_t count,
     return entry;
 }
 
-ExifBlock buildExif(const ExifSpec& spec) {
-    const ByteOrder order = spec.order;
-    ExifEntries ifd0 = spec.ifd0;
-    bool hasExif = spec.exif || spec.interop;
-    ExifEntries exif = spec.exif.value_or(ExifEntries{});
-    ExifEntries ifd1 = spec.ifd1.value_or(ExifEntries{});
-    bool hasIfd1 = spec.ifd1 || !spec.thumbnail.empty();
+ExifBlock buildExif(const ExifSpec& recipe) {
+    const ByteOrder order = recipe.order;
+    ExifEntries ifd0 = recipe.ifd0;
+    bool hasExif = recipe.exif || recipe.interop;
+    ExifEntries exif = recipe.exif.value_or(ExifEntries{});
+    ExifEntries ifd1 = recipe.ifd1.value_or(ExifEntries{});
+    bool hasIfd1 = recipe.ifd1 || !recipe.thumbnail.empty();
     if (hasExif) ifd0.push_back(pointerEntry(0x8769));
-    if (spec.gps) ifd0.push_back(pointerEntry(0x8825));
-    if (spec.interop) exif.push_back(pointerEntry(0xA005));
-    if (!spec.thumbnail.empty()) {
+    if (recipe.gps) ifd0.push_back(pointerEntry(0x8825));
+    if (recipe.interop) exif.push_back(pointerEntry(0xA005));
+    if (!recipe.thumbnail.empty()) {
         ifd1.push_back(pointerEntry(0x0201));
         ifd1.push_back(pointerEntry(0x0202));
     }
@@ -174,40 +174,40 @@ ExifBlock buildExif(const ExifSpec& spec) {
     };
     place(block.ifd0, true, ifd0);
     place(block.exif, hasExif, exif);
-    place(block.interop, spec.interop.has_value(), spec.interop.value_or(ExifEntries{}));
-    place(block.gps, spec.gps.has_value(), spec.gps.value_or(ExifEntries{}));
+    place(block.interop, recipe.interop.has_value(), recipe.interop.value_or(ExifEntries{}));
+    place(block.gps, recipe.gps.has_value(), recipe.gps.value_or(ExifEntries{}));
     place(block.ifd1, hasIfd1, ifd1);
-    for (const ExifEntries& entries : spec.extra) {
+    for (const ExifEntries& entries : recipe.extra) {
         block.extra.push_back(0);
         place(block.extra.back(), true, entries);
     }
-    if (!spec.thumbnail.empty()) block.thumbnailOffset = at;
-    at += static_cast<std::uint32_t>(spec.thumbnail.size());
+    if (!recipe.thumbnail.empty()) block.thumbnailOffset = at;
+    at += static_cast<std::uint32_t>(recipe.thumbnail.size());
 
-    if (hasExif) ifd0[ifd0.size() - (spec.gps ? 2 : 1)].field = block.exif;
-    if (spec.gps) ifd0.back().field = block.gps;
-    if (spec.interop) exif.back().field = block.interop;
-    if (!spec.thumbnail.empty()) {
+    if (hasExif) ifd0[ifd0.size() - (recipe.gps ? 2 : 1)].field = block.exif;
+    if (recipe.gps) ifd0.back().field = block.gps;
+    if (recipe.interop) exif.back().field = block.interop;
+    if (!recipe.thumbnail.empty()) {
         ifd1[ifd1.size() - 2].field = block.thumbnailOffset;
-        ifd1.back().field = static_cast<std::uint32_t>(spec.thumbnail.size());
+        ifd1.back().field = static_cast<std::uint32_t>(recipe.thumbnail.size());
     }
 
-    Bytes tiff(at + spec.trailer.size());
+    Bytes tiff(at + recipe.trailer.size());
     Writer writer{tiff, order};
     tiff[0] = tiff[1] = order == ByteOrder::Motorola ? 'M' : 'I';
     writer.put(2, 42, 2);
     writer.put(4, block.ifd0, 4);
     writer.directory(block.ifd0, ifd0, block.ifd1);
     if (hasExif) writer.directory(block.exif, exif, 0);
-    if (spec.interop) writer.directory(block.interop, *spec.interop, 0);
-    if (spec.gps) writer.directory(block.gps, *spec.gps, 0);
+    if (recipe.interop) writer.directory(block.interop, *recipe.interop, 0);
+    if (recipe.gps) writer.directory(block.gps, *recipe.gps, 0);
     if (hasIfd1) writer.directory(block.ifd1, ifd1, 0);
-    for (std::size_t i = 0; i < spec.extra.size(); ++i) writer.directory(block.extra[i], spec.extra[i], 0);
-    if (!spec.thumbnail.empty()) {
-        std::memcpy(&tiff[block.thumbnailOffset], spec.thumbnail.data(), spec.thumbnail.size());
+    for (std::size_t i = 0; i < recipe.extra.size(); ++i) writer.directory(block.extra[i], recipe.extra[i], 0);
+    if (!recipe.thumbnail.empty()) {
+        std::memcpy(&tiff[block.thumbnailOffset], recipe.thumbnail.data(), recipe.thumbnail.size());
         block.thumbnailLengthValue = block.entryAt(block.ifd1, static_cast<int>(ifd1.size()) - 1) + 8;
     }
-    if (!spec.trailer.empty()) std::memcpy(&tiff[at], spec.trailer.data(), spec.trailer.size());
+    if (!recipe.trailer.empty()) std::memcpy(&tiff[at], recipe.trailer.data(), recipe.trailer.size());
 
     block.payload = {'E', 'x', 'i', 'f', 0, 0};
     block.payload.insert(block.payload.end(), tiff.begin(), tiff.end());
@@ -248,13 +248,13 @@ std::uint32_t ExifBlock::valueOf(std::uint32_t dir, std::uint16_t tag) const {
 }
 
 ExifSpec cameraExifSpec(ByteOrder order, const Bytes& thumbnail) {
-    ExifSpec spec;
-    spec.order = order;
-    spec.ifd0 = {asciiEntry(0x010F, "Velmora"),         asciiEntry(0x0110, "PV-1 Zoom"),
+    ExifSpec recipe;
+    recipe.order = order;
+    recipe.ifd0 = {asciiEntry(0x010F, "Velmora"),         asciiEntry(0x0110, "PV-1 Zoom"),
                  shortEntry(0x0112, {1}),               rationalEntry(0x011A, {72, 1}),
                  rationalEntry(0x011B, {72, 1}),        shortEntry(0x0128, {2}),
                  asciiEntry(0x0132, "2008:05:17 14:30:00")};
-    spec.exif = ExifEntries{rationalEntry(0x829A, {1, 250}),
+    recipe.exif = ExifEntries{rationalEntry(0x829A, {1, 250}),
                             rationalEntry(0x829D, {28, 10}),
                             shortEntry(0x8827, {200}),
                             asciiEntry(0x9003, "2008:05:17 14:29:58"),
@@ -265,17 +265,17 @@ ExifSpec cameraExifSpec(ByteOrder order, const Bytes& thumbnail) {
                             longEntry(0xA002, {640}),
                             longEntry(0xA003, {480}),
                             shortEntry(0xA403, {0})};
-    spec.interop = ExifEntries{asciiEntry(0x0001, "R98")};
-    spec.gps = ExifEntries{bytesEntry(0x0000, kExifByte, {2, 2, 0, 0}),
+    recipe.interop = ExifEntries{asciiEntry(0x0001, "R98")};
+    recipe.gps = ExifEntries{bytesEntry(0x0000, kExifByte, {2, 2, 0, 0}),
                            asciiEntry(0x0001, "N"),
                            rationalEntry(0x0002, {52, 1, 22, 1, 512, 100}),
                            asciiEntry(0x0003, "E"),
                            rationalEntry(0x0004, {13, 1, 24, 1, 3000, 1000}),
                            bytesEntry(0x0005, kExifByte, {0}),
                            rationalEntry(0x0006, {1234, 10})};
-    spec.ifd1 = ExifEntries{shortEntry(0x0103, {6})};
-    spec.thumbnail = thumbnail;
-    return spec;
+    recipe.ifd1 = ExifEntries{shortEntry(0x0103, {6})};
+    recipe.thumbnail = thumbnail;
+    return recipe;
 }
 
 }  // namespace testsupport

@@ -86,7 +86,7 @@ struct ExifBlock {
     std::uint32_t valueOf(std::uint32_t dir, std::uint16_t tag) const;
 };
 
-ExifBlock buildExif(const ExifSpec& spec);
+ExifBlock buildExif(const ExifSpec& recipe);
 
 // A camera-like block: Make "Velmora", Model "PV-1 Zoom", Orientation 1, DateTime
 // "2008:05:17 14:30:00", DateTimeOriginal "2008:05:17 14:29:58", DateTimeDigitized

@@ -38,11 +38,11 @@ std::uint32_t nextRandom(std::uint32_t& state) {
 
 // A gradient with noise: smooth enough to look like a picture, noisy enough that
 // every coefficient position carries distinct values.
-std::vector<JSAMPLE> makeRow(const JpegSpec& spec, int y, int components, std::uint32_t& state) {
-    std::vector<JSAMPLE> row(static_cast<size_t>(spec.width) * components);
-    for (int x = 0; x < spec.width; ++x) {
+std::vector<JSAMPLE> makeRow(const JpegSpec& recipe, int y, int components, std::uint32_t& state) {
+    std::vector<JSAMPLE> row(static_cast<size_t>(recipe.width) * components);
+    for (int x = 0; x < recipe.width; ++x) {
         for (int c = 0; c < components; ++c) {
-            int base = (x * 255 / (spec.width > 1 ? spec.width - 1 : 1) + y * 3 + c * 70) % 256;
+            int base = (x * 255 / (recipe.width > 1 ? recipe.width - 1 : 1) + y * 3 + c * 70) % 256;
             int noise = static_cast<int>(nextRandom(state) % 96) - 48;
             int value = base + noise;
             row[static_cast<size_t>(x) * components + c] = static_cast<JSAMPLE>(value < 0 ? 0 : value > 255 ? 255 : value);
@@ -51,29 +51,29 @@ std::vector<JSAMPLE> makeRow(const JpegSpec& spec, int y, int components, std::u
     return row;
 }
 
-void configure(jpeg_compress_struct& cinfo, const JpegSpec& spec) {
-    cinfo.image_width = static_cast<JDIMENSION>(spec.width);
-    cinfo.image_height = static_cast<JDIMENSION>(spec.height);
-    switch (spec.color) {
+void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
+    cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
+    cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
+    switch (recipe.color) {
     case ColorKind::Gray: cinfo.input_components = 1; cinfo.in_color_space = JCS_GRAYSCALE; break;
     case ColorKind::YCbCr: cinfo.input_components = 3; cinfo.in_color_space = JCS_RGB; break;
     case ColorKind::Cmyk: cinfo.input_components = 4; cinfo.in_color_space = JCS_CMYK; break;
     }
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
+    jpeg_set_quality(&cinfo, recipe.quality, TRUE);
     for (int c = 0; c < cinfo.num_components; ++c) {
-        cinfo.comp_info[c].h_samp_factor = c == 0 ? spec.lumaH : 1;
-        cinfo.comp_info[c].v_samp_factor = c == 0 ? spec.lumaV : 1;
+        cinfo.comp_info[c].h_samp_factor = c == 0 ? recipe.lumaH : 1;
+        cinfo.comp_info[c].v_samp_factor = c == 0 ? recipe.lumaV : 1;
     }
-    if (spec.progressive) jpeg_simple_progression(&cinfo);
-    cinfo.restart_interval = static_cast<unsigned>(spec.restartInterval);
-    if (spec.color != ColorKind::Cmyk) cinfo.write_JFIF_header = spec.writeJfif ? TRUE : FALSE;
-    if (spec.writeAdobe) cinfo.write_Adobe_marker = TRUE;
+    if (recipe.progressive) jpeg_simple_progression(&cinfo);
+    cinfo.restart_interval = static_cast<unsigned>(recipe.restartInterval);
+    if (recipe.color != ColorKind::Cmyk) cinfo.write_JFIF_header = recipe.writeJfif ? TRUE : FALSE;
+    if (recipe.writeAdobe) cinfo.write_Adobe_marker = TRUE;
 }
 
 }  // namespace
 
-Bytes makeJpeg(const JpegSpec& spec) {
+Bytes makeJpeg(const JpegSpec& recipe) {
     jpeg_compress_struct cinfo{};
     ErrorTrap trap;
     installTrap(trap);
@@ -87,13 +87,13 @@ Bytes makeJpeg(const JpegSpec& spec) {
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    configure(cinfo, spec);
+    configure(cinfo, recipe);
     jpeg_start_compress(&cinfo, TRUE);
-    for (const ExtraMarker& marker : spec.markers)
+    for (const ExtraMarker& marker : recipe.markers)
         jpeg_write_marker(&cinfo, marker.code, marker.data.data(), static_cast<unsigned>(marker.data.size()));
-    std::uint32_t state = spec.seed * 2654435761u + 1;
-    for (int y = 0; y < spec.height; ++y) {
-        std::vector<JSAMPLE> row = makeRow(spec, y, cinfo.input_components, state);
+    std::uint32_t state = recipe.seed * 2654435761u + 1;
+    for (int y = 0; y < recipe.height; ++y) {
+        std::vector<JSAMPLE> row = makeRow(recipe, y, cinfo.input_components, state);
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }

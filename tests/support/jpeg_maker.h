@@ -34,7 +34,7 @@ struct JpegSpec {
 };
 
 // A complete JPEG file in memory.
-Bytes makeJpeg(const JpegSpec& spec);
+Bytes makeJpeg(const JpegSpec& recipe);
 
 // Quantized DCT coefficients of one component, blocks in row-major order.
 struct ComponentCoefficients {
