@@ -101,13 +101,16 @@ bool chooseTimes(bool metadataRead, const ProcessingOptions& options, bool haveB
     return true;
 }
 
-// Puts the untouched photograph under its ".bak" name. `created` tells whether no file of that
+// Puts the untouched photograph under its ".bak" name with the times it had before this run
+// read it (reading may have moved its access time). `created` tells whether no file of that
 // name was there before, so that a failed run can take it away again.
-bool keepBackup(const std::string& photo, bool& created) {
+bool keepBackup(const std::string& photo, bool haveBefore, const struct stat& before, bool& created) {
     std::string backup = photo + ".bak";
     struct stat st;
     created = ::lstat(backup.c_str(), &st) != 0;
-    return platform::placeBackup(photo, backup, nullptr);
+    if (!platform::placeBackup(photo, backup, nullptr)) return false;
+    if (haveBefore) platform::setFileTimes(backup, platform::timesOf(before));
+    return true;
 }
 
 // Writes the table to a new file beside the photograph with the photograph's permissions,
@@ -115,7 +118,7 @@ bool keepBackup(const std::string& photo, bool& created) {
 bool replacePhoto(const std::string& photo, bool haveBefore, const struct stat& before, bool setTimes,
                   const platform::FileTimes& times, const ProcessingOptions& options) {
     bool backupCreated = false;
-    if (options.Backup && !keepBackup(photo, backupCreated)) return false;
+    if (options.Backup && !keepBackup(photo, haveBefore, before, backupCreated)) return false;
     platform::PendingFile rewritten;
     bool done = rewritten.open(photo, nullptr) && writeSectionsToStream(rewritten.stream()) &&
                 (!haveBefore || platform::applyOwnershipAndMode(rewritten.fd(), before)) &&

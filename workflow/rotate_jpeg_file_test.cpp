@@ -60,7 +60,7 @@ TEST_P(RotateCameraPhoto, TurnsImageAndThumbnailAndKeepsEverythingElse) {
     ASSERT_EQ(rotateJpegFile(path, options, status), 1);
     EXPECT_EQ(status.texts, Names{"Processing file " + path});
     EXPECT_TRUE(hasTimes(path, {{kTaken, 0}, {kTaken, 0}}));
-    EXPECT_TRUE(!options.Backup || hasTimes(path + ".bak", kOldTimes, false));
+    EXPECT_TRUE(!options.Backup || hasTimes(path + ".bak", kOldTimes));
     EXPECT_EQ(readFile(path + ".bak"), (options.Backup ? photo.jpeg : Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(modeOf(path), 0640u);
     const Bytes result = readFile(path);
