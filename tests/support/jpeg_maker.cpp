@@ -7,29 +7,10 @@
 
 #include <jpeglib.h>
 
+#include "tests/support/libjpeg_trap.h"
+
 namespace testsupport {
 namespace {
-
-// libjpeg is C: its errors come back here by longjmp and become exceptions only outside its frames.
-struct ErrorTrap {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void trapError(j_common_ptr cinfo) {
-    auto* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, trap->message);
-    std::longjmp(trap->jump, 1);
-}
-
-void ignoreMessage(j_common_ptr) {}
-
-void installTrap(ErrorTrap& trap) {
-    jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = trapError;
-    trap.manager.output_message = ignoreMessage;
-}
 
 std::uint32_t nextRandom(std::uint32_t& state) {
     state = state * 1664525u + 1013904223u;
@@ -75,9 +56,8 @@ void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
 
 Bytes makeJpeg(const JpegSpec& recipe) {
     jpeg_compress_struct cinfo{};
-    ErrorTrap trap;
-    installTrap(trap);
-    cinfo.err = &trap.manager;
+    LibjpegTrap trap;
+    cinfo.err = installLibjpegTrap(trap);
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     if (setjmp(trap.jump)) {
@@ -106,9 +86,8 @@ Bytes makeJpeg(const JpegSpec& recipe) {
 
 JpegCoefficients readCoefficients(const Bytes& jpeg) {
     jpeg_decompress_struct cinfo{};
-    ErrorTrap trap;
-    installTrap(trap);
-    cinfo.err = &trap.manager;
+    LibjpegTrap trap;
+    cinfo.err = installLibjpegTrap(trap);
     if (setjmp(trap.jump)) {
         jpeg_destroy_decompress(&cinfo);
         throw std::runtime_error(std::string("readCoefficients: ") + trap.message);
@@ -154,9 +133,8 @@ JpegCoefficients readCoefficients(const Bytes& jpeg) {
 
 Pixels decodePixels(const Bytes& jpeg) {
     jpeg_decompress_struct cinfo{};
-    ErrorTrap trap;
-    installTrap(trap);
-    cinfo.err = &trap.manager;
+    LibjpegTrap trap;
+    cinfo.err = installLibjpegTrap(trap);
     if (setjmp(trap.jump)) {
         jpeg_destroy_decompress(&cinfo);
         throw std::runtime_error(std::string("decodePixels: ") + trap.message);

@@ -3,25 +3,10 @@
 #include <csetjmp>
 #include <cstdlib>
 
+#include "tests/support/libjpeg_trap.h"
+
 namespace testsupport {
 namespace {
-
-// libjpeg is C: its errors come back here by longjmp and become exceptions only outside its frames.
-struct ErrorTrap {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-    int code;
-};
-
-void trapError(j_common_ptr cinfo) {
-    auto* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
-    trap->code = cinfo->err->msg_code;
-    (*cinfo->err->format_message)(cinfo, trap->message);
-    std::longjmp(trap->jump, 1);
-}
-
-void ignoreMessage(j_common_ptr) {}
 
 using RequestBlockArray = jvirt_barray_ptr (*)(j_common_ptr, int, boolean, JDIMENSION, JDIMENSION, JDIMENSION);
 
@@ -73,12 +58,8 @@ void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::
 TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool trim, bool gray) {
     jpeg_decompress_struct src{};
     jpeg_compress_struct dst{};
-    ErrorTrap trap{};
-    jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = trapError;
-    trap.manager.output_message = ignoreMessage;
-    src.err = &trap.manager;
-    dst.err = &trap.manager;
+    LibjpegTrap trap{};
+    src.err = dst.err = installLibjpegTrap(trap);
     TransformSetup setup{};
     setup.kind = kind;
     setup.trimPartialBlocks = trim;
