@@ -29,6 +29,7 @@ private:
 
 #define FIELD_TEXT(name) object.add(#name, jsonField(info.name, sizeof info.name))
 #define FIELD(name) object.add(#name, info.name)
+#define FIELD_INT(name) object.add(#name, static_cast<long long>(info.name))
 
 std::string dateOffsetsJson(const PhotoInfo& info) {
     std::string list = "[";
@@ -49,14 +50,14 @@ std::string photoInfoJson(const PhotoInfo& info) {
     FIELD_TEXT(cameraMake);
     FIELD_TEXT(cameraModel);
     FIELD_TEXT(dateTime);
-    object.add("height", static_cast<long long>(info.height));
-    object.add("width", static_cast<long long>(info.width));
-    object.add("orientation", static_cast<long long>(info.orientation));
-    object.add("isColor", static_cast<long long>(info.isColor));
-    object.add("process", static_cast<long long>(info.process));
+    FIELD_INT(height);
+    FIELD_INT(width);
+    FIELD_INT(orientation);
+    FIELD_INT(isColor);
+    FIELD_INT(process);
     const char* process = processName(info.process);
     object.add("processName", process ? jsonString(process) : "null");
-    object.add("flashUsed", static_cast<long long>(info.flashUsed));
+    FIELD_INT(flashUsed);
     FIELD(focalLength);
     FIELD(exposureTime);
     FIELD(apertureFNumber);
@@ -64,22 +65,22 @@ std::string photoInfoJson(const PhotoInfo& info) {
     FIELD(ccdWidth);
     FIELD(exposureBias);
     FIELD(digitalZoomRatio);
-    object.add("focalLength35mm", static_cast<long long>(info.focalLength35mm));
-    object.add("whiteBalance", static_cast<long long>(info.whiteBalance));
-    object.add("meteringMode", static_cast<long long>(info.meteringMode));
-    object.add("exposureProgram", static_cast<long long>(info.exposureProgram));
-    object.add("exposureMode", static_cast<long long>(info.exposureMode));
-    object.add("isoEquivalent", static_cast<long long>(info.isoEquivalent));
-    object.add("lightSource", static_cast<long long>(info.lightSource));
+    FIELD_INT(focalLength35mm);
+    FIELD_INT(whiteBalance);
+    FIELD_INT(meteringMode);
+    FIELD_INT(exposureProgram);
+    FIELD_INT(exposureMode);
+    FIELD_INT(isoEquivalent);
+    FIELD_INT(lightSource);
     FIELD_TEXT(comments);
-    object.add("thumbnailOffset", static_cast<long long>(info.thumbnailOffset));
-    object.add("thumbnailSize", static_cast<long long>(info.thumbnailSize));
-    object.add("largestExifOffset", static_cast<long long>(info.largestExifOffset));
-    object.add("thumbnailAtEnd", static_cast<long long>(info.thumbnailAtEnd));
-    object.add("thumbnailSizeOffset", static_cast<long long>(info.thumbnailSizeOffset));
+    FIELD_INT(thumbnailOffset);
+    FIELD_INT(thumbnailSize);
+    FIELD_INT(largestExifOffset);
+    FIELD_INT(thumbnailAtEnd);
+    FIELD_INT(thumbnailSizeOffset);
     object.add("dateTimeOffsets", dateOffsetsJson(info));
-    object.add("dateTimeCount", static_cast<long long>(info.dateTimeCount));
-    object.add("gpsInfoPresent", static_cast<long long>(info.gpsInfoPresent));
+    FIELD_INT(dateTimeCount);
+    FIELD_INT(gpsInfoPresent);
     FIELD_TEXT(gpsLat);
     FIELD_TEXT(gpsLong);
     FIELD_TEXT(gpsAlt);
@@ -89,6 +90,7 @@ std::string photoInfoJson(const PhotoInfo& info) {
 
 #undef FIELD_TEXT
 #undef FIELD
+#undef FIELD_INT
 
 // Why a file cannot be read, told apart before the container reads it (it only says "Not JPEG").
 bool openableJpeg(const std::string& path, std::string* error) {
