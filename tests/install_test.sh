@@ -64,7 +64,8 @@ png_size() {
 
 # The value of KEY in the desktop entry's main group.
 entry_value() {
-  sed -n "/^\[Desktop Entry\]/,/^\[/s/^$1=//p" "$prefix/$desktop_entry" | head -n 1
+  # awk, not head: a reader that stops early could kill sed with SIGPIPE under pipefail.
+  sed -n "/^\[Desktop Entry\]/,/^\[/s/^$1=//p" "$prefix/$desktop_entry" | awk 'NR == 1'
 }
 
 check_files() {
@@ -79,7 +80,7 @@ check_files() {
     [ "$program" = pivora ] && [ "$PIVORA_WITH_APP" != 1 ] && continue
     [ -x "$prefix/$bindir/$program" ] || fail "$bindir/$program is not executable"
     # An installed program must not look for libraries in the build folder.
-    if have readelf && readelf -d "$prefix/$bindir/$program" | grep -E 'RPATH|RUNPATH' | grep -qF "$build"; then
+    if have readelf && grep -qF "$build" <<<"$(readelf -d "$prefix/$bindir/$program" | grep -E 'RPATH|RUNPATH' || true)"; then
       fail "$bindir/$program keeps a search path into the build folder"
     fi
   done
@@ -138,7 +139,7 @@ check_page() {
   fi
   if have lexgrog; then
     # The NAME line feeds whatis and apropos.
-    lexgrog "$file" | grep -q ": \"$page - " || fail "the NAME section of $page.1 cannot be read by lexgrog"
+    grep -q ": \"$page - " <<<"$(lexgrog "$file")" || fail "the NAME section of $page.1 cannot be read by lexgrog"
   fi
 }
 
