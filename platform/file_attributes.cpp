@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/pending_file.h"
@@ -17,6 +18,24 @@ bool applyOwnershipAndMode(int fd, const struct stat& from) {
     }
     // After a chown the set-id bits may have been cleared, so the mode comes last.
     return ::fchmod(fd, from.st_mode & 07777) == 0;
+}
+
+bool applyAttributesOfReplaced(int fd, const std::string& target, mode_t newFileMode) {
+    struct stat replaced;
+    if (::stat(target.c_str(), &replaced) == 0) return applyOwnershipAndMode(fd, replaced);
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return ::fchmod(fd, newFileMode & ~mask) == 0;
+}
+
+std::string fileBehindLink(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
 }
 
 bool setFileTimes(int fd, const FileTimes& times) {
@@ -79,7 +98,9 @@ bool copyIntoPlace(const std::string& original, const std::string& backupPath, s
 
 }  // namespace
 
-bool placeBackup(const std::string& original, const std::string& backupPath, std::string* error) {
+bool placeBackup(const std::string& original, const std::string& backupPath, std::string* error, bool* created) {
+    struct stat st;
+    if (created) *created = ::lstat(backupPath.c_str(), &st) != 0;
     return linkIntoPlace(original, backupPath) || copyIntoPlace(original, backupPath, error);
 }
 

@@ -19,6 +19,15 @@ inline FileTimes timesOf(const struct stat& st) { return {st.st_atim, st.st_mtim
 // process may set them (a refused chown is not a failure). true when the permission bits were set.
 bool applyOwnershipAndMode(int fd, const struct stat& from);
 
+// Gives the open file `fd`, which is to replace the file at `target`, that file's permission bits,
+// owner and group (applyOwnershipAndMode); when there is no such file, `newFileMode` within the
+// process's umask. true when the permission bits were set.
+bool applyAttributesOfReplaced(int fd, const std::string& target, mode_t newFileMode);
+
+// The file a path stands for: the target of a symbolic link (so that the link stays and its file
+// is rewritten), else the path itself.
+std::string fileBehindLink(const std::string& path);
+
 // Sets both times of an open file / of a path (following links). true on success.
 bool setFileTimes(int fd, const FileTimes& times);
 bool setFileTimes(const std::string& path, const FileTimes& times);
@@ -26,6 +35,9 @@ bool setFileTimes(const std::string& path, const FileTimes& times);
 // Puts the untouched bytes and times of `original` under `backupPath`, replacing an older file of
 // that name in one step: a hard link where the file system allows it, else a complete copy.
 // false and *error on failure; `original` is never changed and no partial backup is left.
-bool placeBackup(const std::string& original, const std::string& backupPath, std::string* error);
+// *created (when given) tells whether no file of that name was there before, so that a caller
+// whose later step fails can take a backup it made away again.
+bool placeBackup(const std::string& original, const std::string& backupPath, std::string* error,
+                 bool* created = nullptr);
 
 }  // namespace platform

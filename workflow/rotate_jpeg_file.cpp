@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cstdio>
 #include <ctime>
@@ -60,14 +59,6 @@ bool transcodeIntoTable(const std::string& photo) {
     return read;
 }
 
-// The file a path stands for: a link's target, so that the link stays and its photo turns.
-std::string fileBehind(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
 bool thumbnailReplaceable() {
     return photoInfo.thumbnailOffset != 0 && photoInfo.thumbnailSize != 0 && photoInfo.thumbnailAtEnd;
 }
@@ -106,9 +97,7 @@ bool chooseTimes(bool metadataRead, const ProcessingOptions& options, bool haveB
 // name was there before, so that a failed run can take it away again.
 bool keepBackup(const std::string& photo, bool haveBefore, const struct stat& before, bool& created) {
     std::string backup = photo + ".bak";
-    struct stat st;
-    created = ::lstat(backup.c_str(), &st) != 0;
-    if (!platform::placeBackup(photo, backup, nullptr)) return false;
+    if (!platform::placeBackup(photo, backup, nullptr, &created)) return false;
     if (haveBefore) platform::setFileTimes(backup, platform::timesOf(before));
     return true;
 }
@@ -131,7 +120,7 @@ bool replacePhoto(const std::string& photo, bool haveBefore, const struct stat& 
 
 int rotateJpegFile(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status) {
     status.show(processingFileText(path));
-    const std::string photo = fileBehind(path);
+    const std::string photo = platform::fileBehindLink(path);
     struct stat before {};
     const bool haveBefore = ::stat(photo.c_str(), &before) == 0;
     if (haveBefore && !S_ISREG(before.st_mode)) return 0;

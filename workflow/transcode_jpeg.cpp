@@ -43,25 +43,11 @@ void reportCantOpen(const std::string& path) { std::fprintf(stderr, "%s: can't o
 
 void report(const std::string& message) { std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str()); }
 
-bool exists(const std::string& path) {
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 bool namesSameFile(const std::string& a, const std::string& b) {
     struct stat first;
     struct stat second;
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
            first.st_ino == second.st_ino;
-}
-
-// Writing through a symbolic link changes the file it points to; the rename that puts the
-// result in place must do the same, not replace the link by a file.
-std::string followLink(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
-    return resolved ? std::string(resolved.get()) : path;
 }
 
 // Where the result goes and what it must keep of the files it meets there.
@@ -73,42 +59,26 @@ struct Destination {
 
 Destination planDestination(const TranscodeRequest& request) {
     Destination plan;
-    plan.target = followLink(request.output);
+    // Writing through a symbolic link changes the file it points to; the rename that puts the
+    // result in place must do the same, not replace the link by a file.
+    plan.target = platform::fileBehindLink(request.output);
     plan.inPlace = request.input == request.output || namesSameFile(request.input, plan.target);
     if (plan.inPlace && request.keepInput) plan.backup = request.input + kBackupSuffix;
     return plan;
 }
 
-// The rewritten file keeps the permission bits (and owner and group where allowed) of the file it
-// replaces; a new file gets the input's permission bits within the umask, so a private photo
-// stays private.
-void giveAttributes(int fd, const std::string& target, const struct stat& input) {
-    struct stat replaced;
-    if (::stat(target.c_str(), &replaced) == 0) {
-        platform::applyOwnershipAndMode(fd, replaced);
-        return;
-    }
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, input.st_mode & 0777 & ~mask);
-}
-
-// Keeps the untouched file under the backup name. An older backup is replaced, never read.
-bool placeBackup(const Destination& plan) {
-    if (namesSameFile(plan.target, plan.backup)) return true;  // already another name of the untouched file
-    std::string error;
-    if (platform::placeBackup(plan.target, plan.backup, &error)) return true;
-    report(error);
-    return false;
-}
-
+// Keeps the untouched file under the backup name (an older backup is replaced, never read),
+// then puts the result in place; a backup made for a result that failed is taken away again.
 bool commitResult(platform::PendingFile& pending, const Destination& plan) {
-    bool backupExisted = !plan.backup.empty() && exists(plan.backup);
-    if (!plan.backup.empty() && !placeBackup(plan)) return false;
     std::string error;
+    bool backupCreated = false;
+    if (!plan.backup.empty() && !platform::placeBackup(plan.target, plan.backup, &error, &backupCreated)) {
+        report(error);
+        return false;
+    }
     if (pending.commit(&error)) return true;
     report(error);
-    if (!plan.backup.empty() && !backupExisted) ::unlink(plan.backup.c_str());
+    if (backupCreated) ::unlink(plan.backup.c_str());
     return false;
 }
 
@@ -139,7 +109,8 @@ int transcodeJpegWith(const TranscodeRequest& request) {
     if (!runCoefficientPass(pass)) return 0;  // the pending file is discarded on the way out
     if (!plan.backup.empty()) restoreAccessTime(input.get(), inputStat);
     input.reset();
-    giveAttributes(pending.fd(), plan.target, inputStat);
+    // A new file gets the input's permission bits, so that a private photo stays private.
+    platform::applyAttributesOfReplaced(pending.fd(), plan.target, inputStat.st_mode & 0777);
     if (!commitResult(pending, plan)) return 0;
     if (!plan.inPlace && !request.keepInput && std::remove(request.input.c_str()) != 0)
         report("can't remove " + request.input);
