@@ -17,9 +17,6 @@ namespace {
 constexpr int kStartOfImage = 0xD8;
 constexpr int kEndOfImage = 0xD9;
 constexpr int kStartOfScan = 0xDA;
-constexpr int kApp0 = 0xE0;
-constexpr int kApp1 = 0xE1;
-constexpr int kComment = 0xFE;
 constexpr int kMarkerPrefix = 0xFF;
 // The marker's own 0xFF and up to five fill bytes.
 constexpr int kMaxPrefixBytes = 6;

@@ -8,13 +8,6 @@
 
 SectionTable sectionTable;
 
-namespace {
-
-constexpr int kApp1 = 0xE1;
-constexpr int kComment = 0xFE;
-
-}  // namespace
-
 void clearSectionTable() { std::memset(&sectionTable, 0, sizeof sectionTable); }
 
 JpegSection* findSectionByMarker(int markerCode) {

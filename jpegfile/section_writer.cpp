@@ -6,6 +6,7 @@
 
 #include "exif/report_error.h"
 #include "jpegfile/section_table.h"
+#include "jpegfile/segment_fields.h"
 #include "platform/file_attributes.h"
 #include "platform/pending_file.h"
 
@@ -13,9 +14,6 @@ const unsigned char kJfifHeader[kJfifHeaderSize] = {0xFF, 0xE0, 0x00, 0x10, 0x4A
                                                     0x01, 0x01, 0x01, 0x01, 0x2C, 0x01, 0x2C, 0x00, 0x00};
 
 namespace {
-
-constexpr int kApp0 = 0xE0;
-constexpr int kApp1 = 0xE1;
 
 // The table can be written only when it ends with the image data of a read with ReadImageData.
 bool holdsImageData() {
@@ -48,16 +46,6 @@ bool writeTable(FILE* file) {
     return writeBytes(file, imageData.bytes, static_cast<size_t>(imageData.byteCount));
 }
 
-// The new file takes the place of the user's photograph and keeps its permissions; a file that
-// did not exist gets those of any newly created file rather than the temporary file's 0600.
-bool takeOverAttributes(int fd, const char* path) {
-    struct stat target{};
-    if (::stat(path, &target) == 0) return platform::applyOwnershipAndMode(fd, target);
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return ::fchmod(fd, 0666 & ~mask) == 0;
-}
-
 }  // namespace
 
 int writeSectionsToStream(FILE* file) {
@@ -82,7 +70,9 @@ int writeSectionsToFile(const char* path) {
         reportError("Could not open file for write");
         return 0;
     }
-    if (!takeOverAttributes(pending.fd(), path)) {
+    // The new file keeps the permissions of the photograph it replaces; a file that did not
+    // exist gets those of any newly created file rather than the temporary file's 0600.
+    if (!platform::applyAttributesOfReplaced(pending.fd(), path, 0666)) {
         reportError("Could not write file");
         return 0;
     }

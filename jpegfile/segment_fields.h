@@ -2,6 +2,11 @@
 // What the section reader takes out of single segments: length fields, the frame header's
 // size and colour values, the comment text.
 
+// Marker codes the container acts on.
+inline constexpr int kApp0 = 0xE0;
+inline constexpr int kApp1 = 0xE1;
+inline constexpr int kComment = 0xFE;
+
 // Big-endian 16-bit value of two bytes, 0..65535.
 int readBigEndian16(const unsigned char* bytes);
 
