@@ -5,7 +5,7 @@
 
 #include "exif/report_error.h"
 
-int motorolaOrder = 0;
+thread_local int motorolaOrder = 0;
 
 namespace {
 

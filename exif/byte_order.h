@@ -6,7 +6,7 @@
 
 // 1: multi-byte values are big-endian ("MM"); 0: little-endian ("II"). Set by processExifBlock
 // and kept afterwards, so that the thumbnail length can be rewritten in the block's own order.
-extern int motorolaOrder;
+extern thread_local int motorolaOrder;
 
 // Bytes per component, indexed by TIFF format code 1..12 (BYTE .. DOUBLE); 0 for code 0.
 inline constexpr int kBytesPerFormat[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};

@@ -20,7 +20,7 @@ struct WalkRecord {
     int walkedCount = 0;
     std::uint64_t entriesLeft = 0;
 };
-WalkRecord record;
+thread_local WalkRecord record;
 
 void ensureRecordFor(const TiffBlock& block) {
     if (record.base != block.base || record.length != block.length) beginBlockWalk(block);

@@ -11,10 +11,10 @@
 #include "exif/tag_listing.h"
 
 int listTags = 0;
-bool orientationSeen = false;
-double focalPlaneXRes = 0;
-double focalPlaneUnits = 0;
-std::int32_t exifImageWidth = 0;
+thread_local bool orientationSeen = false;
+thread_local double focalPlaneXRes = 0;
+thread_local double focalPlaneUnits = 0;
+thread_local std::int32_t exifImageWidth = 0;
 
 namespace {
 

@@ -10,11 +10,11 @@ inline constexpr int kMaxDirectoryLevel = 4;  // directory levels 0..4 are walke
 // Switch of the verbose listing on standard output; 0 (the default) prints nothing.
 extern int listTags;
 
-// Per-block state, reset by processExifBlock.
-extern bool orientationSeen;    // an Orientation entry of this block was taken already
-extern double focalPlaneXRes;   // FocalPlaneXResolution
-extern double focalPlaneUnits;  // millimetres per focal-plane resolution unit
-extern std::int32_t exifImageWidth;  // larger of ExifImageWidth and ExifImageLength
+// Per-block state, reset by processExifBlock; one per thread, like the record it fills.
+extern thread_local bool orientationSeen;    // an Orientation entry of this block was taken already
+extern thread_local double focalPlaneXRes;   // FocalPlaneXResolution
+extern thread_local double focalPlaneUnits;  // millimetres per focal-plane resolution unit
+extern thread_local std::int32_t exifImageWidth;  // larger of ExifImageWidth and ExifImageLength
 
 // `segment` starts at the first of the two length bytes; `length` is the segment length as its
 // length field counts it (length bytes included), and no more than the bytes available there.

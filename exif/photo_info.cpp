@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-PhotoInfo photoInfo;
+thread_local PhotoInfo photoInfo;
 
 void clearPhotoInfo() { std::memset(&photoInfo, 0, sizeof photoInfo); }
 

@@ -46,8 +46,9 @@ struct PhotoInfo {
     char gpsAlt[20];
 };
 
-// The one instance, for the file being processed.
-extern PhotoInfo photoInfo;
+// The instance for the file being processed: one per thread, so that each worker of a folder run
+// holds its own file.
+extern thread_local PhotoInfo photoInfo;
 
 // Every field zero (the state after releaseSections).
 void clearPhotoInfo();

@@ -5,7 +5,7 @@
 namespace {
 
 constexpr size_t kMaxKeptMessages = 100;
-std::vector<std::string> messages;
+thread_local std::vector<std::string> messages;  // per thread, like the file they concern
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 #include "exif/photo_info.h"
 #include "jpegfile/segment_fields.h"
 
-SectionTable sectionTable;
+thread_local SectionTable sectionTable;
 
 void clearSectionTable() { std::memset(&sectionTable, 0, sizeof sectionTable); }
 

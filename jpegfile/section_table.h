@@ -26,7 +26,8 @@ struct SectionTable {
     std::int32_t imageDataLoaded;  // non-zero once the last entry holds the image data
 };
 
-extern SectionTable sectionTable;
+// One table per thread: each worker of a folder run holds its own file.
+extern thread_local SectionTable sectionTable;
 
 // Forgets every entry without freeing anything (the start of a file's processing).
 void clearSectionTable();

@@ -1,10 +1,24 @@
 #pragma once
-// The three switches of a run, named after the settings values that persist them.
+// The switches of a run, named after the settings values that persist them, and how each photo
+// is turned.
 
 #include <cstdint>
+#include <functional>
+
+#include "transform/transform_setup.h"
 
 struct ProcessingOptions {
     std::int32_t Backup = 0;         // keep the untouched file under its name with ".bak" appended
     std::int32_t bSubfolders = 0;    // folder runs descend into subfolders
     std::int32_t EXIFTimestamp = 0;  // set the file times from the Exif date
+    std::int32_t AutoOrient = 0;     // turn each photo by its Exif Orientation instead of the fixed turn
+};
+
+// How each photo is turned. The defaults are the program's own: a quarter turn counter-clockwise.
+struct TurnSettings {
+    TransformKind kind = TransformKind::Rotate270;  // the turn of every photo unless AutoOrient is set
+    bool dryRun = false;    // decide and report what would be done; change nothing on disk
+    bool optimize = false;  // always compute optimized Huffman tables
+    // For tests: runs after the turned file is written, just before it replaces the photo.
+    std::function<void()> beforeReplace;
 };

@@ -1,3 +1,3 @@
 #include "workflow/run_state.h"
 
-volatile std::sig_atomic_t cancelRequested = 0;
+std::atomic<int> cancelRequested{0};

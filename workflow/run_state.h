@@ -1,12 +1,15 @@
 #pragma once
-// What a run shares between its front end and the folder walk: the counters and the cancel flag.
+// What a run shares between its front end, the folder walk and the workers: the counters and
+// the cancel flag.
 
-#include <csignal>
+#include <atomic>
 #include <cstdint>
 
-// Set to 1 to stop a folder run before its next entry (the status window's Cancel, Ctrl-C);
-// cleared at the start of every run. sig_atomic_t so that a signal handler may set it.
-extern volatile std::sig_atomic_t cancelRequested;
+// Set to 1 to stop a run (the status window's Cancel, Ctrl-C): the folder walk stops before its
+// next entry and the file in hand is abandoned untouched. Cleared at the start of every run.
+// A lock-free atomic, so that a signal handler may set it and every worker thread may read it.
+extern std::atomic<int> cancelRequested;
+static_assert(std::atomic<int>::is_always_lock_free, "the cancel flag is set from a signal handler");
 
 struct RunCounters {
     std::int32_t filesRead = 0;     // files handed to the workflow (or found unreadable)
