@@ -52,7 +52,9 @@ TEST(FolderRun, DuringARunOnlySwitchesAndCancelAreLiveAndCancelStopsTheWalk) {
         }
         // Cancel pressed during the second file is handled in the next pump, between files.
         if (handed == 2) QMetaObject::invokeMethod(status->cancelButton(), &QPushButton::click, Qt::QueuedConnection);
-        return 1;
+        RotateResult rotated;
+        rotated.outcome = FileOutcome::Rotated;
+        return rotated;
     });
     current = &window;
     window.choosers.folderAnswer = photos.path();

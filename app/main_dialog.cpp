@@ -42,7 +42,11 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
     messages_ = services.messages ? services.messages : ownMessages_.get();
     choosers_ = services.choosers ? services.choosers : ownChoosers_.get();
     links_ = services.links ? services.links : ownLinks_.get();
-    shell::FileRotator rotate = services.rotate ? services.rotate : shell::FileRotator(rotateJpegFile);
+    shell::FileRotator rotate = services.rotate ? services.rotate
+                                                : [](const std::string& path, const ProcessingOptions& options,
+                                                     platform::StatusLine& status) {
+                                                      return rotatePhoto(path, options, TurnSettings{}, status);
+                                                  };
     commands_ = std::make_unique<shell::ShellCommands>(options_, settings_, *messages_, *this, *choosers_, rotate,
                                                        QDir::homePath().toStdString());
 

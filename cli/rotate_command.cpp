@@ -81,7 +81,8 @@ bool rotateOneFile(const std::string& path, const ProcessingOptions& options, pl
 bool rotateFolder(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status) {
     RunCounters counters;
     walkFolder(
-        path, options, counters, [&](const std::string& file) { return rotateJpegFile(file, options, status); },
+        path, options, counters,
+        [&](const std::string& file) { return rotatePhoto(file, options, TurnSettings{}, status); },
         nullptr);
     printMessage(folderRunMessage(counters));
     return counters.filesRotated == counters.filesRead;

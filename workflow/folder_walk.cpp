@@ -66,21 +66,20 @@ private:
         if (reachable && S_ISDIR(st.st_mode)) return;  // a link to a folder is never followed
         if (!reachable || !S_ISREG(st.st_mode)) {
             // A dangling link, a pipe or a device: opening it could block, and it is no photo.
-            finishFile(0);
+            finishFile(path, refusal(RefusalReason::NotRegularFile));
             return;
         }
         if (filesDone_.count(keyOf(st))) return;  // reached before through another link
-        int rotated = rotate_(path);
+        const RotateResult result = rotate_(path);
         // The rewritten file has a new identity; record it so that no link leads to it again.
         // A file left as it was keeps its old one.
         struct stat after;
-        filesDone_.insert(rotated && ::stat(path.c_str(), &after) == 0 ? keyOf(after) : keyOf(st));
-        finishFile(rotated);
+        filesDone_.insert(result.rotated() && ::stat(path.c_str(), &after) == 0 ? keyOf(after) : keyOf(st));
+        finishFile(path, result);
     }
 
-    void finishFile(int rotated) {
-        if (rotated) ++counters_.filesRotated;
-        ++counters_.filesRead;
+    void finishFile(const std::string& path, const RotateResult& result) {
+        countResult(counters_, path, result);
         if (betweenFiles_) betweenFiles_();
     }
 

@@ -6,10 +6,11 @@
 #include <string>
 
 #include "workflow/processing_options.h"
+#include "workflow/rotate_result.h"
 #include "workflow/run_state.h"
 
-// Rotates one file: 1 rotated, 0 not (rotateJpegFile, or a substitute in tests).
-using RotateFileFunction = std::function<int(const std::string& path)>;
+// Rotates one file and says what became of it (rotatePhoto, or a substitute in tests).
+using RotateFileFunction = std::function<RotateResult(const std::string& path)>;
 // Runs after each file handed to the workflow (the window's message pump); may set cancelRequested.
 using BetweenFilesFunction = std::function<void()>;
 
@@ -19,7 +20,7 @@ bool hasJpegName(const std::string& path);
 // Walks `folder` depth first: every entry in the order the file system lists it, hidden ones
 // included, subfolders only when options.bSubfolders is set. Symbolic links to folders are not
 // followed, and a file reached by several names (links) is handed over once per call. A file
-// that is not a regular file is counted as read and not rotated, without being opened.
+// that is not a regular file is counted as refused (NotRegularFile), without being opened.
 // Stray temporary files of an earlier, interrupted run are removed from each folder visited.
 // A folder that cannot be listed adds nothing. Adds to `counters`; never resets them.
 void walkFolder(const std::string& folder, const ProcessingOptions& options, RunCounters& counters,

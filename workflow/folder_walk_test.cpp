@@ -24,7 +24,10 @@ Walk walk(const std::string& folder, bool subfolders, RotateFileFunction rotate 
     auto record = [&](const std::string& path) {
         w.names.push_back(path.substr(path.find_last_of('/') + 1));
         if (static_cast<int>(w.names.size()) == cancelAt) cancelRequested = 1;
-        return rotate ? rotate(path) : 1;
+        if (rotate) return rotate(path);
+        RotateResult rotated;
+        rotated.outcome = FileOutcome::Rotated;
+        return rotated;
     };
     walkFolder(folder, options, w.counters, record, nullptr);
     std::sort(w.names.begin(), w.names.end());
@@ -39,7 +42,7 @@ TEST(FolderWalk, TakesJpgNamesDescendsOnlyWhenAskedAndCountsWhatTheWorkflowSays)
         writeFile(dir.file(name), {0xFF, 0xD8});
     ASSERT_EQ(::mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);  // read, not rotated, never opened
 
-    Walk flat = walk(dir.path(), false, [](const std::string&) { return 0; });
+    Walk flat = walk(dir.path(), false, [](const std::string&) { return refusal(RefusalReason::NotJpeg); });
     EXPECT_EQ(flat.names, (Names{".hidden.jpg", "a.jpg", "b.JPG", "xjPg"}));
     EXPECT_EQ(folderRunMessage(flat.counters), "\n\n5 files read, of which 0 files successfully rotated\n\n");
 
@@ -70,7 +73,7 @@ TEST(FolderWalk, LinksNeitherLoopNorTurnAPhotoTwice) {
         ASSERT_EQ(::symlink(link.first, dir.file(link.second).c_str()), 0);
     ProcessingOptions options;
     platform::SilentStatusLine status;
-    Walk w = walk(dir.path(), true, [&](const std::string& path) { return rotateJpegFile(path, options, status); });
+    Walk w = walk(dir.path(), true, [&](const std::string& path) { return rotatePhoto(path, options, {}, status); });
     EXPECT_EQ(folderRunMessage(w.counters), "\n\n1 files read, of which 1 files successfully rotated\n\n");
     expectSameImage(readFile(dir.file("sub/real.jpg")), turned(original));
 }

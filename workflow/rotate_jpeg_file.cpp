@@ -119,20 +119,29 @@ bool replacePhoto(const std::string& photo, bool haveBefore, const struct stat& 
 }  // namespace
 
 int rotateJpegFile(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status) {
+    return rotatePhoto(path, options, TurnSettings{}, status).rotated() ? 1 : 0;
+}
+
+RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings&,
+                         platform::StatusLine& status) {
+    RotateResult done;
+    done.outcome = FileOutcome::Rotated;
+    done.turn = TransformKind::Rotate270;
+    const RotateResult failed = refusal(RefusalReason::WriteFailed);
     status.show(processingFileText(path));
     const std::string photo = platform::fileBehindLink(path);
     struct stat before {};
     const bool haveBefore = ::stat(photo.c_str(), &before) == 0;
-    if (haveBefore && !S_ISREG(before.st_mode)) return 0;
+    if (haveBefore && !S_ISREG(before.st_mode)) return failed;
 
     SectionsInUse sections(path);
     const bool metadataRead = loadJpegFile(photo.c_str(), ReadMetadata) == 1;
     if (metadataRead) keepExifAndComment();
 
-    if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return 0;
-    if (!transcodeIntoTable(photo)) return 0;
+    if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return failed;
+    if (!transcodeIntoTable(photo)) return failed;
 
     platform::FileTimes times;
     const bool setTimes = chooseTimes(metadataRead, options, haveBefore, before, times);
-    return replacePhoto(photo, haveBefore, before, setTimes, times, options) ? 1 : 0;
+    return replacePhoto(photo, haveBefore, before, setTimes, times, options) ? done : failed;
 }

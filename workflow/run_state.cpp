@@ -1,3 +1,16 @@
 #include "workflow/run_state.h"
 
 std::atomic<int> cancelRequested{0};
+
+void countResult(RunCounters& counters, const std::string& path, const RotateResult& result) {
+    switch (result.outcome) {
+    case FileOutcome::Cancelled: return;
+    case FileOutcome::Rotated:
+        ++counters.filesRotated;
+        if (!result.thumbnailNotTurned.empty()) ++counters.thumbnailsNotTurned;
+        break;
+    case FileOutcome::AlreadyUpright: ++counters.filesUpright; break;
+    case FileOutcome::Refused: counters.failures.push_back({path, refusalText(result)}); break;
+    }
+    ++counters.filesRead;
+}

@@ -24,10 +24,10 @@ ShellCommands::ShellCommands(const ProcessingOptions& options, platform::Setting
 
 std::string ShellCommands::initDir() { return store_.readText(kSettingsSection, "InitDir", defaultInitDir_); }
 
-int ShellCommands::rotateOne(const std::string& path) {
+RotateResult ShellCommands::rotateOne(const std::string& path) {
     window_.beginRun();
     cancelRequested = 0;
-    const int rotated = rotate_(path, options_, window_.statusLine());
+    const RotateResult rotated = rotate_(path, options_, window_.statusLine());
     window_.endRun();
     return rotated;
 }
@@ -38,7 +38,7 @@ void ShellCommands::walk(const std::string& folder) {
     cancelRequested = 0;
     walkFolder(
         folder, options_, counters_,
-        [this](const std::string& path) { return rotate_(path, options_, window_.statusLine()) != 0 ? 1 : 0; },
+        [this](const std::string& path) { return rotate_(path, options_, window_.statusLine()); },
         [this] { window_.pumpMessages(); });
     window_.endRun();
 }
@@ -47,8 +47,8 @@ void ShellCommands::processOneFile() {
     const std::optional<std::string> path = choosers_.chooseJpegFile(initDir());
     if (!path) return;
     store_.writeText(kSettingsSection, "InitDir", initDirForChosenFile(*path));
-    const int rotated = rotateOne(*path);
-    messages_.show(oneFileMessage(rotated, *path), platform::MessageIcon::None);
+    const RotateResult rotated = rotateOne(*path);
+    messages_.show(oneFileMessage(rotated.rotated() ? 1 : 0, *path), platform::MessageIcon::None);
 }
 
 void ShellCommands::processFolder() {
@@ -75,7 +75,7 @@ bool ShellCommands::launch(const std::string& commandLine) {
 
 void ShellCommands::processLaunchTarget(int launchKind, const std::string& launchPath) {
     if (launchKind == 1) {
-        if (!rotateOne(launchPath)) messages_.show(oneFileMessage(0, launchPath), platform::MessageIcon::None);
+        if (!rotateOne(launchPath).rotated()) messages_.show(oneFileMessage(0, launchPath), platform::MessageIcon::None);
     } else if (launchKind == 2) {
         walk(launchPath);
         messages_.show(folderRunMessage(counters_), platform::MessageIcon::None);

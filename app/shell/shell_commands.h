@@ -12,13 +12,14 @@
 #include "platform/settings_store.h"
 #include "platform/status_line.h"
 #include "workflow/processing_options.h"
+#include "workflow/rotate_result.h"
 #include "workflow/run_state.h"
 
 namespace shell {
 
-// Rotates one file (rotateJpegFile, or a substitute in tests): nonzero rotated, 0 not.
-using FileRotator =
-    std::function<int(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status)>;
+// Rotates one file (rotatePhoto with the program's turn, or a substitute in tests).
+using FileRotator = std::function<RotateResult(const std::string& path, const ProcessingOptions& options,
+                                               platform::StatusLine& status)>;
 
 inline constexpr const char* kNotFileOrPath = "Not file or path";
 
@@ -45,7 +46,7 @@ public:
     const std::string& chosenFolder() const { return chosenFolder_; }
 
 private:
-    int rotateOne(const std::string& path);
+    RotateResult rotateOne(const std::string& path);
     void walk(const std::string& folder);
     std::string initDir();
 

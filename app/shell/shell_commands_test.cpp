@@ -27,7 +27,9 @@ protected:
             EXPECT_EQ(&status, static_cast<platform::StatusLine*>(&window.status));
             EXPECT_EQ(given.Backup, options.Backup);
             rotated.push_back(path);
-            return failing.count(path) ? 0 : 1;
+            RotateResult result = refusal(RefusalReason::NotJpeg);
+            if (!failing.count(path)) result.outcome = FileOutcome::Rotated;
+            return result;
         };
         return ShellCommands(options, store, messages, window, choosers, rotate, "/home/tester");
     }
