@@ -66,6 +66,8 @@ bool expectOwnLink(const SourceFile& original, FileIdentity& expected) {
     return true;
 }
 
+constexpr std::size_t kMaxNameLength = 255;  // NAME_MAX of the common file systems
+
 const char* const kChanged = "the file changed on disk after it was read; nothing was replaced";
 
 }  // namespace
@@ -86,6 +88,8 @@ ReplaceOutcome replaceFile(const Replacement& replacement, const unsigned char* 
     const bool newBackup = original && replacement.keepBackup && !exists(replacement.target + kBackupSuffix);
     outcome.earlierBackupKept = original && replacement.keepBackup && !newBackup;
     std::string error;
+    if (newBackup && baseNameOf(replacement.target).size() + std::strlen(kBackupSuffix) > kMaxNameLength)
+        return failure(ReplaceStatus::WriteFailed, "the name is too long for a backup beside it");
     if (newBackup && !backup.place(*original, replacement.target, &error))
         return failure(ReplaceStatus::WriteFailed, "can't keep a backup: " + error);
     if (newBackup && !expectOwnLink(*original, expected)) return failure(ReplaceStatus::ChangedByOther, kChanged);

@@ -17,8 +17,10 @@ std::string describe(const std::string& what, const std::string& path, int error
     return what + " '" + path + "': " + std::strerror(error);
 }
 
-// A file without a name in `folder`, locked before anyone could see it; -1 where unsupported.
+// A file without a name in `folder`, locked before anyone could see it; -1 where unsupported or
+// where it could not be named later (linkOpenFile needs a privilege or /proc).
 int openUnnamed(const std::string& folder) {
+    if (::geteuid() != 0 && ::access("/proc/self/fd", X_OK) != 0) return -1;
     int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
