@@ -48,15 +48,8 @@ struct stat statOf(const std::string& path) {
     return st;
 }
 
-long inodeFlagsOf(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY);
-    long flags = 0;
-    if (fd >= 0) ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
-    if (fd >= 0) ::close(fd);
-    return flags;
-}
-
-bool setInodeFlags(const std::string& path, long flags) {
+// Sets or clears the immutable and append-only marks; false where the file system has none.
+bool markFile(const std::string& path, long flags) {
     int fd = ::open(path.c_str(), O_RDONLY);
     bool set = fd >= 0 && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     if (fd >= 0) ::close(fd);
@@ -134,6 +127,8 @@ TEST_F(FileReplacement, AChangeMadeMeanwhileIsNeverUndone) {
         {"rewritten at the same size", [&] { writeFile(photo, {8, 8, 8, 8}); }},
         {"replaced by another file", [&] { writeFile(other, {8, 8, 8}), ::rename(other.c_str(), photo.c_str()); }},
         {"mode changed", [&] { ::chmod(photo.c_str(), 0600); }},
+        {"times changed", [&] { platform::setFileTimes(photo, kTimes); }},
+        {"a link put in its place", [&] { ::unlink(photo.c_str()), ::symlink("/dev/null", photo.c_str()); }},
     };
     for (const auto& [name, edit] : edits) {
         SCOPED_TRACE(name);
@@ -166,8 +161,8 @@ TEST_F(FileReplacement, RefusesWhatTheUserMayNotChange) {
     };
     const Case cases[] = {
         {"no write permission bit", 0444, 0, false, ReplaceStatus::NoPermission},
-        {"immutable", 0644, 0, false, ReplaceStatus::NoPermission, [&] { return setInodeFlags(photo, FS_IMMUTABLE_FL); }},
-        {"append-only", 0644, 0, false, ReplaceStatus::NoPermission, [&] { return setInodeFlags(photo, FS_APPEND_FL); }},
+        {"immutable", 0644, 0, false, ReplaceStatus::NoPermission, [&] { return markFile(photo, FS_IMMUTABLE_FL); }},
+        {"append-only", 0644, 0, false, ReplaceStatus::NoPermission, [&] { return markFile(photo, FS_APPEND_FL); }},
         {"another user's", 0666, 0, true, ReplaceStatus::AttributesNotKept},
         {"denied by an ACL", 0666, 0, true, ReplaceStatus::NoPermission,
          [&] { return setAttribute(photo, "system.posix_acl_access", aclReadFor(kNobody, 0666)); }},
@@ -195,7 +190,7 @@ TEST_F(FileReplacement, RefusesWhatTheUserMayNotChange) {
             settings.keepBackup = true;
             return static_cast<int>(replace(settings).status);
         });
-        setInodeFlags(photo, inodeFlagsOf(photo) & ~(FS_IMMUTABLE_FL | FS_APPEND_FL));
+        markFile(photo, 0);
         ::removexattr(photo.c_str(), "system.posix_acl_access");
         ::chmod(dir.path().c_str(), 0700);
         EXPECT_EQ(child.exitCode, static_cast<int>(c.status)) << child.errors;
