@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
                     true));
     writeSeed(folder, "image-data-only", kImageDataOnly, photo({{0xE1, motorola}, {0xFE, text("c")}}));
     Bytes padded = photo({});
-    padded.insert(padded.begin() + 2, 5, 0xFF);
+    padded.insert(padded.begin() + 2, 300, 0xFF);
     writeSeed(folder, "fill-bytes", kMetadataThenImageData, padded);
     return 0;
 }
