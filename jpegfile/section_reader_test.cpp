@@ -1,5 +1,6 @@
 #include "jpegfile/section_test_helpers.h"
 #include "jpegfile/segment_fields.h"
+#include "jpegfile/segment_walk.h"
 #include "tests/support/exif_builder.h"
 
 namespace sectiontest {
@@ -33,7 +34,8 @@ TEST_F(SectionTableTest, MetadataReadKeepsEveryApplicationSegmentAndParsesTheFir
     EXPECT_EQ(findSectionByMarker(0xDB), &sectionTable.entries[8]);
 }
 
-// Any number of fill bytes may stand before a marker: the reader and the tests' marker list agree.
+// Any number of fill bytes may stand before a marker: the reader, the segment walk and the tests'
+// marker list agree.
 TEST_F(SectionTableTest, FillBytesBeforeMarkersAreSkipped) {
     const Bytes fill(1000, 0xFF);
     const Bytes file = handMadeFile({fill, segment(0xE1, text("x")), Bytes(6, 0xFF), kDqt, fill, segment(0xFE, {}), fill});
@@ -42,6 +44,13 @@ TEST_F(SectionTableTest, FillBytesBeforeMarkersAreSkipped) {
     for (const ExtraMarker& marker : listMarkers(file)) listed.push_back(marker.code);
     EXPECT_EQ(tableCodes(), (Codes{0xE1, 0xDB, 0xFE, 0xDA}));
     EXPECT_EQ(listed, tableCodes());
+    Codes walked;
+    for (const SegmentSpan& span : segmentsBeforeScan(file.data(), file.size())) {
+        walked.push_back(span.markerCode);
+        EXPECT_EQ(file[span.payloadAt - 2] << 8 | file[span.payloadAt - 1], int(span.payloadSize + 2));
+    }
+    EXPECT_EQ(walked, tableCodes());
+    EXPECT_EQ(segmentsBeforeScan(file.data(), 1050).size(), 1u) << "cut inside the second segment";
 }
 
 // Fill bytes, early ends, the 100-entry limit (a file with more segments is refused, never cut
