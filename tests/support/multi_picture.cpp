@@ -12,14 +12,16 @@ Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end());
 
 void append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
 
+void put32(Bytes& bytes, std::size_t at, std::uint32_t value, ByteOrder order) {
+    for (int i = 0; i < 4; ++i)
+        bytes.at(at + i) = static_cast<std::uint8_t>(value >> (order == ByteOrder::Motorola ? 8 * (3 - i) : 8 * i));
+}
+
 Bytes entryBytes(ByteOrder order, const std::vector<MpEntryValues>& entries) {
-    ExifBlock scratch;  // only its put32 in the chosen order
-    scratch.order = order;
-    scratch.payload = Bytes(6 + 16 * entries.size());
+    Bytes bytes(16 * entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
-        for (std::size_t field = 0; field < 3; ++field)
-            scratch.put32(static_cast<std::uint32_t>(16 * i + 4 * field), entries[i][field]);
-    return Bytes(scratch.payload.begin() + 6, scratch.payload.end());
+        for (std::size_t field = 0; field < 3; ++field) put32(bytes, 16 * i + 4 * field, entries[i][field], order);
+    return bytes;
 }
 
 // The value of one item property in the chosen form.
@@ -39,6 +41,8 @@ std::string item(const MultiPictureSpec& recipe, std::vector<std::pair<std::stri
 }
 
 }  // namespace
+
+void MultiPicture::put32(std::size_t at, std::uint32_t value) { testsupport::put32(file, at, value, order); }
 
 MpfPayload makeMpfPayload(ByteOrder order, const std::vector<MpEntryValues>& entries) {
     ExifSpec index;
@@ -89,6 +93,7 @@ Bytes containerXmp(const MultiPictureSpec& recipe, const std::vector<std::size_t
 
 MultiPicture makeMultiPicture(const MultiPictureSpec& recipe) {
     MultiPicture made;
+    made.order = recipe.order;
     std::vector<std::size_t> lengths;
     for (const FurtherPictureSpec& further : recipe.further) {
         made.pictures.push_back(makeJpeg(further.picture));

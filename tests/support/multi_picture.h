@@ -43,6 +43,7 @@ struct MultiPictureSpec {
 };
 
 struct MultiPicture {
+    ByteOrder order = ByteOrder::Intel;
     Bytes file;
     std::size_t firstEnd = 0;   // behind the first picture's EOI
     std::size_t mpfBase = 0;    // the index's byte-order mark in the file
@@ -51,6 +52,9 @@ struct MultiPicture {
     std::vector<std::size_t> starts;  // each further picture's first byte in the file
     std::vector<Bytes> pictures;      // each further picture
     Bytes xmp;                        // the primary's XMP payload; empty without a container
+
+    // Patches a 32-bit number of the index at `at` in the file, in the index's byte order.
+    void put32(std::size_t at, std::uint32_t value);
 };
 
 MultiPicture makeMultiPicture(const MultiPictureSpec& recipe);
