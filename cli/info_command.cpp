@@ -77,6 +77,7 @@ std::string photoInfoJson(const PhotoInfo& info) {
     FIELD_INT(thumbnailSize);
     FIELD_INT(largestExifOffset);
     FIELD_INT(thumbnailAtEnd);
+    object.add("thumbnailPlace", jsonString(thumbnailPlaceName(info.thumbnailPlace)));
     FIELD_INT(thumbnailSizeOffset);
     object.add("dateTimeOffsets", dateOffsetsJson(info));
     FIELD_INT(dateTimeCount);

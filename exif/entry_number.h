@@ -1,0 +1,28 @@
+#pragma once
+// Rewriting numbers of an Exif block that was read: the first component of a directory entry's
+// value, in the entry's own format and the block's byte order, or a plain "does not fit".
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct NumberEdit {
+    std::uint32_t entry;  // the entry's 12 bytes, counted from the TIFF header
+    unsigned tag;         // the tag the entry must still carry
+    std::uint32_t value;
+};
+
+// Whether a value of TIFF format `format` can hold `value` and read back the same: BYTE up to
+// 255, SBYTE 127, SHORT 65535, SSHORT 32767, LONG all, SLONG and the rationals (as value/1) up
+// to 2^31 - 1. ASCII, UNDEFINED, FLOAT and DOUBLE hold no number this program writes.
+bool formatHolds(int format, std::uint32_t value);
+
+// Applies `edits` to the Exif segment `segment` (`length` bytes from its first length byte) in
+// the byte order `motorola`: all of them, or none and false when an entry lies outside the
+// segment, no longer carries its tag, has no component or cannot hold its new value.
+bool rewriteNumbers(unsigned char* segment, std::size_t length, int motorola, const std::vector<NumberEdit>& edits);
+
+// The first component of the entry's value as an unsigned number; false as above, or when the
+// format is no integer or rational one.
+bool readNumber(const unsigned char* segment, std::size_t length, int motorola, std::uint32_t entry, unsigned tag,
+                std::uint32_t* value);
