@@ -33,7 +33,8 @@ struct BlockLayout {
     bool attempted = false;     // processExifBlock was given this block
     bool walked = false;        // its TIFF header and first directory could be read
     bool incomplete = false;    // some further directory could not be read in full
-    std::vector<std::uint32_t> directories;  // offsets of the directories read, in walk order
+    std::vector<std::uint32_t> directories;  // offsets of the directories claimed, in walk order (a GPS
+                                             // directory is claimed before it is found too large)
     std::vector<ByteSpan> referenced;        // header, directories, values, and references past the end
     WalkedThumbnail thumbnail;
     std::vector<std::uint32_t> orientationEntries;  // Orientation entries (0x0112)

@@ -20,6 +20,14 @@ TiffBlock tiffOf(const unsigned char* segment, std::size_t length) {
     return TiffBlock{segment + kTiffStart, whole ? static_cast<std::uint32_t>(length - kTiffStart) : 0};
 }
 
+// Whether the bytes [start, end) belong to one thing the block refers to alone (the entry's own
+// directory, or its own value), so that writing there changes nothing else.
+bool ownedAlone(const BlockLayout& layout, std::uint64_t start, std::uint64_t end) {
+    int owners = 0;
+    for (const ByteSpan& span : layout.referenced) owners += span.start < end && start < span.end ? 1 : 0;
+    return owners == 1;
+}
+
 void store(unsigned char* at, int format, std::uint32_t value) {
     switch (format) {
     case kFormatByte:
@@ -51,23 +59,29 @@ bool formatHolds(int format, std::uint32_t value) {
     }
 }
 
-bool rewriteNumbers(unsigned char* segment, std::size_t length, int motorola, const std::vector<NumberEdit>& edits) {
-    ByteOrderScope order(motorola);
+Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout,
+                    const std::vector<NumberEdit>& edits) {
+    ByteOrderScope order(layout.motorola);
     const TiffBlock block = tiffOf(segment, length);
     // Every place is found before the first write, so that a write cannot change what a later
     // edit finds (in a block whose values overlap its entries).
     std::vector<DirectoryEntry> found(edits.size());
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        if (!locate(block, edits[i].entry, edits[i].tag, &found[i]) || !formatHolds(found[i].format, 0))
+            return Rewrite::NotWritable;
+        const std::uint64_t at = block.offsetOf(found[i].value);
+        if (!ownedAlone(layout, at, at + kBytesPerFormat[found[i].format])) return Rewrite::NotWritable;
+    }
     for (std::size_t i = 0; i < edits.size(); ++i)
-        if (!locate(block, edits[i].entry, edits[i].tag, &found[i]) || !formatHolds(found[i].format, edits[i].value))
-            return false;
+        if (!formatHolds(found[i].format, edits[i].value)) return Rewrite::TooLarge;
     for (std::size_t i = 0; i < edits.size(); ++i)
         store(segment + kTiffStart + block.offsetOf(found[i].value), found[i].format, edits[i].value);
-    return true;
+    return Rewrite::Done;
 }
 
-bool readNumber(const unsigned char* segment, std::size_t length, int motorola, std::uint32_t entry, unsigned tag,
-                std::uint32_t* value) {
-    ByteOrderScope order(motorola);
+bool readNumber(const unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t entry,
+                unsigned tag, std::uint32_t* value) {
+    ByteOrderScope order(layout.motorola);
     const TiffBlock block = tiffOf(segment, length);
     DirectoryEntry found;
     // formatHolds(format, 0): one of the integer and rational formats that this program writes.

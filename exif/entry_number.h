@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "exif/block_layout.h"
+
 struct NumberEdit {
     std::uint32_t entry;  // the entry's 12 bytes, counted from the TIFF header
     unsigned tag;         // the tag the entry must still carry
@@ -17,12 +19,20 @@ struct NumberEdit {
 // to 2^31 - 1. ASCII, UNDEFINED, FLOAT and DOUBLE hold no number this program writes.
 bool formatHolds(int format, std::uint32_t value);
 
-// Applies `edits` to the Exif segment `segment` (`length` bytes from its first length byte) in
-// the byte order `motorola`: all of them, or none and false when an entry lies outside the
-// segment, no longer carries its tag, has no component or cannot hold its new value.
-bool rewriteNumbers(unsigned char* segment, std::size_t length, int motorola, const std::vector<NumberEdit>& edits);
+enum class Rewrite {
+    Done,
+    TooLarge,    // a value's type cannot hold its new number
+    NotWritable  // an entry lies outside, no longer carries its tag, has no component or no number
+                 // format, or shares the bytes to be written with other data of the block
+};
 
-// The first component of the entry's value as an unsigned number; false as above, or when the
-// format is no integer or rational one.
-bool readNumber(const unsigned char* segment, std::size_t length, int motorola, std::uint32_t entry, unsigned tag,
-                std::uint32_t* value);
+// Applies `edits` to the Exif segment `segment` (`length` bytes from its first length byte), the
+// block that `layout` records (the segment may have moved since), in its byte order: all of
+// them, or none when one cannot be done.
+Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout,
+                    const std::vector<NumberEdit>& edits);
+
+// The first component of the entry's value as an unsigned number; false when the entry cannot be
+// found as above or its format is no integer or rational one.
+bool readNumber(const unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t entry,
+                unsigned tag, std::uint32_t* value);

@@ -26,7 +26,7 @@ bool setOrientationUpright(unsigned char* segment, std::size_t length) {
     if (!layout) return false;
     std::vector<NumberEdit> edits;
     addEdits(edits, layout->orientationEntries, kOrientation, kUpright);
-    return rewriteNumbers(segment, length, layout->motorola, edits);
+    return rewriteNumbers(segment, length, *layout, edits) == Rewrite::Done;
 }
 
 bool setPixelDimensions(unsigned char* segment, std::size_t length, std::uint32_t width, std::uint32_t height) {
@@ -35,12 +35,12 @@ bool setPixelDimensions(unsigned char* segment, std::size_t length, std::uint32_
     std::vector<NumberEdit> edits;
     addEdits(edits, layout->widthEntries, kExifImageWidth, width);
     addEdits(edits, layout->heightEntries, kExifImageLength, height);
-    return rewriteNumbers(segment, length, layout->motorola, edits);
+    return rewriteNumbers(segment, length, *layout, edits) == Rewrite::Done;
 }
 
 bool readPixelDimensions(const unsigned char* segment, std::size_t length, std::uint32_t* width, std::uint32_t* height) {
     const BlockLayout* layout = walkedBlock(segment, length);
     return layout && !layout->widthEntries.empty() && !layout->heightEntries.empty() &&
-           readNumber(segment, length, layout->motorola, layout->widthEntries[0], kExifImageWidth, width) &&
-           readNumber(segment, length, layout->motorola, layout->heightEntries[0], kExifImageLength, height);
+           readNumber(segment, length, *layout, layout->widthEntries[0], kExifImageWidth, width) &&
+           readNumber(segment, length, *layout, layout->heightEntries[0], kExifImageLength, height);
 }

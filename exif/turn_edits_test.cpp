@@ -40,6 +40,7 @@ TEST_P(TurnEditsTest, EachValueIsWrittenInItsOwnTypeOrNoneIs) {
         {both, upright, true, {{&ExifBlock::ifd0, 0x0112, 2, 1}, {&ExifBlock::ifd1, 0x0112, 4, 1}}},
         {recipe({shortEntry(0x0112, {6}), asciiEntry(0x0112, "6")}), upright, false, {}},  // text holds no number
         {recipe(), upright, true, {}},
+        {recipe({shortEntry(0x0112, {6}), rawEntry(0x9999, kExifUndefined, 8, 14)}), upright, false, {}},  // bytes shared
         {both, [](Bytes& segment) { Bytes copy = segment; return upright(copy); }, false, {}},  // not the block read
         {shorts, dimensions(480, 640), true, {{&ExifBlock::exif, 0xA002, 2, 480}, {&ExifBlock::exif, 0xA003, 2, 640}}},
         {longs, dimensions(70000, 480), true, {{&ExifBlock::exif, 0xA002, 4, 70000}, {&ExifBlock::exif, 0xA003, 4, 480}}},

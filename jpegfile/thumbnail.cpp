@@ -21,7 +21,14 @@ constexpr std::size_t kTiffStart = 8;
 constexpr unsigned kThumbnailLength = 0x0202;
 
 const char* const kNoThumbnail = "the Exif block holds no thumbnail";
-const char* const kLengthType = "its length is stored in a type that cannot hold the new size";
+// Why the length could not be written, or nullptr when it was.
+const char* lengthProblem(Rewrite rewrite) {
+    switch (rewrite) {
+    case Rewrite::TooLarge: return "its length is stored in a type too small for the new size";
+    case Rewrite::NotWritable: return "its length cannot be rewritten where it is stored";
+    default: return nullptr;
+    }
+}
 
 // The kept Exif entry and the record of its walk, when the entry is the block that was read.
 struct KeptBlock {
@@ -59,8 +66,9 @@ std::string replaceInPlace(const KeptBlock& kept, const std::vector<unsigned cha
     if (bytes.size() > thumbnail.room) return "the turned thumbnail does not fit in the room of the old one";
     NumberEdit length{static_cast<std::uint32_t>(thumbnail.lengthEntry), kThumbnailLength,
                       static_cast<std::uint32_t>(bytes.size())};
-    if (!rewriteNumbers(kept.entry->bytes, static_cast<std::size_t>(kept.entry->byteCount), kept.layout->motorola, {length}))
-        return kLengthType;
+    const Rewrite rewrite =
+        rewriteNumbers(kept.entry->bytes, static_cast<std::size_t>(kept.entry->byteCount), *kept.layout, {length});
+    if (rewrite != Rewrite::Done) return lengthProblem(rewrite);
     unsigned char* room = kept.entry->bytes + kTiffStart + thumbnail.offset;
     if (!bytes.empty()) std::memcpy(room, bytes.data(), bytes.size());
     std::memset(room + bytes.size(), 0, thumbnail.room - bytes.size());
@@ -82,9 +90,10 @@ std::string replaceAtEnd(const KeptBlock& kept, const std::vector<unsigned char>
     grown[1] = static_cast<unsigned char>(length & 0xFF);
     NumberEdit lengthEdit{static_cast<std::uint32_t>(thumbnail.lengthEntry), kThumbnailLength,
                           static_cast<std::uint32_t>(bytes.size())};
-    if (!rewriteNumbers(grown, length, kept.layout->motorola, {lengthEdit})) {
+    const Rewrite rewrite = rewriteNumbers(grown, length, *kept.layout, {lengthEdit});
+    if (rewrite != Rewrite::Done) {
         std::free(grown);
-        return kLengthType;
+        return lengthProblem(rewrite);
     }
     std::free(kept.entry->bytes);
     kept.entry->bytes = grown;

@@ -47,7 +47,7 @@ struct Replacement {
 // zeros in the old one's room (in place); ThumbnailLength states the new size in its own type.
 // Refused: not a byte changes. Either way the recorded positions still serve the Exif edits.
 TEST_P(ThumbnailTest, ReplacementChangesTheThumbnailAndItsLengthAndNothingElse) {
-    const std::string type = "its length is stored in a type that cannot hold the new size",
+    const std::string type = "its length is stored in a type too small for the new size",
                       room = "the turned thumbnail does not fit in the room of the old one";
     ExifSpec big = camera();
     big.ifd0.push_back(bytesEntry(0xABCD, kExifUndefined, Bytes(59000, 0)));
