@@ -15,9 +15,10 @@ bool locate(const TiffBlock& block, std::uint32_t entry, unsigned tag, Directory
            found->count > 0;
 }
 
+// The TIFF data of the segment; empty (holding nothing) when the segment is too short for any.
 TiffBlock tiffOf(const unsigned char* segment, std::size_t length) {
-    bool whole = length > kTiffStart && length - kTiffStart <= UINT32_MAX;
-    return TiffBlock{segment + kTiffStart, whole ? static_cast<std::uint32_t>(length - kTiffStart) : 0};
+    if (length <= kTiffStart || length - kTiffStart > UINT32_MAX) return TiffBlock{segment, 0};
+    return TiffBlock{segment + kTiffStart, static_cast<std::uint32_t>(length - kTiffStart)};
 }
 
 // Whether the bytes [start, end) belong to one thing the block refers to alone (the entry's own

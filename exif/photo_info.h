@@ -5,15 +5,15 @@
 #include <cstdint>
 
 inline constexpr int kMaxDateTimeOffsets = 10;
+inline constexpr int kMaxPathLength = 260;
 
 // What the Exif block allows for a new thumbnail, decided by the walk of the block.
 enum class ThumbnailPlace : std::uint8_t {
-    None,         // no thumbnail (no offset, or no bytes)
+    None,         // no thumbnail (no offset, no length, or no bytes)
     AtEnd,        // nothing the block refers to lies at or behind it: it may grow or shrink
     InPlaceOnly,  // something lies behind it, or a directory could not be read: only its own room may be used
     Neither,      // something the block refers to overlaps it: it stays as it is
 };
-inline constexpr int kMaxPathLength = 260;
 
 struct PhotoInfo {
     char fileName[kMaxPathLength + 1];
@@ -44,8 +44,8 @@ struct PhotoInfo {
     std::uint32_t thumbnailOffset;
     std::uint32_t thumbnailSize;
     std::uint32_t largestExifOffset;
-    std::uint8_t thumbnailAtEnd;
-    ThumbnailPlace thumbnailPlace;
+    std::uint8_t thumbnailAtEnd;     // thumbnailPlace is AtEnd (without a thumbnail: thumbnailOffset >= largestExifOffset)
+    ThumbnailPlace thumbnailPlace;  // of the block read last
     std::int32_t thumbnailSizeOffset;
     std::int32_t dateTimeOffsets[kMaxDateTimeOffsets];
     std::int32_t dateTimeCount;

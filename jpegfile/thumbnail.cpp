@@ -21,6 +21,7 @@ constexpr std::size_t kTiffStart = 8;
 constexpr unsigned kThumbnailLength = 0x0202;
 
 const char* const kNoThumbnail = "the Exif block holds no thumbnail";
+
 // Why the length could not be written, or nullptr when it was.
 const char* lengthProblem(Rewrite rewrite) {
     switch (rewrite) {
@@ -30,7 +31,8 @@ const char* lengthProblem(Rewrite rewrite) {
     }
 }
 
-// The kept Exif entry and the record of its walk, when the entry is the block that was read.
+// The kept Exif entry and the record of its walk; `problem` says in plain words why its
+// thumbnail cannot be taken or replaced, when it cannot.
 struct KeptBlock {
     JpegSection* entry = nullptr;
     BlockLayout* layout = nullptr;
