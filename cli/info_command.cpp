@@ -79,6 +79,7 @@ std::string photoInfoJson(const PhotoInfo& info, const std::string& path) {
     FIELD_INT(thumbnailSize);
     FIELD_INT(largestExifOffset);
     FIELD_INT(thumbnailAtEnd);
+    object.add("thumbnailPlace", jsonString(thumbnailPlaceName(info.thumbnailPlace)));
     FIELD_INT(thumbnailSizeOffset);
     object.add("dateTimeOffsets", dateOffsetsJson(info));
     FIELD_INT(dateTimeCount);
