@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
 #include <csetjmp>
+#include <cstdint>
 
 #include <jerror.h>
 
@@ -70,10 +73,15 @@ TEST(CoefficientMemory, APanoramaFitsAndHoldsItsBytesInTheBudgetUntilFreed) {
     EXPECT_FALSE(memory.refused);
     EXPECT_EQ(memory.neededBytes, 1200000000u);
     EXPECT_EQ(budget.held(), 1200000000u);
-    JBLOCKARRAY last = source.access(arrays[0], rows[0] - 2, 2, false);  // zeroed, though never written
-    EXPECT_EQ(last[1][columns[0] - 1][63], 0);
+    JBLOCKARRAY last = nullptr;
+    ASSERT_EQ(source.errorOf([&] { last = source.access(arrays[0], rows[0] - 2, 2, false); }), 0);
+    EXPECT_EQ(last[1][columns[0] - 1][63], 0);  // zeroed, though never written
+    void* page = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(last[1]) & ~std::uintptr_t{4095});
+    unsigned char resident = 0;
+    ASSERT_EQ(::mincore(page, 1, &resident), 0);
     jpeg_abort_decompress(source.object());
     EXPECT_EQ(budget.held(), 0u);
+    EXPECT_EQ(::mincore(page, 1, &resident), -1) << "still mapped after the image pool was freed";
 }
 
 TEST(CoefficientMemory, GivesUpWaitingForTheBudgetOnCancel) {
