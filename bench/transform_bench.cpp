@@ -71,11 +71,11 @@ Measurement measureInChild(const std::function<int()>& body) {
 }
 
 struct Series {
-    Series(const char* label, std::function<int()> work, std::function<void()> before = [] {})
+    Series(const char* label, std::function<int()> work, std::function<void()> before = nullptr)
         : name(label), body(std::move(work)), prepare(std::move(before)) {}
     const char* name;
-    std::function<int()> body;        // runs in the child
-    std::function<void()> prepare;    // runs in the parent before each measurement
+    std::function<int()> body;      // runs in the child
+    std::function<void()> prepare;  // if set, runs in the parent before each measurement
     std::vector<Measurement> runs;
 };
 
@@ -135,7 +135,8 @@ bool report(const std::vector<Series>& series, int rounds) {
                     cpu / stockCpu, largestPeak(s), medianOf(s, &Measurement::minorFaults));
     }
     auto ratios = [&](const Series& s) {
-        return std::pair{medianOf(s, &Measurement::seconds) / stockWall, medianOf(s, &Measurement::cpuSeconds) / stockCpu};
+        return std::pair{medianOf(s, &Measurement::seconds) / stockWall,
+                         medianOf(s, &Measurement::cpuSeconds) / stockCpu};
     };
     auto [turnWall, turnCpu] = ratios(series[2]);
     auto [flowWall, flowCpu] = ratios(series[3]);
@@ -185,21 +186,23 @@ int main(int argc, char** argv) {
     };
     std::vector<Series> series;
     series.emplace_back("stock copy", [&] {
-                          execl(STOCK_COPY_PATH, "stock_copy", photo.c_str(), output.c_str(), nullptr);
-                          return 127;
-                      });
+        execl(STOCK_COPY_PATH, "stock_copy", photo.c_str(), output.c_str(), nullptr);
+        return 127;
+    });
     series.emplace_back("none", [&] { return transcode(TransformKind::None); });
     series.emplace_back("rotate 270", [&] { return transcode(TransformKind::Rotate270); });
-    series.emplace_back("workflow", [&] {
-                          platform::SilentStatusLine status;
-                          return rotateJpegFile(turned, ProcessingOptions{}, status) == 1 ? 0 : 1;
-                      },
-                      [&] { std::filesystem::copy_file(photo, turned, std::filesystem::copy_options::overwrite_existing); });
+    series.emplace_back(
+        "workflow",
+        [&] {
+            platform::SilentStatusLine status;
+            return rotateJpegFile(turned, ProcessingOptions{}, status) == 1 ? 0 : 1;
+        },
+        [&] { std::filesystem::copy_file(photo, turned, std::filesystem::copy_options::overwrite_existing); });
 
     for (int round = 0; round < rounds; ++round)
         for (size_t k = 0; k < series.size(); ++k) {
             Series& s = series[(round + k) % series.size()];
-            s.prepare();
+            if (s.prepare) s.prepare();
             s.runs.push_back(measureInChild(s.body));
         }
 

@@ -92,7 +92,8 @@ void releaseImageMemory(MemoryState* state) {
 jvirt_barray_ptr requestArray(j_common_ptr cinfo, int pool, boolean preZero, JDIMENSION blocksPerRow,
                               JDIMENSION rowCount, JDIMENSION maxAccess) {
     MemoryState* state = stateOf(cinfo);
-    if (pool != JPOOL_IMAGE) return (*state->library.request_virt_barray)(cinfo, pool, preZero, blocksPerRow, rowCount, maxAccess);
+    if (pool != JPOOL_IMAGE)
+        return (*state->library.request_virt_barray)(cinfo, pool, preZero, blocksPerRow, rowCount, maxAccess);
     auto* array = static_cast<OwnedArray*>((*cinfo->mem->alloc_small)(cinfo, JPOOL_IMAGE, sizeof(OwnedArray)));
     *array = {nullptr, rowCount, blocksPerRow, maxAccess, 0, preZero != FALSE, state->arrays};
     state->arrays = array;
@@ -118,7 +119,8 @@ bool pendingSizes(const MemoryState* state, std::size_t* count, std::size_t* blo
 // The row pointers of every pending array first, then their blocks, row after row.
 void layOutArrays(MemoryState* state, unsigned char* start, std::size_t pointerBytes) {
     auto* pointers = reinterpret_cast<JBLOCKROW*>(start);
-    auto* blocks = reinterpret_cast<JBLOCKROW>(start + (pointerBytes + sizeof(JBLOCK) - 1) / sizeof(JBLOCK) * sizeof(JBLOCK));
+    auto* blocks =
+        reinterpret_cast<JBLOCKROW>(start + (pointerBytes + sizeof(JBLOCK) - 1) / sizeof(JBLOCK) * sizeof(JBLOCK));
     for (OwnedArray* array = state->arrays; array; array = array->next) {
         if (array->rows) continue;
         array->rows = pointers;
@@ -192,7 +194,9 @@ void selfDestruct(j_common_ptr cinfo) {
     (*destruct)(cinfo);
 }
 
-long asMemoryLimit(std::size_t limit) { return limit > static_cast<std::size_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(limit); }
+long asMemoryLimit(std::size_t limit) {
+    return limit > static_cast<std::size_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(limit);
+}
 
 }  // namespace
 
@@ -200,7 +204,8 @@ void useCoefficientMemory(j_decompress_ptr src, j_compress_ptr dst, CoefficientM
     if (!memory) return;
     auto* common = reinterpret_cast<j_common_ptr>(src);
     auto* state = static_cast<MemoryState*>((*src->mem->alloc_small)(common, JPOOL_PERMANENT, sizeof(MemoryState)));
-    *state = {memory, memory->limit ? memory->limit : machineCoefficientLimit(), *src->mem, nullptr, nullptr, nullptr, 0, 0};
+    *state = {
+        memory, memory->limit ? memory->limit : machineCoefficientLimit(), *src->mem, nullptr, nullptr, nullptr, 0, 0};
     memory->neededBytes = 0;
     memory->refused = false;
 

@@ -10,7 +10,8 @@ constexpr std::chrono::milliseconds kCancelCheckInterval{100};
 
 }  // namespace
 
-MemoryBudget::MemoryBudget(std::size_t capacity, const std::atomic<int>& cancel) : capacity_(capacity), cancel_(cancel) {}
+MemoryBudget::MemoryBudget(std::size_t capacity, const std::atomic<int>& cancel)
+    : capacity_(capacity), cancel_(cancel) {}
 
 bool MemoryBudget::reserve(std::size_t bytes) {
     std::unique_lock<std::mutex> lock(mutex_);

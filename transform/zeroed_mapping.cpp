@@ -16,8 +16,10 @@ bool roundUp(std::size_t value, std::size_t unit, std::size_t* rounded) {
 // Huge pages where asked for, or declined, so that a caller may rely on small ones.
 void adviseHugePages(void* start, std::size_t length, bool large, bool hugePages) {
 #if defined(MADV_HUGEPAGE) && defined(MADV_NOHUGEPAGE)
-    if (large) (void)::madvise(start, length, MADV_HUGEPAGE);  // a hint: refused where not offered
-    else if (!hugePages) (void)::madvise(start, length, MADV_NOHUGEPAGE);
+    if (large)
+        (void)::madvise(start, length, MADV_HUGEPAGE);  // a hint: refused where not offered
+    else if (!hugePages)
+        (void)::madvise(start, length, MADV_NOHUGEPAGE);
 #else
     (void)start, (void)length, (void)large, (void)hugePages;
 #endif
