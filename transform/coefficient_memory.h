@@ -21,7 +21,7 @@ struct CoefficientMemory {
     MemoryBudget* budget = nullptr;  // shared by the workers of a run; null: none
     bool hugePages = true;           // false: plain pages only (tests force the fallback this way)
     std::size_t neededBytes = 0;     // out: what the arrays of the object needed at their last realization
-    bool refused = false;            // out: they were refused for the limit (the pass failed with out of memory)
+    bool refused = false;            // out: they were refused for the limit (the pass failed with that message)
 };
 
 // After jpeg_create_decompress and jpeg_create_compress, before any array is requested: every
