@@ -97,7 +97,7 @@ TEST(TranscodeFaults, FailuresLeaveThePhotoAsItWas) {
         {"cut in the header", cut(whole, segmentAt(whole, 0xDA) - 10), "Premature end of JPEG file"},
         // libjpeg itself would only warn and pad with grey; a rewrite would lose the photo's end.
         {"cut in the image data", cut(whole, whole.size() * 2 / 3), "Premature end of JPEG file"},
-        {"too large to hold", huge, "Backing store not supported"},
+        {"too large to hold", huge, "MB for its coefficients, more than the"},
         {"folder without write permission", whole, "Pivora: can't write ", RLIM_INFINITY, true},
         {"disk full half way", large, "File too large", large.size() / 3},
     };
