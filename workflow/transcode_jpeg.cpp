@@ -8,11 +8,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/file_attributes.h"
 #include "platform/pending_file.h"
 #include "workflow/coefficient_pass.h"
+#include "workflow/whole_stream.h"
 
 namespace {
 
@@ -42,6 +45,24 @@ void restoreAccessTime(FILE* input, const struct stat& before) {
 void reportCantOpen(const std::string& path) { std::fprintf(stderr, "%s: can't open %s\n", kProgramName, path.c_str()); }
 
 void report(const std::string& message) { std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str()); }
+
+CoefficientPassResult turn(const std::vector<unsigned char>& source, const TranscodeRequest& request) {
+    CoefficientPassRequest pass;
+    pass.input = source.data();
+    pass.inputSize = source.size();
+    pass.kind = request.kind;
+    pass.trimPartialBlocks = request.trim;
+    pass.grayOnly = request.gray;
+    pass.copy = request.copy;
+    pass.optimize = request.optimize;
+    return runCoefficientPass(pass);
+}
+
+bool writeAll(FILE* stream, const std::vector<unsigned char>& bytes, const std::string& name) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size()) return true;
+    report("can't write " + name + ": " + std::strerror(errno));
+    return false;
+}
 
 bool namesSameFile(const std::string& a, const std::string& b) {
     struct stat first;
@@ -99,14 +120,24 @@ int transcodeJpegWith(const TranscodeRequest& request) {
         reportCantOpen(request.input);
         return 0;
     }
+    std::vector<unsigned char> source;
+    if (!readWholeStream(input.get(), &source)) {
+        report("can't read " + request.input);
+        return 0;
+    }
     Destination plan = planDestination(request);
     platform::PendingFile pending;
     if (!pending.open(plan.target, nullptr)) {
         reportCantOpen(request.output);
         return 0;
     }
-    CoefficientPassRequest pass{input.get(), pending.stream(), request.kind, request.trim, request.gray, request.copy};
-    if (!runCoefficientPass(pass)) return 0;  // the pending file is discarded on the way out
+    CoefficientPassResult turned = turn(source, request);
+    // The pending file is discarded on the way out of a failure.
+    if (!turned.ok()) {
+        std::fprintf(stderr, "%s\n", turned.message.c_str());
+        return 0;
+    }
+    if (!writeAll(pending.stream(), turned.output, request.output)) return 0;
     if (!plan.backup.empty()) restoreAccessTime(input.get(), inputStat);
     input.reset();
     // A new file gets the input's permission bits, so that a private photo stays private.

@@ -89,7 +89,7 @@ Bytes cut(const Bytes& jpeg, size_t size) { return Bytes(jpeg.begin(), jpeg.begi
 // byte under its own name and no stray file.
 TEST(TranscodeFaults, FailuresLeaveThePhotoAsItWas) {
     const Bytes whole = photo(64, 64), large = photo(256, 256);
-    Bytes huge = whole;  // a frame header claiming 65000 x 65000 pixels: gigabytes of coefficients
+    Bytes huge = whole;  // a frame header claiming 65000 x 65000 pixels, which 2 KB of data cannot code
     for (size_t at : {segmentAt(whole, 0xC0) + 5, segmentAt(whole, 0xC0) + 7}) huge[at] = 0xFD, huge[at + 1] = 0xE8;
     const Fault faults[] = {
         {"not a JPEG", {'h', 'e', 'l', 'l', 'o', '\n'}, "Not a JPEG file"},
@@ -97,9 +97,9 @@ TEST(TranscodeFaults, FailuresLeaveThePhotoAsItWas) {
         {"cut in the header", cut(whole, segmentAt(whole, 0xDA) - 10), "Premature end of JPEG file"},
         // libjpeg itself would only warn and pad with grey; a rewrite would lose the photo's end.
         {"cut in the image data", cut(whole, whole.size() * 2 / 3), "Premature end of JPEG file"},
-        {"too large to hold", huge, "Backing store not supported"},
+        {"frame larger than its data", huge, "Corrupt JPEG data: the frame is larger than the data could hold"},
         {"folder without write permission", whole, "Pivora: can't open ", RLIM_INFINITY, true},
-        {"disk full half way", large, "Output file write error", large.size() / 3},
+        {"disk full half way", large, "Pivora: can't write ", large.size() / 3},
     };
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.name);
