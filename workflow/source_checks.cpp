@@ -8,10 +8,10 @@ namespace {
 
 // A Huffman code is at least one bit long, and every block of every component is coded at
 // least once with at least one code: its DC difference, in a sequential scan or in the first
-// DC scan of a progression. So a Huffman-coded stream of n bytes holds at most 8 n blocks; its
-// headers and any bytes after it are the margin. Arithmetic coding can spend far less than a
-// bit on a block, so there the memory limit is the bound.
-constexpr std::uint64_t kMostHuffmanBlocksPerByte = 8;
+// DC scan of a progression. So a Huffman-coded stream of n bytes holds at most 8 n blocks (a
+// flat progressive picture comes close); twice that is the bound. Arithmetic coding can spend
+// far less than a bit on a block, so there the memory limit is the bound.
+constexpr std::uint64_t kMostHuffmanBlocksPerByte = 16;
 
 [[noreturn]] void refuse(j_decompress_ptr src, const char* message) {
     failPass(reinterpret_cast<j_common_ptr>(src), PassFailure::Damaged, message);

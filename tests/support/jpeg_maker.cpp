@@ -1,5 +1,6 @@
 #include "tests/support/jpeg_maker.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +48,8 @@ void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
         cinfo.comp_info[c].v_samp_factor = c == 0 ? recipe.lumaV : 1;
     }
     if (recipe.progressive) jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = recipe.arithmetic ? TRUE : FALSE;
+    cinfo.optimize_coding = recipe.optimizedTables ? TRUE : FALSE;
     cinfo.restart_interval = static_cast<unsigned>(recipe.restartInterval);
     if (recipe.color != ColorKind::Cmyk) cinfo.write_JFIF_header = recipe.writeJfif ? TRUE : FALSE;
     if (recipe.writeAdobe) cinfo.write_Adobe_marker = TRUE;
@@ -158,6 +161,48 @@ Pixels decodePixels(const Bytes& jpeg) {
     return pixels;
 }
 
+std::vector<Plane> decodePlanes(const Bytes& jpeg) {
+    jpeg_decompress_struct cinfo{};
+    LibjpegTrap trap;
+    cinfo.err = installLibjpegTrap(trap);
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        throw std::runtime_error(std::string("decodePlanes: ") + trap.message);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.raw_data_out = TRUE;
+    jpeg_start_decompress(&cinfo);
+    // libjpeg hands out whole iMCU rows, padded to whole blocks; the planes keep the real sizes.
+    const int rowsPerCall = cinfo.max_v_samp_factor * DCTSIZE;
+    std::vector<Plane> planes(static_cast<size_t>(cinfo.num_components));
+    std::vector<std::vector<JSAMPLE>> buffers(planes.size());
+    std::vector<std::vector<JSAMPROW>> rows(planes.size());
+    std::vector<JSAMPARRAY> components(planes.size());
+    for (size_t c = 0; c < planes.size(); ++c) {
+        const jpeg_component_info& info = cinfo.comp_info[c];
+        planes[c].width = static_cast<int>(info.downsampled_width);
+        planes[c].height = static_cast<int>(info.downsampled_height);
+        planes[c].samples.resize(static_cast<size_t>(planes[c].width) * planes[c].height);
+        size_t stride = info.width_in_blocks * DCTSIZE;
+        buffers[c].resize(stride * info.v_samp_factor * DCTSIZE);
+        for (int r = 0; r < info.v_samp_factor * DCTSIZE; ++r) rows[c].push_back(buffers[c].data() + stride * r);
+        components[c] = rows[c].data();
+    }
+    for (int top = 0; cinfo.output_scanline < cinfo.output_height; top += rowsPerCall) {
+        jpeg_read_raw_data(&cinfo, components.data(), static_cast<JDIMENSION>(rowsPerCall));
+        for (size_t c = 0; c < planes.size(); ++c) {
+            int first = top / cinfo.max_v_samp_factor * cinfo.comp_info[c].v_samp_factor;
+            for (size_t r = 0; r < rows[c].size() && first + int(r) < planes[c].height; ++r)
+                std::copy(rows[c][r], rows[c][r] + planes[c].width, &planes[c].samples[(first + r) * planes[c].width]);
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return planes;
+}
+
 std::vector<ExtraMarker> listMarkers(const Bytes& jpeg) {
     std::vector<ExtraMarker> markers;
     size_t pos = 2;  // behind SOI
@@ -170,6 +215,22 @@ std::vector<ExtraMarker> listMarkers(const Bytes& jpeg) {
         pos += 2 + length;
     }
     return markers;
+}
+
+std::vector<size_t> markerPositions(const Bytes& jpeg, int code) {
+    std::vector<size_t> found;
+    size_t pos = 2;  // behind SOI
+    while (pos + 1 < jpeg.size()) {
+        int here = jpeg[pos + 1];
+        if (jpeg[pos] != 0xFF || here == 0x00 || here == 0xFF) {  // coded data, a stuffed or a fill byte
+            ++pos;
+            continue;
+        }
+        if (here == code) found.push_back(pos);
+        bool standalone = (here >= 0xD0 && here <= 0xD9) || here == 0x01;
+        pos += standalone || pos + 3 >= jpeg.size() ? 2 : 2 + (static_cast<size_t>(jpeg[pos + 2]) << 8 | jpeg[pos + 3]);
+    }
+    return found;
 }
 
 }  // namespace testsupport

@@ -25,6 +25,8 @@ struct JpegSpec {
     int lumaH = 2;  // sampling factors of component 0; the others are 1 x 1
     int lumaV = 2;
     bool progressive = false;
+    bool arithmetic = false;       // arithmetic coding instead of Huffman
+    bool optimizedTables = false;  // Huffman tables computed for the picture instead of the standard ones
     int restartInterval = 0;  // in MCUs, 0 for none
     int quality = 90;
     bool writeJfif = true;    // libjpeg's own JFIF APP0 (YCbCr and grey only)
@@ -69,7 +71,20 @@ struct Pixels {
 };
 Pixels decodePixels(const Bytes& jpeg);
 
+// One component's decoded samples at its own resolution: no upsampling, no colour conversion.
+struct Plane {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> samples;
+    int at(int x, int y) const { return samples[static_cast<size_t>(y) * width + x]; }
+};
+std::vector<Plane> decodePlanes(const Bytes& jpeg);
+
 // The marker segments in front of the first SOS: code and payload (length bytes left out).
 std::vector<ExtraMarker> listMarkers(const Bytes& jpeg);
+
+// The offsets of every marker `code` (its 0xFF byte), found by walking the segments and the
+// coded data between them, restart markers (0xD0 to 0xD7) included.
+std::vector<size_t> markerPositions(const Bytes& jpeg, int code);
 
 }  // namespace testsupport
