@@ -33,6 +33,9 @@ std::vector<JSAMPLE> makeRow(const JpegSpec& recipe, int y, int components, std:
     return row;
 }
 
+const jpeg_scan_info kScanPerComponent[] = {
+    {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}, {1, {3}, 0, 63, 0, 0}};
+
 void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
     cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
     cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
@@ -48,6 +51,10 @@ void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
         cinfo.comp_info[c].v_samp_factor = c == 0 ? recipe.lumaV : 1;
     }
     if (recipe.progressive) jpeg_simple_progression(&cinfo);
+    if (recipe.scanPerComponent) {
+        cinfo.scan_info = kScanPerComponent;
+        cinfo.num_scans = cinfo.num_components;
+    }
     cinfo.arith_code = recipe.arithmetic ? TRUE : FALSE;
     cinfo.optimize_coding = recipe.optimizedTables ? TRUE : FALSE;
     cinfo.restart_interval = static_cast<unsigned>(recipe.restartInterval);

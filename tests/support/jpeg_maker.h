@@ -25,6 +25,7 @@ struct JpegSpec {
     int lumaH = 2;  // sampling factors of component 0; the others are 1 x 1
     int lumaV = 2;
     bool progressive = false;
+    bool scanPerComponent = false;  // sequential, one scan per component instead of one interleaved scan
     bool arithmetic = false;       // arithmetic coding instead of Huffman
     bool optimizedTables = false;  // Huffman tables computed for the picture instead of the standard ones
     int restartInterval = 0;  // in MCUs, 0 for none
