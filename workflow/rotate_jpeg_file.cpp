@@ -17,6 +17,7 @@
 #include "platform/pending_file.h"
 #include "workflow/coefficient_pass.h"
 #include "workflow/run_messages.h"
+#include "workflow/run_state.h"
 #include "workflow/thumbnail_folder.h"
 #include "workflow/transcode_jpeg.h"
 #include "workflow/whole_stream.h"
@@ -134,8 +135,11 @@ RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& optio
     const bool metadataRead = loadJpegFile(photo.c_str(), ReadMetadata) == 1;
     if (metadataRead) keepExifAndComment();
 
-    if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return failed;
-    if (!transcodeIntoTable(photo)) return failed;
+    // The pass stops at a cancel, leaving the photo untouched.
+    RotateResult cancelled;
+    cancelled.outcome = FileOutcome::Cancelled;
+    if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return cancelRequested ? cancelled : failed;
+    if (!transcodeIntoTable(photo)) return cancelRequested ? cancelled : failed;
 
     platform::FileTimes times;
     const bool setTimes = chooseTimes(metadataRead, options, haveBefore, before, times);
