@@ -141,6 +141,15 @@ std::vector<Refusal> refusals() {
     JpegSpec separate = coded(false, false, false, 0);
     separate.scanPerComponent = true;
     const Bytes separateScans = makeJpeg(separate);
+    // DC values in steps of 20000 in coding order (row by row, 16 blocks a row), which libjpeg
+    // codes and reads; a column steps by 40000, which it cannot code: the turn of this stream
+    // could not be read. No 8-bit picture has such values.
+    JpegSpec gray = coded(false, true, false, 0);
+    gray.color = ColorKind::Gray;
+    const Bytes outOfRange = withCoefficients(makeJpeg(gray), [](int, int x, int y, std::int16_t* block) {
+        const std::int16_t wave[] = {-30000, -10000, 10000, 30000, 10000, -10000};
+        block[0] = wave[(x + 16 * y) % 6];
+    });
     JpegSpec tiny;  // 300 bytes
     tiny.width = tiny.height = 8;
     tiny.color = ColorKind::Gray;
@@ -166,6 +175,7 @@ std::vector<Refusal> refusals() {
         {"DC scans repeated 50 times", withScansRepeated(progressive, dcScans, 50), D, "more than 100 scans"},
         {"300 bytes claiming 60000 x 60000", withFrameSize(makeJpeg(tiny), 0xC0, 60000, 60000), D,
          "larger than the data could hold"},
+        {"arithmetic coefficients out of range", outOfRange, D, "coefficient out of range"},
         {"truncated", Bytes(baseline.begin(), baseline.begin() + long(baseline.size() / 2)), D, "Premature end"},
         {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, PassFailure::NotJpeg, "Not a JPEG file"},
         {"empty", {}, PassFailure::NotJpeg, "Empty input file"},

@@ -94,6 +94,41 @@ Bytes makeJpeg(const JpegSpec& recipe) {
     return result;
 }
 
+Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change) {
+    jpeg_decompress_struct src{};
+    jpeg_compress_struct dst{};
+    LibjpegTrap trap;
+    src.err = dst.err = installLibjpegTrap(trap);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_compress(&dst);
+        jpeg_destroy_decompress(&src);
+        std::free(buffer);
+        throw std::runtime_error(std::string("withCoefficients: ") + trap.message);
+    }
+    jpeg_create_decompress(&src);
+    jpeg_create_compress(&dst);
+    jpeg_mem_src(&src, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&src, TRUE);
+    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&src);
+    for (int c = 0; c < src.num_components; ++c)
+        for (JDIMENSION y = 0; y < src.comp_info[c].height_in_blocks; ++y) {
+            JBLOCKROW row = (*src.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&src), arrays[c], y, 1, TRUE)[0];
+            for (JDIMENSION x = 0; x < src.comp_info[c].width_in_blocks; ++x) change(c, int(x), int(y), row[x]);
+        }
+    jpeg_copy_critical_parameters(&src, &dst);
+    dst.arith_code = src.arith_code;
+    jpeg_mem_dest(&dst, &buffer, &size);
+    jpeg_write_coefficients(&dst, arrays);
+    jpeg_finish_compress(&dst);
+    jpeg_destroy_compress(&dst);
+    jpeg_destroy_decompress(&src);
+    Bytes result(buffer, buffer + size);
+    std::free(buffer);
+    return result;
+}
+
 JpegCoefficients readCoefficients(const Bytes& jpeg) {
     jpeg_decompress_struct cinfo{};
     LibjpegTrap trap;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ struct JpegSpec {
 
 // A complete JPEG file in memory.
 Bytes makeJpeg(const JpegSpec& recipe);
+
+// The same stream written again, in the same coding, after `change` has seen every block:
+// for coefficients no encoder of pixels would write.
+using BlockChange = std::function<void(int component, int x, int y, std::int16_t* block)>;
+Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change);
 
 // Quantized DCT coefficients of one component, blocks in row-major order.
 struct ComponentCoefficients {
