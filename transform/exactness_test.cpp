@@ -132,22 +132,6 @@ TEST(Exactness, EveryCoefficientLandsWhereTheKindSendsIt) {
     }
 }
 
-// The re-encoded bytes match only when coefficients, sampling, quantization tables and size are back.
-TEST(RoundTrip, InverseRestoresWholeIMcuImagesExactly) {
-    for (const Source& source : kSources) {
-        const JpegSpec& shape = source.photo;
-        if (source.gray || shape.width % (8 * shape.lumaH) || shape.height % (8 * shape.lumaV)) continue;
-        Bytes jpeg = makeJpeg(shape), unchanged = transformInMemory(jpeg, K::None);
-        for (int code = 1; code < 8; ++code) {
-            K there = K(code), back = there == K::Rotate90 ? K::Rotate270 : there == K::Rotate270 ? K::Rotate90 : there;
-            SCOPED_TRACE(std::string(source.name) + " kind " + std::to_string(code));
-            Bytes moved = transformInMemory(jpeg, there);
-            EXPECT_FALSE(moved == unchanged);
-            EXPECT_TRUE(transformInMemory(moved, back) == unchanged);
-        }
-    }
-}
-
 // Workspace arrays of several megabytes, where the walks ask the system for huge pages.
 TEST(ExactnessOfLargeImage, WorkspaceOnHugePagesHoldsTheSameCoefficients) {
     Bytes jpeg = makeJpeg(photo(1608, 1200, YCC, 2, 2));

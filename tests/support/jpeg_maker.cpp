@@ -275,4 +275,9 @@ std::vector<size_t> markerPositions(const Bytes& jpeg, int code) {
     return found;
 }
 
+Bytes patched(Bytes jpeg, size_t at, const Bytes& bytes) {
+    std::copy(bytes.begin(), bytes.end(), jpeg.begin() + static_cast<long>(at));
+    return jpeg;
+}
+
 }  // namespace testsupport

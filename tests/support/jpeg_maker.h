@@ -94,4 +94,7 @@ std::vector<ExtraMarker> listMarkers(const Bytes& jpeg);
 // coded data between them, restart markers (0xD0 to 0xD7) included.
 std::vector<size_t> markerPositions(const Bytes& jpeg, int code);
 
+// `jpeg` with `bytes` written over it from offset `at` on.
+Bytes patched(Bytes jpeg, size_t at, const Bytes& bytes);
+
 }  // namespace testsupport
