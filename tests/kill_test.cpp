@@ -40,7 +40,7 @@ protected:
         fullRunMicros = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
                             .count();
         for (int i = 0; i < kPhotoCount; ++i) rotated.push_back(readFile(reference.file(photoName(i))));
-        for (const Bytes& jpeg : rotated) ASSERT_NO_THROW(decodePixels(jpeg));
+        for (const Bytes& jpeg : rotated) ASSERT_NO_THROW(decodePlanes(jpeg));
     }
 
     // The untouched photographs, no backups; stray temporary files stay.

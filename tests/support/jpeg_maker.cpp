@@ -176,33 +176,6 @@ JpegCoefficients readCoefficients(const Bytes& jpeg) {
     return result;
 }
 
-Pixels decodePixels(const Bytes& jpeg) {
-    jpeg_decompress_struct cinfo{};
-    LibjpegTrap trap;
-    cinfo.err = installLibjpegTrap(trap);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        throw std::runtime_error(std::string("decodePixels: ") + trap.message);
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    Pixels pixels;
-    pixels.width = static_cast<int>(cinfo.output_width);
-    pixels.height = static_cast<int>(cinfo.output_height);
-    pixels.components = cinfo.output_components;
-    size_t stride = static_cast<size_t>(pixels.width) * pixels.components;
-    pixels.samples.resize(stride * pixels.height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW rows[1] = {pixels.samples.data() + stride * cinfo.output_scanline};
-        jpeg_read_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return pixels;
-}
-
 std::vector<Plane> decodePlanes(const Bytes& jpeg) {
     jpeg_decompress_struct cinfo{};
     LibjpegTrap trap;

@@ -68,22 +68,16 @@ struct JpegCoefficients {
 // Reads every component's coefficients; throws std::runtime_error when libjpeg refuses the data.
 JpegCoefficients readCoefficients(const Bytes& jpeg);
 
-// Decoded pixels, interleaved, for checks of the picture itself.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    int components = 0;
-    std::vector<std::uint8_t> samples;
-    int at(int x, int y, int c) const { return samples[(static_cast<size_t>(y) * width + x) * components + c]; }
-};
-Pixels decodePixels(const Bytes& jpeg);
-
-// One component's decoded samples at its own resolution: no upsampling, no colour conversion.
+// One component's decoded samples at its own resolution, for checks of the picture itself: no
+// upsampling, no colour conversion.
 struct Plane {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> samples;
     int at(int x, int y) const { return samples[static_cast<size_t>(y) * width + x]; }
+    bool operator==(const Plane& other) const {
+        return width == other.width && height == other.height && samples == other.samples;
+    }
 };
 std::vector<Plane> decodePlanes(const Bytes& jpeg);
 
