@@ -120,6 +120,10 @@ std::vector<Refusal> refusals() {
     JpegSpec separate = coded(false, false, false, 0);
     separate.scanPerComponent = true;
     const Bytes separateScans = makeJpeg(separate);
+    Bytes changedTable = separateScans;  // table 1 defined anew between the scans of Cb and Cr
+    Bytes table{0xFF, 0xDB, 0x00, 0x43, 0x01};
+    table.resize(table.size() + 64, 7);
+    changedTable.insert(changedTable.begin() + long(markerAt(separateScans, 0xDA, 2)), table.begin(), table.end());
     // DC values in steps of 20000 in coding order (row by row, 16 blocks a row), which libjpeg
     // codes and reads; a column steps by 40000, which it cannot code: the turn of this stream
     // could not be read. No 8-bit picture has such values.
@@ -161,6 +165,8 @@ std::vector<Refusal> refusals() {
         {"truncated", Bytes(baseline.begin(), baseline.begin() + long(baseline.size() / 2)), D, "Premature end"},
         {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, PassFailure::NotJpeg, "Not a JPEG file"},
         {"empty", {}, PassFailure::NotJpeg, "Empty input file"},
+        {"quantization table changed between scans", changedTable, PassFailure::Unsupported,
+         "multiple use of quantization table"},
         {"lossless process", patched(baseline, markerAt(baseline, 0xC0) + 1, {0xC3}), PassFailure::Unsupported,
          "SOF type 0xc3"},
         {"arithmetic frame claiming 60000 x 60000", patched(arithmetic, markerAt(arithmetic, 0xC9) + 5, sixtyThousand),

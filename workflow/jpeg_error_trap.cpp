@@ -26,12 +26,14 @@ PassFailure failureOfCode(int code, bool fromSource) {
     case JERR_COMPONENT_COUNT:
     case JERR_IMAGE_TOO_BIG:
     case JERR_WIDTH_OVERFLOW:
-    case JERR_EMPTY_IMAGE: return PassFailure::Unsupported;
+    case JERR_EMPTY_IMAGE:
+    case JERR_MISMATCHED_QUANT_TABLE: return PassFailure::Unsupported;
     case JERR_OUT_OF_MEMORY:
     case JERR_NO_BACKING_STORE:
     case JERR_TFILE_CREATE:
     case JERR_TFILE_READ:
-    case JERR_TFILE_SEEK: return PassFailure::NotEnoughMemory;
+    case JERR_TFILE_SEEK:
+    case JERR_TFILE_WRITE: return PassFailure::NotEnoughMemory;
     // The writer meets a coefficient too large for any 8-bit picture: the source's data is corrupt.
     case JERR_BAD_DCT_COEF: return PassFailure::Damaged;
     default: return fromSource ? PassFailure::Damaged : PassFailure::Failed;
