@@ -1,6 +1,5 @@
 #include "workflow/jpeg_error_trap.h"
 
-
 #include <jerror.h>
 
 namespace {
