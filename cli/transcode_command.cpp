@@ -61,6 +61,8 @@ std::string parse(const Arguments& args, TranscodeRequest* request) {
             request->trim = true;
         } else if (arg == "--gray") {
             request->gray = true;
+        } else if (arg == "--optimize") {
+            request->optimize = true;
         } else if (arg == "--transform") {
             if (!hasValue) return "--transform needs a name";
             if (!kindFromName(args[++i], &request->kind)) return "unknown transform '" + args[i] + "'";

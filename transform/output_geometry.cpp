@@ -17,11 +17,18 @@ int largestFactor(j_compress_ptr dst, int jpeg_component_info::*factor) {
     return largest;
 }
 
-void cutToWholeUnits(JDIMENSION* size, int factor) {
-    JDIMENSION unit = static_cast<JDIMENSION>(factor * DCTSIZE);
-    JDIMENSION units = *size / unit;
-    if (units > 0) *size = units * unit;
+JDIMENSION unitOf(j_compress_ptr dst, int jpeg_component_info::*factor) {
+    return static_cast<JDIMENSION>(largestFactor(dst, factor) * DCTSIZE);
 }
+
+bool cutToWholeUnits(JDIMENSION* size, JDIMENSION unit) {
+    JDIMENSION units = *size / unit;
+    if (units == 0 || units * unit == *size) return false;
+    *size = units * unit;
+    return true;
+}
+
+bool mirrorsExactly(JDIMENSION size, JDIMENSION unit) { return size == 1 || size % unit == 0; }
 
 }  // namespace
 
@@ -33,10 +40,18 @@ void swapOutputGeometry(j_compress_ptr dst) {
         if (table) transposeQuantTable(table);
 }
 
-void dropPartialRightColumns(j_compress_ptr dst) {
-    cutToWholeUnits(&dst->image_width, largestFactor(dst, &jpeg_component_info::h_samp_factor));
+bool dropPartialRightColumns(j_compress_ptr dst) {
+    return cutToWholeUnits(&dst->image_width, unitOf(dst, &jpeg_component_info::h_samp_factor));
 }
 
-void dropPartialBottomRows(j_compress_ptr dst) {
-    cutToWholeUnits(&dst->image_height, largestFactor(dst, &jpeg_component_info::v_samp_factor));
+bool dropPartialBottomRows(j_compress_ptr dst) {
+    return cutToWholeUnits(&dst->image_height, unitOf(dst, &jpeg_component_info::v_samp_factor));
+}
+
+bool widthMirrorsExactly(j_compress_ptr dst) {
+    return mirrorsExactly(dst->image_width, unitOf(dst, &jpeg_component_info::h_samp_factor));
+}
+
+bool heightMirrorsExactly(j_compress_ptr dst) {
+    return mirrorsExactly(dst->image_height, unitOf(dst, &jpeg_component_info::v_samp_factor));
 }

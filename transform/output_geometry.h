@@ -9,7 +9,14 @@
 void swapOutputGeometry(j_compress_ptr dst);
 
 // Cuts the width to whole iMCU columns; an image narrower than one iMCU keeps its width.
-void dropPartialRightColumns(j_compress_ptr dst);
+// true when a partial column was dropped.
+bool dropPartialRightColumns(j_compress_ptr dst);
 
 // Cuts the height to whole iMCU rows; an image lower than one iMCU keeps its height.
-void dropPartialBottomRows(j_compress_ptr dst);
+// true when a partial row was dropped.
+bool dropPartialBottomRows(j_compress_ptr dst);
+
+// Whether the width / height is whole iMCU columns / rows, or a single pixel, which mirroring
+// leaves as it is.
+bool widthMirrorsExactly(j_compress_ptr dst);
+bool heightMirrorsExactly(j_compress_ptr dst);

@@ -32,48 +32,46 @@ bool forceGrayOutput(j_compress_ptr dst) {
     return true;
 }
 
-void adaptGeometry(j_compress_ptr dst, TransformKind kind, bool trim) {
+// What a kind does to the output's axes: whether it exchanges them, and which output axes run
+// backwards through the source. Only a reversed axis moves the partial iMCU at its far edge.
+struct KindGeometry {
+    bool transposes;
+    bool reversesX;
+    bool reversesY;
+};
+
+KindGeometry geometryOf(TransformKind kind) {
     switch (kind) {
-    case TransformKind::FlipHorizontal:
-        if (trim) dropPartialRightColumns(dst);
-        break;
-    case TransformKind::FlipVertical:
-        if (trim) dropPartialBottomRows(dst);
-        break;
-    case TransformKind::Transpose:
-        swapOutputGeometry(dst);  // the partial edges stay at the edges: nothing to trim
-        break;
-    case TransformKind::Transverse:
-        swapOutputGeometry(dst);
-        if (trim) {
-            dropPartialRightColumns(dst);
-            dropPartialBottomRows(dst);
-        }
-        break;
-    case TransformKind::Rotate90:
-        swapOutputGeometry(dst);
-        if (trim) dropPartialRightColumns(dst);
-        break;
-    case TransformKind::Rotate180:
-        if (trim) {
-            dropPartialRightColumns(dst);
-            dropPartialBottomRows(dst);
-        }
-        break;
-    case TransformKind::Rotate270:
-        swapOutputGeometry(dst);
-        if (trim) dropPartialBottomRows(dst);
-        break;
-    default:  // None and unknown codes
-        break;
+    case TransformKind::FlipHorizontal: return {false, true, false};
+    case TransformKind::FlipVertical: return {false, false, true};
+    case TransformKind::Transpose: return {true, false, false};
+    case TransformKind::Transverse: return {true, true, true};
+    case TransformKind::Rotate90: return {true, true, false};
+    case TransformKind::Rotate180: return {false, true, true};
+    case TransformKind::Rotate270: return {true, false, true};
+    default: return {false, false, false};  // None and unknown codes
     }
+}
+
+// Transposition first: the trimming works on the output's axes.
+void adaptGeometry(j_compress_ptr dst, TransformSetup* setup) {
+    KindGeometry geometry = geometryOf(setup->kind);
+    if (geometry.transposes) swapOutputGeometry(dst);
+    bool trim = setup->trimPartialBlocks;
+    bool cutColumns = trim && geometry.reversesX && dropPartialRightColumns(dst);
+    bool cutRows = trim && geometry.reversesY && dropPartialBottomRows(dst);
+    setup->trimmed = cutColumns || cutRows;
+    setup->exact =
+        (!geometry.reversesX || widthMirrorsExactly(dst)) && (!geometry.reversesY || heightMirrorsExactly(dst));
 }
 
 }  // namespace
 
 jvirt_barray_ptr* prepareTransformOutput(j_decompress_ptr, j_compress_ptr dst, jvirt_barray_ptr* srcArrays,
                                          TransformSetup* setup) {
+    setup->trimmed = false;
+    setup->exact = true;
     if (setup->grayOnly && !forceGrayOutput(dst)) return srcArrays;
-    adaptGeometry(dst, setup->kind, setup->trimPartialBlocks);
+    adaptGeometry(dst, setup);
     return setup->targetArrays ? setup->targetArrays : srcArrays;
 }

@@ -25,6 +25,11 @@ struct TransformSetup {
     bool grayOnly;                // write the luminance component alone
     std::int32_t componentCount;  // set by reserveTransformArrays
     jvirt_barray_ptr* targetArrays;  // workspace, or null when the transform works in place
+    // Set by prepareTransformOutput:
+    bool trimmed;  // a partial edge was dropped
+    bool exact;    // every output axis the kind mirrors is whole iMCUs or a single pixel, so the
+                   // output is the exact transform of the picture it shows; a partial iMCU on
+                   // such an axis stays unmirrored (too small to trim, or trimming not asked for)
 };
 
 // After jpeg_read_header, before jpeg_read_coefficients: decides componentCount and requests the workspace.

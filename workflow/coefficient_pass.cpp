@@ -3,7 +3,12 @@
 #include <csetjmp>
 
 #include "transform/coefficient_memory.h"
+#include "workflow/jpeg_coding.h"
 #include "workflow/jpeg_error_trap.h"
+#include "workflow/pass_monitor.h"
+#include "workflow/run_state.h"
+#include "workflow/source_checks.h"
+#include "workflow/vector_destination.h"
 
 namespace {
 
@@ -12,63 +17,110 @@ namespace {
 struct LibjpegObjects {
     jpeg_decompress_struct source;
     jpeg_compress_struct destination;
-    JpegErrorTrap sourceTrap;
-    JpegErrorTrap destinationTrap;
+    JpegErrorTrap trap;  // shared: the objects are used one after the other on one thread
+    PassMonitor sourceMonitor;
+    PassMonitor destinationMonitor;
+    VectorDestination output;
     TransformSetup setup;
     CoefficientMemory memory;
     std::jmp_buf jump;
 };
 
-void createObjects(LibjpegObjects& objects) {
-    objects.source.err = installErrorTrap(&objects.sourceTrap, &objects.jump);
-    objects.destination.err = installErrorTrap(&objects.destinationTrap, &objects.jump);
+void createObjects(LibjpegObjects& objects, CoefficientMemory* memory) {
+    objects.source.err = objects.destination.err = installErrorTrap(&objects.trap, &objects.jump);
     jpeg_create_decompress(&objects.source);
     jpeg_create_compress(&objects.destination);
-    useCoefficientMemory(&objects.source, &objects.destination, &objects.memory);
-    objects.source.err->trace_level = objects.destination.err->trace_level;
+    // The caller's memory (a run's budget, its own limit), else the pass's own with the machine's limit.
+    useCoefficientMemory(&objects.source, &objects.destination, memory ? memory : &objects.memory);
+    attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.source), &objects.sourceMonitor);
+    attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.destination), &objects.destinationMonitor);
+}
+
+// The picture's own bytes, and a little more, is what its turned stream usually needs.
+std::size_t expectedOutputSize(std::size_t consumed) { return consumed + consumed / 16 + 65536; }
+
+// Reads the source up to its EOI and checks that what libjpeg accepted is a whole, plausible
+// picture. Returns the source's coefficient arrays.
+jvirt_barray_ptr* readSource(LibjpegObjects& objects, const CoefficientPassRequest& request,
+                             CoefficientPassResult* result) {
+    j_decompress_ptr src = &objects.source;
+    jpeg_mem_src(src, request.input, static_cast<unsigned long>(request.inputSize));
+    setupMarkerCopy(src, request.copy);
+    (void)jpeg_read_header(src, TRUE);
+    result->source = codingOf(src);
+    refuseImplausibleHeader(src, request.inputSize, objects.trap.sawArithmeticConditioning);
+    reserveTransformArrays(src, &objects.setup);  // the workspace must be requested before the coefficients are read
+    jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(src);
+    refuseIncompleteData(src, objects.sourceMonitor.componentsInScans);
+    if (result->source.arithmetic) refuseOutOfRangeCoefficients(src, sourceArrays);
+    result->consumed = request.inputSize - src->src->bytes_in_buffer;
+    return sourceArrays;
+}
+
+// Sets up the destination: the transform's geometry, the source's coding, its own headers.
+jvirt_barray_ptr* prepareDestination(LibjpegObjects& objects, const CoefficientPassRequest& request,
+                                     jvirt_barray_ptr* sourceArrays, CoefficientPassResult* result) {
+    j_decompress_ptr src = &objects.source;
+    j_compress_ptr dst = &objects.destination;
+    jpeg_copy_critical_parameters(src, dst);
+    result->source.standardHuffmanTables = usesStandardHuffmanTables(src, dst);
+    jvirt_barray_ptr* writtenArrays = prepareTransformOutput(src, dst, sourceArrays, &objects.setup);
+    keepCoding(src, dst, result->source, request.optimize);
+    if (!request.writeOwnHeaders) dst->write_JFIF_header = dst->write_Adobe_marker = FALSE;
+    result->width = static_cast<int>(dst->image_width);
+    result->height = static_cast<int>(dst->image_height);
+    result->trimmed = objects.setup.trimmed;
+    result->exact = objects.setup.exact;
+    return writtenArrays;
 }
 
 // Any libjpeg error inside leaves by longjmp: no object with a destructor may live in these frames.
-void transcodeCoefficients(LibjpegObjects& objects, const CoefficientPassRequest& request) {
+void transcodeCoefficients(LibjpegObjects& objects, const CoefficientPassRequest& request,
+                           CoefficientPassResult* result) {
     j_decompress_ptr src = &objects.source;
     j_compress_ptr dst = &objects.destination;
-    TransformSetup* setup = &objects.setup;
-    setup->kind = request.kind;
-    setup->trimPartialBlocks = request.trimPartialBlocks;
-    setup->grayOnly = request.grayOnly;
+    objects.setup.kind = request.kind;
+    objects.setup.trimPartialBlocks = request.trimPartialBlocks;
+    objects.setup.grayOnly = request.grayOnly;
 
-    createObjects(objects);
-    jpeg_stdio_src(src, request.input);
-    setupMarkerCopy(src, request.copy);
-    (void)jpeg_read_header(src, TRUE);
-    reserveTransformArrays(src, setup);  // the workspace must be requested before the coefficients are read
-    jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(src);
-    jpeg_copy_critical_parameters(src, dst);
-    jvirt_barray_ptr* writtenArrays = prepareTransformOutput(src, dst, sourceArrays, setup);
-    jpeg_stdio_dest(dst, request.output);
+    createObjects(objects, request.memory);
+    jvirt_barray_ptr* sourceArrays = readSource(objects, request, result);
+    jvirt_barray_ptr* writtenArrays = prepareDestination(objects, request, sourceArrays, result);
+    attachVectorDestination(dst, &objects.output, &result->output, expectedOutputSize(result->consumed));
     jpeg_write_coefficients(dst, writtenArrays);  // writes SOI and the destination's own JFIF or Adobe marker
     copySavedMarkers(src, dst, request.copy);     // the saved markers die with src: copy them first
-    runTransform(src, dst, sourceArrays, setup);
+    runTransform(src, dst, sourceArrays, &objects.setup);
     jpeg_finish_compress(dst);
     jpeg_destroy_compress(dst);
     (void)jpeg_finish_decompress(src);
     jpeg_destroy_decompress(src);
 }
 
-bool trappedPass(LibjpegObjects& objects, const CoefficientPassRequest& request) {
+bool trappedPass(LibjpegObjects& objects, const CoefficientPassRequest& request, CoefficientPassResult* result) {
     if (setjmp(objects.jump) != 0) {
         // Destroying a never-created or already destroyed object does nothing.
         jpeg_destroy_compress(&objects.destination);
         jpeg_destroy_decompress(&objects.source);
         return false;
     }
-    transcodeCoefficients(objects, request);
+    transcodeCoefficients(objects, request, result);
     return true;
 }
 
 }  // namespace
 
-bool runCoefficientPass(const CoefficientPassRequest& request) {
+CoefficientPassResult runCoefficientPass(const CoefficientPassRequest& request) {
+    CoefficientPassResult result;
     LibjpegObjects objects{};  // zero-filled, as libjpeg expects of objects before creation
-    return trappedPass(objects, request);
+    if (trappedPass(objects, request, &result)) {
+        result.failure = PassFailure::None;
+        return result;
+    }
+    result.failure = objects.trap.failure;
+    // A pass that stopped while the run was being cancelled (waiting for memory, say) was cancelled.
+    if (cancelRequested) result.failure = PassFailure::Cancelled;
+    result.message = objects.trap.message;
+    result.output.clear();
+    result.output.shrink_to_fit();
+    return result;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 #include "exif/exif_date.h"
 #include "exif/photo_info.h"
@@ -16,8 +17,10 @@
 #include "platform/pending_file.h"
 #include "workflow/coefficient_pass.h"
 #include "workflow/run_messages.h"
+#include "workflow/run_state.h"
 #include "workflow/thumbnail_folder.h"
 #include "workflow/transcode_jpeg.h"
+#include "workflow/whole_stream.h"
 
 namespace {
 
@@ -37,22 +40,16 @@ struct SectionsInUse {
 // image data to the table, as a read-back of a transcoded file would. Nothing reaches the disk
 // before the finished file, so a failure or a kill leaves no half-made copy anywhere.
 bool transcodeIntoTable(const std::string& photo) {
-    FILE* input = std::fopen(photo.c_str(), "rb");
-    if (!input) return false;
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* output = ::open_memstream(&data, &size);
-    if (!output) {
-        std::fclose(input);
-        return false;
-    }
-    CoefficientPassRequest pass{input, output, transformKindFromName(kTransformName), false, false, CopyAll};
-    bool transcoded = runCoefficientPass(pass);
-    std::fclose(input);
-    transcoded = std::fclose(output) == 0 && transcoded;  // data and size are final only now
-    std::unique_ptr<char, void (*)(void*)> owned(data, std::free);
-    if (!transcoded || size == 0) return false;
-    FILE* rotated = ::fmemopen(data, size, "rb");
+    std::unique_ptr<FILE, int (*)(FILE*)> input(std::fopen(photo.c_str(), "rb"), std::fclose);
+    std::vector<unsigned char> bytes;
+    if (!input || !readWholeStream(input.get(), &bytes)) return false;
+    CoefficientPassRequest pass;
+    pass.input = bytes.data();
+    pass.inputSize = bytes.size();
+    pass.kind = transformKindFromName(kTransformName);
+    CoefficientPassResult turned = runCoefficientPass(pass);
+    if (!turned.ok()) return false;
+    FILE* rotated = ::fmemopen(turned.output.data(), turned.output.size(), "rb");
     if (!rotated) return false;
     bool read = readSectionsFromStream(rotated, ReadImageData) == 1;
     std::fclose(rotated);
@@ -138,8 +135,11 @@ RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& optio
     const bool metadataRead = loadJpegFile(photo.c_str(), ReadMetadata) == 1;
     if (metadataRead) keepExifAndComment();
 
-    if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return failed;
-    if (!transcodeIntoTable(photo)) return failed;
+    // The pass stops at a cancel, leaving the photo untouched.
+    RotateResult cancelled;
+    cancelled.outcome = FileOutcome::Cancelled;
+    if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return cancelRequested ? cancelled : failed;
+    if (!transcodeIntoTable(photo)) return cancelRequested ? cancelled : failed;
 
     platform::FileTimes times;
     const bool setTimes = chooseTimes(metadataRead, options, haveBefore, before, times);

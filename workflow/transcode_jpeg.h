@@ -25,14 +25,16 @@ struct TranscodeRequest {
     bool gray = false;  // write the luminance component alone
     MarkerCopyOption copy = CopyAll;
     bool keepInput = true;  // distinct paths: keep the input; in place: keep a ".bak"
+    bool optimize = false;  // optimized Huffman tables even where the source has the standard ones
 };
 
 // "rotate 90", "rotate 180" and "rotate 270" in any letter case; every other text (null too) is None.
 TransformKind transformKindFromName(const char* transformName);
 
-// 1 when the output holds the complete result, 0 on failure. Failures and the library's warnings
-// are described on the standard error stream; after a failure the output's former content and the
-// input are as they were, and no temporary file remains. With keepInput 0 a distinct input is
+// 1 when the output holds the complete result, 0 on failure. The input is read whole and turned
+// by runCoefficientPass, which keeps its coding and refuses damaged data. Failures are described
+// on the standard error stream; after a failure the output's former content and the input are as
+// they were, and no temporary file remains. With keepInput 0 a distinct input is
 // removed only after complete success.
 int transcodeJpegWith(const TranscodeRequest& request);
 

@@ -76,28 +76,16 @@ TEST(TranscodeFiles, InPlaceWithAndWithoutKeepInput) {
     EXPECT_EQ(listFolder(dir.path()), (Names{"other.jpg", "photo.jpg"}));
 }
 
-// Offset of the first segment with `code`, found by walking the segments.
-size_t segmentAt(const Bytes& jpeg, std::uint8_t code) {
-    size_t pos = 2;
-    while (pos + 4 <= jpeg.size() && jpeg[pos + 1] != code) pos += 2 + ((jpeg[pos + 2] << 8) | jpeg[pos + 3]);
-    return pos;
-}
-
 Bytes cut(const Bytes& jpeg, size_t size) { return Bytes(jpeg.begin(), jpeg.begin() + static_cast<long>(size)); }
 
 // Every failure returns 0, says why on the standard error stream, leaves the original byte for
 // byte under its own name and no stray file.
 TEST(TranscodeFaults, FailuresLeaveThePhotoAsItWas) {
     const Bytes whole = photo(64, 64), large = photo(256, 256);
-    Bytes huge = whole;  // a frame header claiming 65000 x 65000 pixels: gigabytes of coefficients
-    for (size_t at : {segmentAt(whole, 0xC0) + 5, segmentAt(whole, 0xC0) + 7}) huge[at] = 0xFD, huge[at + 1] = 0xE8;
+    // The pass's own tests tell every kind of damage; here each must leave the file as it was.
     const Fault faults[] = {
-        {"not a JPEG", {'h', 'e', 'l', 'l', 'o', '\n'}, "Not a JPEG file"},
         {"empty", {}, "Empty input file"},
-        {"cut in the header", cut(whole, segmentAt(whole, 0xDA) - 10), "Premature end of JPEG file"},
-        // libjpeg itself would only warn and pad with grey; a rewrite would lose the photo's end.
         {"cut in the image data", cut(whole, whole.size() * 2 / 3), "Premature end of JPEG file"},
-        {"too large to hold", huge, "MB for its coefficients, more than the"},
         {"folder without write permission", whole, "Pivora: can't write ", RLIM_INFINITY, true},
         {"disk full half way", large, "File too large", large.size() / 3},
     };

@@ -93,6 +93,8 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
         report.workspace.assign(capture.requests, capture.requests + capture.requestCount);
         for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot)
             if (capture.slotFilled[slot]) report.quantSlots.push_back(slot);
+        report.trimmed = setup.trimmed;
+        report.exact = setup.exact;
     } catch (...) {
         std::free(capture.buffer);
         throw;

@@ -35,6 +35,8 @@ struct TransformReport {
     Bytes output;  // the complete transformed JPEG
     std::vector<WorkspaceRequest> workspace;
     std::vector<int> quantSlots;  // the destination's filled quantization table slots, as it is written
+    bool trimmed = false;         // as prepareTransformOutput reported them
+    bool exact = false;
 };
 
 // Runs read_header, reserveTransformArrays, read_coefficients, copy_critical_parameters,
