@@ -2,12 +2,10 @@
 
 #include <csetjmp>
 
+#include "transform/coefficient_memory.h"
 #include "workflow/jpeg_error_trap.h"
 
 namespace {
-
-// Both objects get the same limit, so the workspace of a quarter turn is bounded like the source.
-constexpr long kMemoryLimit = 500000000L;
 
 // Everything libjpeg touches lives here, in plain C data, outside the frame that calls setjmp:
 // objects changed between setjmp and longjmp would otherwise be indeterminate after the jump.
@@ -17,6 +15,7 @@ struct LibjpegObjects {
     JpegErrorTrap sourceTrap;
     JpegErrorTrap destinationTrap;
     TransformSetup setup;
+    CoefficientMemory memory;
     std::jmp_buf jump;
 };
 
@@ -25,9 +24,8 @@ void createObjects(LibjpegObjects& objects) {
     objects.destination.err = installErrorTrap(&objects.destinationTrap, &objects.jump);
     jpeg_create_decompress(&objects.source);
     jpeg_create_compress(&objects.destination);
-    objects.destination.mem->max_memory_to_use = kMemoryLimit;
+    useCoefficientMemory(&objects.source, &objects.destination, &objects.memory);
     objects.source.err->trace_level = objects.destination.err->trace_level;
-    objects.source.mem->max_memory_to_use = objects.destination.mem->max_memory_to_use;
 }
 
 // Any libjpeg error inside leaves by longjmp: no object with a destructor may live in these frames.

@@ -11,13 +11,12 @@
 #include <memory>
 
 #include "platform/file_attributes.h"
-#include "platform/pending_file.h"
+#include "platform/file_replacement.h"
 #include "workflow/coefficient_pass.h"
 
 namespace {
 
 constexpr const char* kProgramName = "Pivora";
-constexpr const char* kBackupSuffix = ".bak";
 
 using InputStream = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -31,55 +30,86 @@ InputStream openInput(const std::string& path) {
     return InputStream(stream, std::fclose);
 }
 
-// Where O_NOATIME was refused, reading may have moved the access time: put it back.
-void restoreAccessTime(FILE* input, const struct stat& before) {
-    struct stat after;
-    if (::fstat(::fileno(input), &after) != 0) return;
-    if (after.st_atim.tv_sec == before.st_atim.tv_sec && after.st_atim.tv_nsec == before.st_atim.tv_nsec) return;
-    platform::setFileTimes(::fileno(input), platform::timesOf(before));
-}
-
 void reportCantOpen(const std::string& path) { std::fprintf(stderr, "%s: can't open %s\n", kProgramName, path.c_str()); }
 
 void report(const std::string& message) { std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str()); }
 
-bool namesSameFile(const std::string& a, const std::string& b) {
-    struct stat first;
-    struct stat second;
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
-// Where the result goes and what it must keep of the files it meets there.
+// Where the result goes, and the file it replaces there as found before the work began.
 struct Destination {
     std::string target;  // the name the finished result is renamed onto
     bool inPlace = false;
-    std::string backup;  // in place with keepInput: the name of the untouched copy
+    platform::SourceFile replaced;  // open while a file of the target's name exists
+    bool replacing = false;
 };
 
-Destination planDestination(const TranscodeRequest& request) {
-    Destination plan;
+// Finds the target and opens the file there, if any, so that the commit can tell whether it
+// changed meanwhile. false with a message when it cannot be replaced.
+bool planDestination(const TranscodeRequest& request, const struct stat& inputStat, Destination& plan) {
     // Writing through a symbolic link changes the file it points to; the rename that puts the
     // result in place must do the same, not replace the link by a file.
     plan.target = platform::fileBehindLink(request.output);
-    plan.inPlace = request.input == request.output || namesSameFile(request.input, plan.target);
-    if (plan.inPlace && request.keepInput) plan.backup = request.input + kBackupSuffix;
-    return plan;
-}
-
-// Keeps the untouched file under the backup name (an older backup is replaced, never read),
-// then puts the result in place; a backup made for a result that failed is taken away again.
-bool commitResult(platform::PendingFile& pending, const Destination& plan) {
+    struct stat st;
+    plan.replacing = ::lstat(plan.target.c_str(), &st) == 0;
     std::string error;
-    bool backupCreated = false;
-    if (!plan.backup.empty() && !platform::placeBackup(plan.target, plan.backup, &error, &backupCreated)) {
-        report(error);
+    if (plan.replacing && plan.replaced.open(plan.target, &error) != platform::SourceFile::Status::Ok) {
+        report("can't write " + request.output + ": " + error);
         return false;
     }
-    if (pending.commit(&error)) return true;
-    report(error);
-    if (backupCreated) ::unlink(plan.backup.c_str());
-    return false;
+    const struct stat& found = plan.replaced.status();
+    plan.inPlace = plan.replacing && found.st_dev == inputStat.st_dev && found.st_ino == inputStat.st_ino;
+    if (!plan.inPlace && request.input == request.output) {
+        report("can't write " + request.output + ": " + "it changed on disk while it was read");
+        return false;
+    }
+    const std::string refusal = plan.replacing ? platform::writeRefusal(plan.target, plan.replaced) : "";
+    if (!refusal.empty()) report("can't write " + request.output + ": " + refusal);
+    return refusal.empty();
+}
+
+// The result, held in memory until it is complete: nothing reaches the disk before the commit.
+class PendingResult {
+public:
+    PendingResult() { stream_ = ::open_memstream(&data_, &size_); }
+    ~PendingResult() {
+        if (stream_) std::fclose(stream_);
+        std::free(data_);
+    }
+    PendingResult(const PendingResult&) = delete;
+    PendingResult& operator=(const PendingResult&) = delete;
+    FILE* stream() const { return stream_; }
+    // Ends the writing; data() and size() are final only now.
+    bool finish() {
+        const bool closed = stream_ && std::fclose(stream_) == 0;
+        stream_ = nullptr;
+        return closed;
+    }
+    const unsigned char* data() const { return reinterpret_cast<const unsigned char*>(data_); }
+    std::size_t size() const { return size_; }
+
+private:
+    FILE* stream_ = nullptr;
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// Puts the result in place; in place with keepInput the untouched file becomes the ".bak",
+// unless one exists: that one holds an older original and is kept.
+bool commitResult(PendingResult& pending, const Destination& plan, const TranscodeRequest& request,
+                  const struct stat& inputStat) {
+    if (!pending.finish()) {
+        report("can't hold the result of " + request.input + " in memory");
+        return false;
+    }
+    platform::Replacement replacement;
+    replacement.target = plan.target;
+    replacement.original = plan.replacing ? &plan.replaced : nullptr;
+    // A new file gets the input's permission bits, so that a private photo stays private.
+    replacement.newFileMode = inputStat.st_mode & 0777;
+    replacement.keepBackup = plan.inPlace && request.keepInput;
+    platform::ReplaceOutcome outcome = platform::replaceFile(replacement, pending.data(), pending.size());
+    if (!outcome.replaced()) report("can't write " + request.output + ": " + outcome.detail);
+    else if (outcome.earlierBackupKept) report("kept the earlier backup " + plan.target + platform::kBackupSuffix);
+    return outcome.replaced();
 }
 
 }  // namespace
@@ -99,19 +129,17 @@ int transcodeJpegWith(const TranscodeRequest& request) {
         reportCantOpen(request.input);
         return 0;
     }
-    Destination plan = planDestination(request);
-    platform::PendingFile pending;
-    if (!pending.open(plan.target, nullptr)) {
-        reportCantOpen(request.output);
+    Destination plan;
+    if (!planDestination(request, inputStat, plan)) return 0;
+    PendingResult pending;
+    if (!pending.stream()) {
+        report("can't hold the result of " + request.input + " in memory");
         return 0;
     }
     CoefficientPassRequest pass{input.get(), pending.stream(), request.kind, request.trim, request.gray, request.copy};
-    if (!runCoefficientPass(pass)) return 0;  // the pending file is discarded on the way out
-    if (!plan.backup.empty()) restoreAccessTime(input.get(), inputStat);
+    if (!runCoefficientPass(pass)) return 0;  // the pending result is dropped on the way out
     input.reset();
-    // A new file gets the input's permission bits, so that a private photo stays private.
-    platform::applyAttributesOfReplaced(pending.fd(), plan.target, inputStat.st_mode & 0777);
-    if (!commitResult(pending, plan)) return 0;
+    if (!commitResult(pending, plan, request, inputStat)) return 0;
     if (!plan.inPlace && !request.keepInput && std::remove(request.input.c_str()) != 0)
         report("can't remove " + request.input);
     return 1;

@@ -69,7 +69,8 @@ struct Pixels {
 };
 Pixels decodePixels(const Bytes& jpeg);
 
-// The marker segments in front of the first SOS: code and payload (length bytes left out).
+// The marker segments in front of the first SOS: code and payload (length bytes left out). Any
+// number of 0xFF fill bytes may stand before a marker.
 std::vector<ExtraMarker> listMarkers(const Bytes& jpeg);
 
 }  // namespace testsupport
