@@ -11,6 +11,8 @@
 #include "cli/commands.h"
 #include "jpegfile/diagnostics.h"
 #include "platform/status_line.h"
+#include "transform/coefficient_memory.h"
+#include "transform/memory_budget.h"
 #include "workflow/rotate_jpeg_file.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
@@ -101,13 +103,16 @@ public:
         platform::SilentStatusLine silent;
         TerminalStatusLine terminal;
         platform::StatusLine& status = ::isatty(STDERR_FILENO) ? static_cast<platform::StatusLine&>(terminal) : silent;
-        // The run's one MemoryBudget, shared by its workers, belongs in request_.turn.memoryBudget.
+        // The workers share what the machine allows for coefficients: one waits rather than all
+        // of them running it out of memory on a folder of big photos.
+        MemoryBudget budget(machineCoefficientLimit(), cancelRequested);
+        TurnSettings turn = request_.turn;
+        turn.memoryBudget = &budget;
         RunHooks hooks;
         hooks.onResult = [this](const RunFile& file, const RotateResult& result) { report(file, result); };
         runFiles(
             listing_.files(), request_.jobs,
-            [&](const std::string& path) { return rotatePhoto(path, request_.options, request_.turn, status); },
-            hooks);
+            [&](const std::string& path) { return rotatePhoto(path, request_.options, turn, status); }, hooks);
         const bool cancelled = cancelRequested != 0;
         if (!cancelled) printMissingBefore(listing_.files().size());
         if (anyFolder_)
