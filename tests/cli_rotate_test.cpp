@@ -46,14 +46,14 @@ Names linesOf(const std::string& text) {
     return lines;
 }
 
-// A missing path, then a folder: a.jpg, b.JPG, c.jpeg, e.jpg, sub/d.jpg, sub/broken.jpg of uneven
-// sizes, so that several jobs finish them out of order.
+// A missing path, then a folder: a.jpg, b.JPG, e.jpg, sub/d.jpg, sub/broken.jpg of uneven sizes,
+// so that several jobs finish them out of order.
 TEST(CliRotate, AFolderRunPrintsALineForEachFileThenTheSummaryWhateverTheJobs) {
     TempDir dir, other;
     ASSERT_EQ(::mkdir(dir.file("sub").c_str(), 0755), 0);
-    const Names names = {"a.jpg", "b.JPG", "sub/d.jpg", "e.jpg", "c.jpeg"};
+    const Names names = {"a.jpg", "b.JPG", "sub/d.jpg", "e.jpg"};
     std::vector<Bytes> originals;
-    for (size_t i = 0; i < names.size(); ++i) originals.push_back(photo(i, 64 + 160 * ((i * 3) % 5)));
+    for (size_t i = 0; i < names.size(); ++i) originals.push_back(photo(i, 64 + 160 * ((i * 3) % 4)));
     std::vector<clitest::CliRun> runs;
     std::vector<std::vector<Bytes>> after(2);
     for (const char* jobs : {"1", "3"}) {
@@ -82,7 +82,7 @@ TEST(CliRotate, AFolderRunPrintsALineForEachFileThenTheSummaryWhateverTheJobs) {
     std::sort(lines.begin(), lines.end());
     const Names rotated = {"a.jpg", "b.JPG", "e.jpg", "sub/d.jpg"};
     for (size_t i = 0; i < rotated.size(); ++i) EXPECT_EQ(lines[i], "File " + dir.file(rotated[i]) + " successfully rotated");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(after[0][i] != originals[i], names[i] != "c.jpeg") << names[i];
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_NE(after[0][i], originals[i]) << names[i];
     EXPECT_EQ(readFile(dir.file("sub/d.jpg.bak")), originals[2]);
     struct stat st {};
     ASSERT_EQ(::stat(dir.file("a.jpg").c_str(), &st), 0);
