@@ -14,7 +14,8 @@ using RotateFileFunction = std::function<RotateResult(const std::string& path)>;
 // Runs after each file handed to the workflow (the window's message pump); may set cancelRequested.
 using BetweenFilesFunction = std::function<void()>;
 
-// True when the last three characters of `path` are "JPG" in any letter case.
+// True when the last three characters of `path` are "JPG", or its last five ".JPEG", in any
+// letter case: the names the file chooser offers.
 bool hasJpegName(const std::string& path);
 
 // Walks `folder` depth first: every entry in the order the file system lists it, hidden ones

@@ -37,18 +37,18 @@ Walk walk(const std::string& folder, bool subfolders, RotateFileFunction rotate 
 TEST(FolderWalk, TakesJpgNamesDescendsOnlyWhenAskedAndCountsWhatTheWorkflowSays) {
     TempDir dir;
     for (const char* name : {"sub", "sub/deeper", "old.jpg"}) ASSERT_EQ(::mkdir(dir.file(name).c_str(), 0755), 0);
-    for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "notes.txt", ".hidden.jpg", "xjPg", "x.jpg.bak", "sub/one.jpg",
-                             "sub/deeper/two.jpg"})
+    for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "d.jpeg.bak", "ejpeg", "notes.txt", ".hidden.jpg", "xjPg",
+                             "x.jpg.bak", "sub/one.jpg", "sub/deeper/two.jpg"})
         writeFile(dir.file(name), {0xFF, 0xD8});
     ASSERT_EQ(::mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);  // read, not rotated, never opened
 
     Walk flat = walk(dir.path(), false, [](const std::string&) { return refusal(RefusalReason::NotJpeg); });
-    EXPECT_EQ(flat.names, (Names{".hidden.jpg", "a.jpg", "b.JPG", "xjPg"}));
-    EXPECT_EQ(folderRunMessage(flat.counters), "\n\n5 files read, of which 0 files successfully rotated\n\n");
+    EXPECT_EQ(flat.names, (Names{".hidden.jpg", "a.jpg", "b.JPG", "c.jpeg", "xjPg"}));
+    EXPECT_EQ(folderRunMessage(flat.counters), "\n\n6 files read, of which 0 files successfully rotated\n\n");
 
     Walk deep = walk(dir.path(), true);
-    EXPECT_EQ(deep.names, (Names{".hidden.jpg", "a.jpg", "b.JPG", "one.jpg", "two.jpg", "xjPg"}));
-    EXPECT_EQ(folderRunMessage(deep.counters), "\n\n7 files read, of which 6 files successfully rotated\n\n");
+    EXPECT_EQ(deep.names, (Names{".hidden.jpg", "a.jpg", "b.JPG", "c.jpeg", "one.jpg", "two.jpg", "xjPg"}));
+    EXPECT_EQ(folderRunMessage(deep.counters), "\n\n8 files read, of which 7 files successfully rotated\n\n");
 }
 
 TEST(FolderWalk, EmptyFolderAndCancelDuringTheThirdOfTenFiles) {
