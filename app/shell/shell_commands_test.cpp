@@ -1,5 +1,8 @@
 #include "app/shell/shell_commands.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -68,7 +71,8 @@ TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEa
     EXPECT_EQ(choosers.fileStarts, (Texts{"/home/tester", "/home/tester", dir.file("Pics/")}));
     EXPECT_EQ(initDir(), dir.file("Pics/"));
     EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + photo + " successfully rotated\n\n",
-                                     "\n\nFile " + photo + " could not be rotated\n\n"}));
+                                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n"}));
+    EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
 }
 
 TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndReports) {
@@ -86,22 +90,45 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
     shell.processFolder();
     EXPECT_EQ(choosers.folderStarts, (Texts{dir.file("Gone"), photos, dir.file("Empty")}));
     EXPECT_EQ(initDir(), dir.file("Empty"));
-    EXPECT_EQ(messages.texts(), (Texts{"\n\n3 files read, of which 2 files successfully rotated\n\n",
+    EXPECT_EQ(messages.texts(), (Texts{"\n\n4 files read, of which 3 files successfully rotated\n\n"
+                                     "1 file could not be rotated; the details name each with the reason\n\n",
                                      "\n\nNo files processed\n\n", "Could not open folder " + dir.file("Vanished")}));
+    EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file\n");
     EXPECT_EQ(messages.messages[2].icon, platform::MessageIcon::Warning);
 }
 
-TEST_F(ShellCommandsTest, LaunchRunsAFileQuotedOrNotRefusesAnythingElseAndTouchesNoSetting) {
-    const std::string photo = folder("My Pics", {"a b.jpg"}) + "/a b.jpg";
+TEST_F(ShellCommandsTest, LaunchRunsAFileOrFolderRefusesAnythingElseTouchesNoSettingAndGivesTheExitStatus) {
+    const std::string photos = folder("My Pics", {"a b.jpg", "c.jpg"}), photo = photos + "/a b.jpg";
     ShellCommands shell = commands();
-    EXPECT_FALSE(shell.launch("\""));
-    EXPECT_TRUE(shell.launch(photo));
-    EXPECT_TRUE(shell.launch("\"" + photo + "\""));
-    EXPECT_TRUE(shell.launch(dir.file("missing.jpg")));
+    EXPECT_EQ(shell.launch(photo), 0);
+    EXPECT_EQ(shell.launch(photos), 0);
+    EXPECT_EQ(shell.launch(dir.file("missing.jpg")), 1);
     failing.insert(photo);
-    EXPECT_TRUE(shell.launch(photo));
-    EXPECT_EQ(rotated, Texts(3, photo));
-    EXPECT_EQ(messages.texts(), (Texts{"Not file or path", "\n\nFile " + photo + " could not be rotated\n\n"}));
+    EXPECT_EQ(shell.launch(photo), 1);
+    EXPECT_EQ(shell.launch(photos), 1);
+    EXPECT_EQ(messages.texts(),
+              (Texts{"\n\n2 files read, of which 2 files successfully rotated\n\n",
+                     "Not file or path: " + dir.file("missing.jpg"),
+                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n",
+                     "\n\n2 files read, of which 1 files successfully rotated\n\n"
+                     "1 file could not be rotated; the details name each with the reason\n\n"}));
+    EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
+    EXPECT_TRUE(store.reads().empty() && store.writes().empty());
+}
+
+TEST_F(ShellCommandsTest, DropRunsOneJpegFileAsTheOneFileCommandAndAnythingElseAsOneFolderRun) {
+    const std::string photos = folder("Photos", {"a.jpg", "b.jpg"}), other = folder("Other", {"c.JPEG", "notes.txt"});
+    ASSERT_EQ(symlink(photos.c_str(), dir.file("Linked").c_str()), 0);
+    ShellCommands shell = commands();
+    shell.processDropped({other + "/notes.txt"});
+    EXPECT_EQ(window.begun, 0) << "nothing to run";
+    shell.processDropped({other + "/c.JPEG", other + "/notes.txt"});
+    shell.processDropped({dir.file("Linked"), other + "/c.JPEG", other + "/notes.txt"});
+    std::sort(rotated.begin() + 1, rotated.end());
+    EXPECT_EQ(rotated,
+              (Texts{other + "/c.JPEG", dir.file("Linked/a.jpg"), dir.file("Linked/b.jpg"), other + "/c.JPEG"}));
+    EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + other + "/c.JPEG successfully rotated\n\n",
+                                     "\n\n3 files read, of which 3 files successfully rotated\n\n"}));
     EXPECT_TRUE(store.reads().empty() && store.writes().empty());
 }
 
