@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "app/dialog_units.h"
+#include "platform/qt/screen_fit.h"
 #include "workflow/run_state.h"
 
 StatusWindow::StatusWindow(QWidget* owner) : QDialog(owner) {
@@ -54,6 +55,7 @@ void StatusWindow::showEvent(QShowEvent* event) {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    platform::fitOnScreen(*this);
 }
 
 void StatusWindow::resizeEvent(QResizeEvent* event) {
