@@ -1,10 +1,15 @@
 // Runs of the real window over folders of photographs: launched, chosen, dropped.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <QFile>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/status_window.h"
@@ -88,66 +93,76 @@ TEST(FolderRun, TheOrientationSwitchReachesBothCommandsAndTheLaunchAndUprightPho
     for (const char* name : {"upright.jpg", "tilted.jpg"}) testsupport::writeFile(photos.file(name), {0});
     std::vector<int> autoOrient;
     const auto rotate = [&](const std::string& path, const ProcessingOptions& options, platform::StatusLine&) {
-        autoOrient.push_back(options.AutoOrient);
+        autoOrient.push_back(options.AutoOrient);  // one file at a time (jobs 1)
         RotateResult result = rotatedResult();
         if (path.find("upright") != std::string::npos) result.outcome = FileOutcome::AlreadyUpright;
         return result;
     };
-    Window window(settings.store(), rotate);
+    Window window(settings.store(), rotate, 1);
     window.find<QCheckBox>("autoOrient")->click();
     window.choosers.folderAnswer = photos.path();
     window.choosers.fileAnswer = photos.file("tilted.jpg");
     window.find<QPushButton>("processFolder")->click();
     window.find<QPushButton>("processOneFile")->click();
-    Window launched(settings.store(), rotate);
+    Window launched(settings.store(), rotate, 1);
     EXPECT_EQ(launched.dialog->launch(photos.file("upright.jpg")), 0);
     EXPECT_EQ(autoOrient, std::vector<int>(4, 1));
     EXPECT_EQ(window.messages.texts(),
               (Texts{"\n\n2 files read, of which 1 files successfully rotated\n\n"
-                     "1 file already upright, left as it was\n\n",
+                     "1 files already upright, left as they were\n\n",
                      "\n\nFile " + photos.file("tilted.jpg") + " successfully rotated\n\n"}));
     EXPECT_TRUE(launched.messages.messages.empty());
 }
 
-TEST(FolderRun, DuringARunOnlySwitchesAndCancelAreLiveAndCancelStopsTheWalk) {
+TEST(FolderRun, WhileAPhotoIsTurnedTheWindowShowsTheProgressAndCancelStopsTheRun) {
     TestSettings settings("run-cancel");
     testsupport::TempDir photos;
     for (int i = 0; i < 6; ++i) testsupport::writeFile(photos.file("p" + std::to_string(i) + ".jpg"), {0});
-    QStringList seen;
-    int handed = 0;
-    Window* current = nullptr;
+    std::atomic<int> handed{0};
+    std::atomic<bool> release{false};
+    // The first photo takes until the window has been looked at and Cancel pressed.
     Window window(settings.store(), [&](const std::string&, const ProcessingOptions&, platform::StatusLine&) {
-        MainDialog& dialog = *current->dialog;
-        StatusWindow* status = dialog.statusWindow();
         if (++handed == 1) {
-            for (const char* name : {"processOneFile", "processFolder", "exit", "backup"})
-                if (current->find<QWidget>(name)->isEnabled()) seen << name;
-            if (status->isVisible()) seen << status->windowTitle() << windowtest::shownTexts(*status);
-            const QCursor* cursor = QApplication::overrideCursor();
-            if (cursor && cursor->shape() == Qt::WaitCursor) seen << "wait";
-            QTest::keyClick(&dialog, Qt::Key_Escape);  // refused while the run holds the window
-            if (dialog.isVisible()) seen << "visible";
+            for (int tick = 0; !release && tick < 2000; ++tick) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        // Cancel pressed during the second file is handled in the next pump, between files.
-        if (handed == 2) QMetaObject::invokeMethod(status->cancelButton(), &QPushButton::click, Qt::QueuedConnection);
         return rotatedResult();
+    }, 1);
+    MainDialog& dialog = *window.dialog;
+    StatusWindow* status = dialog.statusWindow();
+    QStringList seen;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (status->countText().isEmpty() || status->statusText().isEmpty()) return;
+        look.stop();
+        for (const char* name : {"processOneFile", "processFolder", "exit", "backup"})
+            if (window.find<QWidget>(name)->isEnabled()) seen << name;
+        if (status->isVisible()) seen << status->windowTitle() << windowtest::shownTexts(*status);
+        const QCursor* cursor = QApplication::overrideCursor();
+        if (cursor && cursor->shape() == Qt::WaitCursor) seen << "wait";
+        QTest::keyClick(&dialog, Qt::Key_Escape);  // refused while the run holds the window
+        if (dialog.isVisible()) seen << "visible";
+        status->cancelButton()->click();
+        release = true;
     });
-    current = &window;
+    look.start(5);
     window.choosers.folderAnswer = photos.path();
-    window.dialog->show();
+    dialog.show();
     window.find<QPushButton>("processFolder")->click();
-    EXPECT_EQ(seen, (QStringList{"backup", "Pivora - Status", "", "Please wait ...", "Cancel", "wait", "visible"}));
-    EXPECT_EQ(handed, 2);
+    ASSERT_EQ(seen.size(), 8) << seen.join('|').toStdString();
+    EXPECT_EQ(seen.mid(0, 4), (QStringList{"backup", "Pivora - Status", "0 of 6", seen[3]}));
+    EXPECT_TRUE(seen[3].startsWith("Processing file " + QString::fromStdString(photos.path()) + "/p")) << seen[3].toStdString();
+    EXPECT_EQ(seen.mid(4), (QStringList{"Please wait ...", "Cancel", "wait", "visible"}));
+    EXPECT_EQ(handed, 1) << "no file starts after Cancel";
     EXPECT_EQ(window.messages.texts(),
-              Texts{"The run was cancelled: the files it had not reached are as they were.\n"
+              Texts{"Cancelled: the files not yet handled were left as they were\n"
                     "Running it again would turn the files already rotated a second time."
-                    "\n\n2 files read, of which 2 files successfully rotated\n\n"});
+                    "\n\n1 files read, of which 1 files successfully rotated\n\n"});
     EXPECT_TRUE(window.find<QPushButton>("exit")->isEnabled());
-    EXPECT_FALSE(window.dialog->statusWindow()->isVisible());
+    EXPECT_FALSE(status->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     window.find<QPushButton>("processFolder")->click();
-    EXPECT_EQ(handed, 8) << "the next run starts afresh and walks the whole folder";
+    EXPECT_EQ(handed, 7) << "the next run starts afresh and turns the whole folder";
     EXPECT_EQ(window.messages.texts().back(), "\n\n6 files read, of which 6 files successfully rotated\n\n");
 }
 

@@ -70,7 +70,7 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
                                                       return rotatePhoto(path, options, TurnSettings{}, status);
                                                   };
     commands_ = std::make_unique<shell::ShellCommands>(options_, settings_, *messages_, *this, *choosers_, rotate,
-                                                       QDir::homePath().toStdString());
+                                                       QDir::homePath().toStdString(), services.jobs);
 
     buildControls();
 
@@ -244,4 +244,6 @@ void MainDialog::pumpMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-platform::StatusLine& MainDialog::statusLine() { return *statusWindow_; }
+void MainDialog::showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) {
+    if (statusWindow_) statusWindow_->showProgress(done, total, fileInHand);
+}

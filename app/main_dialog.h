@@ -32,6 +32,7 @@ struct MainDialogServices {
     shell::Choosers* choosers = nullptr;
     platform::LinkOpener* links = nullptr;
     shell::FileRotator rotate;
+    unsigned jobs = 0;  // files turned at once; 0: one for each core
 };
 
 class MainDialog : public QDialog, public shell::RunWindow {
@@ -57,7 +58,7 @@ public:
     void beginRun() override;
     void endRun() override;
     void pumpMessages() override;
-    platform::StatusLine& statusLine() override;
+    void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) override;
 
 public slots:
     void processOneFile();

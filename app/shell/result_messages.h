@@ -1,6 +1,6 @@
 #pragma once
-// The messages that end a run, as the window shows them: the fixed texts of a run with the
-// reasons, notes and counts around them. The fixed texts themselves come from run_messages.
+// The messages that end a run, as the window shows them: the texts of run_messages (the fixed
+// texts and the reason, note, cancel and count lines beside them) put together for a message box.
 
 #include <string>
 
@@ -17,13 +17,13 @@ struct ResultMessage {
 };
 
 // 103 for a turned photo (with a line for each note), 104 with the reason below it for a photo
-// left as it was, or a line saying the photo already stood upright.
+// left as it was (refused, or abandoned by a cancel), or the line saying it already stood upright.
 ResultMessage oneFileResult(const std::string& path, const RotateResult& result);
 
-// 106 or 107, unchanged; above it a line when the run was cancelled, below it the photos already
-// upright (when `turnedByTag` and files were read), the thumbnails left as they were and the files that could not be
-// rotated, whose list with the reasons goes into the details.
-ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, bool turnedByTag);
+// 106 or 107, unchanged; above it the cancelled line (with a warning against running the folder
+// again), below it the photos already upright, the thumbnails not turned and the files that could
+// not be rotated, whose list with the reasons goes into the details.
+ResultMessage folderRunResult(const RunCounters& counters, bool cancelled);
 
 // "Not file or path: PATH", for a launch path that names neither.
 ResultMessage notFileOrPathResult(const std::string& path);

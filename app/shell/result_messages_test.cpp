@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "workflow/run_messages.h"
+
 namespace shell {
 namespace {
 
@@ -17,23 +19,19 @@ TEST(ResultMessages, OneFileSaysWhyItWasNotRotatedAndWhatItNoted) {
     RotateResult noted = outcome(FileOutcome::Rotated);
     noted.thumbnailNotTurned = "its size is not a whole number of blocks";
     noted.earlierBackupKept = true;
-    const std::string rotated = "\n\nFile /p/a.jpg successfully rotated\n\n",
-                      failed = "\n\nFile /p/a.jpg could not be rotated\n\n";
+    const RotateResult damaged = refusal(RefusalReason::DamagedData, "Corrupt JPEG data");
+    const std::string rotated = oneFileMessage(1, "/p/a.jpg"), failed = oneFileMessage(0, "/p/a.jpg");
     const struct {
         RotateResult result;
         std::string text;
         MessageIcon icon;
     } cases[] = {
         {outcome(FileOutcome::Rotated), rotated, MessageIcon::None},
-        {noted, rotated + "Its thumbnail was left as it was: its size is not a whole number of blocks\n\n"
-                          "The backup made by an earlier run was kept as it was.\n\n", MessageIcon::None},
-        {refusal(RefusalReason::DamagedData, "Corrupt JPEG data"),
-         failed + "Reason: damaged picture data (Corrupt JPEG data)\n\n", MessageIcon::Warning},
-        {refusal(RefusalReason::NoPermission), failed + "Reason: no permission to write\n\n", MessageIcon::Warning},
+        {noted, rotated + thumbnailNote(noted) + "\n\n" + earlierBackupNote(noted) + "\n\n", MessageIcon::None},
+        {damaged, failed + "Reason: damaged picture data (Corrupt JPEG data)\n\n", MessageIcon::Warning},
         {outcome(FileOutcome::Cancelled), failed + "Reason: the run was cancelled; the file was left as it was\n\n",
          MessageIcon::Warning},
-        {outcome(FileOutcome::AlreadyUpright), "\n\nFile /p/a.jpg already stands upright; it was left as it was\n\n",
-         MessageIcon::None},
+        {outcome(FileOutcome::AlreadyUpright), alreadyUprightMessage("/p/a.jpg"), MessageIcon::None},
     };
     for (const auto& row : cases) {
         const ResultMessage message = oneFileResult("/p/a.jpg", row.result);
@@ -44,33 +42,31 @@ TEST(ResultMessages, OneFileSaysWhyItWasNotRotatedAndWhatItNoted) {
     EXPECT_EQ(notFileOrPathResult("/gone").text, "Not file or path: /gone");
 }
 
-TEST(ResultMessages, FolderRunKeepsItsSummaryAndAddsCancelUprightThumbnailsAndFailures) {
-    RunCounters failed{3, 2, 0, 1, {{"/p/b.jpg", "not a JPEG file"}, {"/p/c.jpg", "not enough memory"}}};
-    const std::string cancelLine = "The run was cancelled: the files it had not reached are as they were.\n"
-                                   "Running it again would turn the files already rotated a second time.";
+TEST(ResultMessages, FolderRunKeepsItsSummaryBetweenTheCancelLineAboveAndTheCountsAndFailuresBelow) {
+    const RunCounters failed{3, 2, 0, 0, {{"/p/b.jpg", "not a JPEG file"}, {"/p/c.jpg", "not enough memory"}}};
+    const RunCounters counted{5, 2, 2, 1, {}};
+    const std::string cancelLines =
+        runCancelledLine() + "\nRunning it again would turn the files already rotated a second time.";
     const struct {
         RunCounters counters;
-        bool cancelled, byTag;
+        bool cancelled;
         std::string text;
         MessageIcon icon;
     } cases[] = {
-        {{205, 205, 0, 0, {}}, true, false,
-         cancelLine + "\n\n205 files read, of which 205 files successfully rotated\n\n", MessageIcon::Warning},
-        {{}, true, true, cancelLine + "\n\nNo files processed\n\n", MessageIcon::Warning},
-        {{3, 1, 2, 0, {}}, false, true,
-         "\n\n3 files read, of which 1 files successfully rotated\n\n2 files already upright, left as they were\n\n",
+        {{205, 205, 0, 0, {}}, true, cancelLines + folderRunMessage({205, 205, 0, 0, {}}), MessageIcon::Warning},
+        {counted, false,
+         folderRunMessage(counted) + uprightCountLine(counted) + "\n\n" + thumbnailsNotTurnedLine(counted) + "\n\n",
          MessageIcon::None},
-        {failed, false, false,
-         "\n\n3 files read, of which 2 files successfully rotated\n\n1 rotated file keeps its thumbnail as it was\n\n"
-         "2 files could not be rotated; the details name each with the reason\n\n", MessageIcon::Warning},
+        {failed, false,
+         folderRunMessage(failed) + "2 files could not be rotated; the details name each with the reason\n\n",
+         MessageIcon::Warning},
     };
     for (const auto& row : cases) {
-        const ResultMessage message = folderRunResult(row.counters, row.cancelled, row.byTag);
+        const ResultMessage message = folderRunResult(row.counters, row.cancelled);
         EXPECT_EQ(message.text, row.text);
         EXPECT_EQ(message.icon, row.icon) << row.text;
     }
-    EXPECT_EQ(folderRunResult(failed, false, false).details,
-              "/p/b.jpg: not a JPEG file\n/p/c.jpg: not enough memory\n");
+    EXPECT_EQ(folderRunResult(failed, false).details, "/p/b.jpg: not a JPEG file\n/p/c.jpg: not enough memory\n");
 }
 
 }  // namespace

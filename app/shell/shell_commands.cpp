@@ -8,6 +8,7 @@
 #include "app/shell/options_store.h"
 #include "platform/path_kind.h"
 #include "workflow/folder_walk.h"
+#include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
 
 namespace shell {
@@ -21,14 +22,15 @@ bool leftWhole(const RotateResult& result) {
 
 ShellCommands::ShellCommands(const ProcessingOptions& options, platform::SettingsStore& store,
                              platform::MessageSink& messages, RunWindow& window, Choosers& choosers,
-                             FileRotator rotate, std::string defaultInitDir)
+                             FileRotator rotate, std::string defaultInitDir, unsigned jobs)
     : options_(options),
       store_(store),
       messages_(messages),
       window_(window),
       choosers_(choosers),
       rotate_(std::move(rotate)),
-      defaultInitDir_(std::move(defaultInitDir)) {}
+      defaultInitDir_(std::move(defaultInitDir)),
+      jobs_(jobs) {}
 
 std::string ShellCommands::initDir() { return store_.readText(kSettingsSection, "InitDir", defaultInitDir_); }
 
@@ -36,35 +38,50 @@ void ShellCommands::report(const ResultMessage& message) {
     messages_.showWithDetails(message.text, message.icon, message.details);
 }
 
-RotateResult ShellCommands::runOneFile(const std::string& path) {
+bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHandler& onResult) {
     window_.beginRun();
     cancelRequested = 0;
-    const RotateResult rotated = rotate_(path, options_, window_.statusLine());
+    // The workers read the switches as they stood when the run started; the window may change them meanwhile.
+    const ProcessingOptions options = options_;
+    RunListing listing(options, [this](std::size_t) { window_.pumpMessages(); });
+    for (const std::string& target : targets) {
+        if (cancelRequested) break;
+        listing.add(target);
+    }
+    const bool listingCut = cancelRequested != 0;
+    // The workflow's own status line would be written from the workers; the window shows the
+    // progress the engine reports instead.
+    platform::SilentStatusLine quiet;
+    std::size_t finished = 0;
+    RunHooks hooks;
+    hooks.onResult = [&](const RunFile& file, const RotateResult& result) {
+        if (result.outcome != FileOutcome::Cancelled) ++finished;
+        onResult(file.path, result);
+    };
+    hooks.onProgress = [this](const RunProgress& progress) {
+        window_.showProgress(progress.filesDone, progress.filesTotal, progress.fileInHand);
+        window_.pumpMessages();
+    };
+    runFiles(listing.files(), jobs_, [&](const std::string& path) { return rotate_(path, options, quiet); }, hooks);
     window_.endRun();
+    return listingCut || finished < listing.files().size();
+}
+
+RotateResult ShellCommands::runOneFile(const std::string& path) {
+    RotateResult rotated = refusal(RefusalReason::CannotRead);  // it was gone when the run listed it
+    run({path}, [&rotated](const std::string&, const RotateResult& result) { rotated = result; });
     return rotated;
 }
 
 void ShellCommands::runFolders(const std::vector<std::string>& targets) {
     counters_ = RunCounters{};
-    window_.beginRun();
-    cancelRequested = 0;
-    const auto rotate = [this](const std::string& path) { return rotate_(path, options_, window_.statusLine()); };
-    const auto betweenFiles = [this] { window_.pumpMessages(); };
-    for (const std::string& target : targets) {
-        if (cancelRequested) break;
-        if (platform::classifyPath(target) == 2) {
-            walkFolder(target, options_, counters_, rotate, betweenFiles);
-        } else {
-            countResult(counters_, target, rotate(target));
-            betweenFiles();
-        }
-    }
-    cancelled_ = cancelRequested != 0;
-    window_.endRun();
+    cancelled_ = run(targets, [this](const std::string& path, const RotateResult& result) {
+        countResult(counters_, path, result);
+    });
 }
 
 ResultMessage ShellCommands::folderResult() const {
-    return folderRunResult(counters_, cancelled_, options_.AutoOrient != 0);
+    return folderRunResult(counters_, cancelled_);
 }
 
 void ShellCommands::processOneFile() {

@@ -19,15 +19,18 @@
 
 namespace shell {
 
-// Rotates one file (rotatePhoto with the program's turn, or a substitute in tests).
+// Rotates one file (rotatePhoto with the program's turn, or a substitute in tests). Runs on the
+// run engine's worker threads, several at once: it must not touch the window.
 using FileRotator = std::function<RotateResult(const std::string& path, const ProcessingOptions& options,
                                                platform::StatusLine& status)>;
 
 class ShellCommands {
 public:
-    // `options` are read live during each run; `defaultInitDir` stands for an absent "InitDir".
+    // `options` are taken as they stand when a run starts; `defaultInitDir` stands for an absent
+    // "InitDir"; `jobs` is the number of files turned at once (0: one for each core).
     ShellCommands(const ProcessingOptions& options, platform::SettingsStore& store, platform::MessageSink& messages,
-                  RunWindow& window, Choosers& choosers, FileRotator rotate, std::string defaultInitDir);
+                  RunWindow& window, Choosers& choosers, FileRotator rotate, std::string defaultInitDir,
+                  unsigned jobs = 0);
 
     // The one-file command, after the caller saved the options: choose, rotate, report 103 or 104.
     void processOneFile();
@@ -50,8 +53,15 @@ public:
     const std::string& chosenFolder() const { return chosenFolder_; }
 
 private:
+    using ResultHandler = std::function<void(const std::string& path, const RotateResult& result)>;
+
+    // Lists `targets` (a file whatever its name, a folder walked) and turns the listed files on
+    // the run engine, off the window's thread, while the window shows the progress and handles
+    // its events; each result goes to `onResult` in listing order. True when a cancel left files
+    // of the run untouched (a cancel after the last file was taken changes nothing).
+    bool run(const std::vector<std::string>& targets, const ResultHandler& onResult);
     RotateResult runOneFile(const std::string& path);
-    // Every folder (walked) and file (rotated) of `targets` in one run with one set of counters.
+    // Every folder and file of `targets` in one run with one set of counters.
     void runFolders(const std::vector<std::string>& targets);
     ResultMessage folderResult() const;
     void report(const ResultMessage& message);
@@ -64,6 +74,7 @@ private:
     Choosers& choosers_;
     FileRotator rotate_;
     std::string defaultInitDir_;
+    unsigned jobs_;
     RunCounters counters_;
     bool cancelled_ = false;
     std::string chosenFolder_;

@@ -14,6 +14,7 @@
 #include "platform/memory_settings_store.h"
 #include "platform/recording_message_sink.h"
 #include "tests/support/files.h"
+#include "workflow/run_messages.h"
 
 namespace shell {
 namespace {
@@ -24,17 +25,18 @@ class ShellCommandsTest : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::current_path(before); }
 
-    // Commands whose rotation only records the file (and fails for those in `failing`).
+    // Commands whose rotation only records the file (fails for those in `failing`, and presses
+    // Cancel during `cancelAt`), one file at a time.
     ShellCommands commands() {
-        auto rotate = [this](const std::string& path, const ProcessingOptions& given, platform::StatusLine& status) {
-            EXPECT_EQ(&status, static_cast<platform::StatusLine*>(&window.status));
+        auto rotate = [this](const std::string& path, const ProcessingOptions& given, platform::StatusLine&) {
             EXPECT_EQ(given.Backup, options.Backup);
             rotated.push_back(path);
+            if (path == cancelAt) cancelRequested = 1;
             RotateResult result = refusal(RefusalReason::NotJpeg);
             if (!failing.count(path)) result.outcome = FileOutcome::Rotated;
             return result;
         };
-        return ShellCommands(options, store, messages, window, choosers, rotate, "/home/tester");
+        return ShellCommands(options, store, messages, window, choosers, rotate, "/home/tester", 1);
     }
     std::string folder(const std::string& name, std::initializer_list<const char*> files = {}) {
         const std::string path = dir.file(name);
@@ -53,6 +55,7 @@ protected:
     FakeChoosers choosers;
     Texts rotated;
     std::set<std::string> failing;
+    std::string cancelAt;
 };
 
 TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEachOutcome) {
@@ -62,7 +65,7 @@ TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEa
     EXPECT_EQ(window.begun, 0);
     EXPECT_TRUE(messages.messages.empty() && store.writes().empty());
 
-    const std::string photo = folder("Pics") + "/x.jpg";
+    const std::string photo = folder("Pics", {"x.jpg"}) + "/x.jpg";
     choosers.fileAnswer = photo;
     options.Backup = 1;
     shell.processOneFile();
@@ -94,6 +97,7 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
                                      "1 file could not be rotated; the details name each with the reason\n\n",
                                      "\n\nNo files processed\n\n", "Could not open folder " + dir.file("Vanished")}));
     EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file\n");
+    EXPECT_EQ(window.progress.back(), "4 of 4 ") << "the last progress shown: every file done";
     EXPECT_EQ(messages.messages[2].icon, platform::MessageIcon::Warning);
 }
 
@@ -130,6 +134,21 @@ TEST_F(ShellCommandsTest, DropRunsOneJpegFileAsTheOneFileCommandAndAnythingElseA
     EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + other + "/c.JPEG successfully rotated\n\n",
                                      "\n\n3 files read, of which 3 files successfully rotated\n\n"}));
     EXPECT_TRUE(store.reads().empty() && store.writes().empty());
+}
+
+TEST_F(ShellCommandsTest, ARunSaysItWasCancelledOnlyWhenTheCancelLeftFilesUntouched) {
+    const std::string photos = folder("Photos", {"p1.jpg", "p2.jpg", "p3.jpg"});
+    const std::vector<std::string> dropped = {photos + "/p1.jpg", photos + "/p2.jpg", photos + "/p3.jpg"};
+    ShellCommands shell = commands();
+    for (const std::string& at : {dropped[0], dropped[2]}) {
+        cancelAt = at;
+        shell.processDropped(dropped);
+    }
+    EXPECT_EQ(rotated, (Texts{dropped[0], dropped[0], dropped[1], dropped[2]}));
+    const std::string cancelled =
+        runCancelledLine() + "\nRunning it again would turn the files already rotated a second time.";
+    EXPECT_EQ(messages.texts(), (Texts{cancelled + "\n\n1 files read, of which 1 files successfully rotated\n\n",
+                                     "\n\n3 files read, of which 3 files successfully rotated\n\n"}));
 }
 
 }  // namespace

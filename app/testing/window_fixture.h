@@ -38,13 +38,15 @@ private:
 };
 
 struct Window {
-    explicit Window(platform::SettingsStore& settings, shell::FileRotator rotate = {}) {
+    // `jobs` 1 for a substitute `rotate` that is not safe to run on several threads at once.
+    explicit Window(platform::SettingsStore& settings, shell::FileRotator rotate = {}, unsigned jobs = 0) {
         MainDialogServices services;
         services.settings = &settings;
         services.messages = &messages;
         services.choosers = &choosers;
         services.links = &links;
         services.rotate = std::move(rotate);
+        services.jobs = jobs;
         dialog = std::make_unique<MainDialog>(services);
     }
     platform::RecordingMessageSink messages;
