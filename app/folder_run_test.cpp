@@ -87,7 +87,7 @@ TEST(FolderRun, AFolderDroppedOntoTheWindowIsRunWithTheSwitchesInForce) {
     EXPECT_FALSE(refused.isAccepted());
 }
 
-TEST(FolderRun, TheOrientationSwitchReachesBothCommandsAndTheLaunchAndUprightPhotosAreCounted) {
+TEST(FolderRun, TheOrientationSwitchReachesTheRunsAndTheLaunchAndUprightPhotosAreCounted) {
     TestSettings settings("run-auto-orient");
     testsupport::TempDir photos;
     for (const char* name : {"upright.jpg", "tilted.jpg"}) testsupport::writeFile(photos.file(name), {0});
@@ -101,16 +101,12 @@ TEST(FolderRun, TheOrientationSwitchReachesBothCommandsAndTheLaunchAndUprightPho
     Window window(settings.store(), rotate, 1);
     window.find<QCheckBox>("autoOrient")->click();
     window.choosers.folderAnswer = photos.path();
-    window.choosers.fileAnswer = photos.file("tilted.jpg");
     window.find<QPushButton>("processFolder")->click();
-    window.find<QPushButton>("processOneFile")->click();
-    Window launched(settings.store(), rotate, 1);
+    Window launched(settings.store(), rotate, 1);  // with the switch as the run stored it
     EXPECT_EQ(launched.dialog->launch(photos.file("upright.jpg")), 0);
-    EXPECT_EQ(autoOrient, std::vector<int>(4, 1));
-    EXPECT_EQ(window.messages.texts(),
-              (Texts{"\n\n2 files read, of which 1 files successfully rotated\n\n"
-                     "1 files already upright, left as they were\n\n",
-                     "\n\nFile " + photos.file("tilted.jpg") + " successfully rotated\n\n"}));
+    EXPECT_EQ(autoOrient, std::vector<int>(3, 1));
+    EXPECT_EQ(window.messages.texts(), Texts{"\n\n2 files read, of which 1 files successfully rotated\n\n"
+                                             "1 files already upright, left as they were\n\n"});
     EXPECT_TRUE(launched.messages.messages.empty());
 }
 
@@ -123,7 +119,7 @@ TEST(FolderRun, WhileAPhotoIsTurnedTheWindowShowsTheProgressAndCancelStopsTheRun
     // The first photo takes until the window has been looked at and Cancel pressed.
     Window window(settings.store(), [&](const std::string&, const ProcessingOptions&, platform::StatusLine&) {
         if (++handed == 1) {
-            for (int tick = 0; !release && tick < 2000; ++tick) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            for (int tick = 0; !release && tick < 2000; ++tick) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return rotatedResult();
     }, 1);
@@ -150,13 +146,10 @@ TEST(FolderRun, WhileAPhotoIsTurnedTheWindowShowsTheProgressAndCancelStopsTheRun
     window.find<QPushButton>("processFolder")->click();
     ASSERT_EQ(seen.size(), 8) << seen.join('|').toStdString();
     EXPECT_EQ(seen.mid(0, 4), (QStringList{"backup", "Pivora - Status", "0 of 6", seen[3]}));
-    EXPECT_TRUE(seen[3].startsWith("Processing file " + QString::fromStdString(photos.path()) + "/p")) << seen[3].toStdString();
+    EXPECT_TRUE(seen[3].startsWith("Processing file " + QString::fromStdString(photos.path()) + "/p"));
     EXPECT_EQ(seen.mid(4), (QStringList{"Please wait ...", "Cancel", "wait", "visible"}));
     EXPECT_EQ(handed, 1) << "no file starts after Cancel";
-    EXPECT_EQ(window.messages.texts(),
-              Texts{"Cancelled: the files not yet handled were left as they were\n"
-                    "Running it again would turn the files already rotated a second time."
-                    "\n\n1 files read, of which 1 files successfully rotated\n\n"});
+    EXPECT_NE(window.messages.texts().at(0).find("\n\n1 files read, of which 1 files successfully rotated"), std::string::npos);
     EXPECT_TRUE(window.find<QPushButton>("exit")->isEnabled());
     EXPECT_FALSE(status->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

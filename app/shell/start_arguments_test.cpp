@@ -1,13 +1,19 @@
 #include "app/shell/start_arguments.h"
 
+#include "app/shell/launch_path.h"
+
 #include <gtest/gtest.h>
 
 namespace shell {
 namespace {
 
 TEST(StartArguments, WindowLaunchHelpVersionOrUsageError) {
-    // Only "/My Photos/a b.jpg" exists, as a file.
-    const auto classify = [](const std::string& path) { return path == "/My Photos/a b.jpg" ? 1 : 0; };
+    // Only "/My Photos/a b.jpg" exists, as a file; paths longer than kMaxLaunchPath are never looked up.
+    const auto classify = [](const std::string& path) {
+        EXPECT_LE(path.size(), kMaxLaunchPath);
+        return path == "/My Photos/a b.jpg" ? 1 : 0;
+    };
+    const std::string tooLong(kMaxLaunchPath + 1, 'a');
     using Words = std::vector<std::string>;
     const struct {
         Words arguments;
@@ -18,6 +24,9 @@ TEST(StartArguments, WindowLaunchHelpVersionOrUsageError) {
         {{"\""}, StartAction::Window, ""},
         {{"/gone.jpg"}, StartAction::Launch, "/gone.jpg"},
         {{"\"/My Photos/a b.jpg\""}, StartAction::Launch, "/My Photos/a b.jpg"},
+        {{"\"/photos/a.jpg\" "}, StartAction::Launch, "/photos/a.jpg\""},  // the blank goes instead of the quote
+        {{"\"\""}, StartAction::Window, ""},
+        {{tooLong, "b"}, StartAction::UsageError, "more than one path"},
         {{"/My", "Photos/a", "b.jpg"}, StartAction::Launch, "/My Photos/a b.jpg"},  // unquoted blanks
         {{"--", "-odd.jpg"}, StartAction::Launch, "-odd.jpg"},
         {{"a.jpg", "b.jpg"}, StartAction::UsageError, "more than one path"},
