@@ -22,8 +22,8 @@ TEST(MainDialog, ShowsItsControlsAndOpensAboutAndHelp) {
     EXPECT_EQ(window.dialog->windowTitle(), "Pivora");
     EXPECT_EQ(windowtest::shownTexts(*window.dialog),
               (QStringList{"Turns JPEG photos a quarter turn counter-clockwise, without loss.",
-                           "Process one JPEG &file", "Process all JPEG files in f&older", "Exit", "Settings ", "&Backup original file",
-                           "Process &subfolders too", "Set file timestamp to &EXIF timestamp",
+                           "Process one JPEG &file", "Process all JPEG files in f&older", "Exit", "Settings ",
+                           "&Backup original file", "Process &subfolders too", "Set file timestamp to &EXIF timestamp",
                            "&Turn by the camera's orientation tag", "&Info", "&Help"}));
     window.find<QCheckBox>("autoOrient")->click();
     EXPECT_EQ(window.find<QLabel>("description")->text(),
