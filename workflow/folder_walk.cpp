@@ -36,11 +36,15 @@ bool listEntries(const std::string& folder, std::vector<std::string>& names) {
 }  // namespace
 
 bool hasJpegName(const std::string& path) {
-    if (path.size() < 3) return false;
-    const char* tail = path.c_str() + path.size() - 3;
-    return std::toupper(static_cast<unsigned char>(tail[0])) == 'J' &&
-           std::toupper(static_cast<unsigned char>(tail[1])) == 'P' &&
-           std::toupper(static_cast<unsigned char>(tail[2])) == 'G';
+    const auto endsWith = [&path](const char* tail) {
+        const std::string::size_type length = std::char_traits<char>::length(tail);
+        if (path.size() < length) return false;
+        for (std::string::size_type i = 0; i < length; ++i) {
+            if (std::toupper(static_cast<unsigned char>(path[path.size() - length + i])) != tail[i]) return false;
+        }
+        return true;
+    };
+    return endsWith("JPG") || endsWith(".JPEG");
 }
 
 RunListing::RunListing(const ProcessingOptions& options, std::function<void(std::size_t)> whileListing)

@@ -27,7 +27,8 @@ struct RunFile {
     bool regularFile = true;  // false: a pipe, device or dangling link, refused without being opened
 };
 
-// True when the last three characters of `path` are "JPG" in any letter case.
+// True when the last three characters of `path` are "JPG", or its last five ".JPEG", in any
+// letter case: the names the file chooser offers.
 bool hasJpegName(const std::string& path);
 
 class RunListing {
@@ -39,7 +40,7 @@ public:
 
     // Adds what `path` names and returns platform::classifyPath's kind of it. A file (1) is taken
     // whatever its name. A folder (2) is walked depth first: every entry in the order the file
-    // system lists it, hidden ones included, files whose names end in JPG, subfolders only when
+    // system lists it, hidden ones included, files with JPEG names (hasJpegName), subfolders only when
     // asked; links to folders are not followed. A file that is not a regular file is listed as
     // such, to be refused without being opened. Stray temporary files of an earlier, interrupted
     // run are removed from each folder visited. A folder that cannot be listed adds nothing, nor

@@ -28,14 +28,14 @@ Names listed(const std::string& path, bool subfolders) {
 TEST(RunListing, TakesJpgNamesDescendsOnlyWhenAskedAndListsSpecialFilesUnopened) {
     TempDir dir;
     for (const char* name : {"sub", "sub/deeper", "old.jpg"}) ASSERT_EQ(::mkdir(dir.file(name).c_str(), 0755), 0);
-    for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "notes.txt", ".hidden.jpg", "xjPg", "x.jpg.bak",
-                             ".a.jpg.pivora-Ab12Cd", "sub/one.jpg", "sub/deeper/two.jpg"})
+    for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "d.jpeg.bak", "ejpeg", "notes.txt", ".hidden.jpg", "xjPg",
+                             "x.jpg.bak", ".a.jpg.pivora-Ab12Cd", "sub/one.jpg", "sub/deeper/two.jpg"})
         writeFile(dir.file(name), {0xFF, 0xD8});
     ASSERT_EQ(::mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);
 
-    EXPECT_EQ(listed(dir.path(), false), (Names{".hidden.jpg", "a.jpg", "b.JPG", "pipe.jpg (special)", "xjPg"}));
+    EXPECT_EQ(listed(dir.path(), false), (Names{".hidden.jpg", "a.jpg", "b.JPG", "c.jpeg", "pipe.jpg (special)", "xjPg"}));
     EXPECT_EQ(listed(dir.path(), true),
-              (Names{".hidden.jpg", "a.jpg", "b.JPG", "one.jpg", "pipe.jpg (special)", "two.jpg", "xjPg"}));
+              (Names{".hidden.jpg", "a.jpg", "b.JPG", "c.jpeg", "one.jpg", "pipe.jpg (special)", "two.jpg", "xjPg"}));
 
     RunListing named(ProcessingOptions{});
     EXPECT_EQ(named.add(dir.file("notes.txt")), 1);  // a file named by the user, whatever its name
