@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/json_text.h"
+#include "cli/verb_arguments.h"
 #include "exif/exif_block.h"
 #include "exif/photo_info.h"
 #include "exif/report_error.h"
@@ -142,16 +143,13 @@ bool reportFile(const std::string& path, bool listing) {
 }  // namespace
 
 int runInfoCommand(const Arguments& args) {
+    CLI::App parser{"", "pivora-cli --info"};
+    parser.set_help_flag();
     bool listing = false;
     Arguments files;
-    for (const std::string& arg : args) {
-        if (arg == "--tags")
-            listing = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            return usageError("unknown option for --info: " + arg);
-        else
-            files.push_back(arg);
-    }
+    parser.add_flag("--tags", listing);
+    parser.add_option("files", files);
+    if (int status = parseVerbArguments(parser, args); status >= 0) return status;
     if (files.empty()) return usageError("--info needs at least one file");
     listTags = listing ? 1 : 0;
     // Standard output carries one JSON line per photo; the container's notes go beside it.

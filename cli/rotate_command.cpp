@@ -2,13 +2,12 @@
 // printing each file's result line in listing order and a summary after a folder run.
 #include <unistd.h>
 
-#include <CLI/CLI.hpp>
-
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <utility>
 
 #include "cli/commands.h"
+#include "cli/verb_arguments.h"
 #include "jpegfile/diagnostics.h"
 #include "platform/status_line.h"
 #include "transform/coefficient_memory.h"
@@ -37,7 +36,6 @@ std::string checkJobCount(std::string& text) {
 int parseRotateArguments(Arguments args, RotateRequest& request) {
     CLI::App parser{"", "pivora-cli"};
     parser.set_help_flag("-h,--help");
-    parser.allow_extras();  // reported below in the program's own words
     bool backup = false, subfolders = false, keepTimes = false, autoOrient = false;
     std::string turnName;
     parser.add_flag("--backup", backup);
@@ -49,16 +47,7 @@ int parseRotateArguments(Arguments args, RotateRequest& request) {
     parser.add_flag("--optimize", request.turn.optimize);
     parser.add_option("--jobs", request.jobs)->check(CLI::Validator(checkJobCount, "N"));
     parser.add_option("paths", request.paths);
-    std::reverse(args.begin(), args.end());  // the parser takes a vector last argument first
-    try {
-        parser.parse(args);
-    } catch (const CLI::CallForHelp&) {
-        return printHelp();
-    } catch (const CLI::ParseError& error) {
-        return usageError(error.what());
-    }
-    for (const std::string& extra : parser.remaining())
-        if (extra != "--") return usageError("unknown option '" + extra + "'");
+    if (int status = parseVerbArguments(parser, std::move(args)); status >= 0) return status;
     if (turnOption->count() && !transformKindFromAnyName(turnName, &request.turn.kind))
         return usageError("unknown turn '" + turnName + "' (one of: " + transformNameList() + ")");
     if (request.paths.empty()) return usageError("no path given");

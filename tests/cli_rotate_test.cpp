@@ -154,6 +154,7 @@ TEST(CliRotate, UsageErrorsChangeNothingAndTheVerbsKeepTheirPlaces) {
         {{x, "--help"}, 0, "--jobs N"},
         {{"-h"}, 0, "--auto"},
         {{"--", "--backup"}, 1, "Not file or path: --backup"},
+        {{"--info", "--", "--tags"}, 1, "pivora-cli: --tags: "},  // a file of that name, which is not there
     };
     for (const auto& c : cases) {
         const clitest::CliRun run = runCli(c.args);

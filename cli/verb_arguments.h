@@ -1,0 +1,11 @@
+#pragma once
+// A verb's own arguments read by the option parser, its complaints said in the program's words.
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+
+// Parses `args` with `parser`: -1 when they are understood; otherwise the exit status, after the
+// help (a parser that has a help flag) or a usage error. An argument that looks like an option
+// the verb does not know is a usage error; a lone -- ends the options.
+int parseVerbArguments(CLI::App& parser, Arguments args);
