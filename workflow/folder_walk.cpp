@@ -106,14 +106,3 @@ void RunListing::list(const std::string& path, bool regularFile) {
 RotateResult turnListedFile(const RunFile& file, const RotateFileFunction& rotate) {
     return file.regularFile ? rotate(file.path) : refusal(RefusalReason::NotRegularFile);
 }
-
-void walkFolder(const std::string& folder, const ProcessingOptions& options, RunCounters& counters,
-                const RotateFileFunction& rotate, const BetweenFilesFunction& betweenFiles) {
-    RunListing listing(options);
-    if (platform::classifyPath(folder) == 2) listing.add(folder);
-    for (const RunFile& file : listing.files()) {
-        if (cancelRequested) return;
-        countResult(counters, file.path, turnListedFile(file, rotate));
-        if (betweenFiles) betweenFiles();
-    }
-}

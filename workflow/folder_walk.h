@@ -18,8 +18,6 @@
 
 // Rotates one file and says what became of it (rotatePhoto, or a substitute in tests).
 using RotateFileFunction = std::function<RotateResult(const std::string& path)>;
-// Runs after each file handed to the workflow (the window's message pump); may set cancelRequested.
-using BetweenFilesFunction = std::function<void()>;
 
 // One file a run takes.
 struct RunFile {
@@ -65,12 +63,6 @@ private:
     std::set<FileKey> foldersEntered_, foldersCleaned_, filesListed_;
     std::vector<RunFile> files_;
 };
-
-// Lists `folder` and hands its files one by one to `rotate` on the calling thread, counting each
-// result and calling `betweenFiles` after it; stops before the next file once cancelRequested is
-// set. Adds to `counters`; never resets them. (The window's run until it moves onto runFiles.)
-void walkFolder(const std::string& folder, const ProcessingOptions& options, RunCounters& counters,
-                const RotateFileFunction& rotate, const BetweenFilesFunction& betweenFiles);
 
 // What the workflow would say of a listed file that is not a regular file; rotate's word otherwise.
 RotateResult turnListedFile(const RunFile& file, const RotateFileFunction& rotate);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "workflow/run_messages.h"
 #include "workflow/transcode_test_support.h"
 
 namespace {
@@ -58,29 +57,6 @@ TEST(RunListing, LinksNeitherLoopNorListAPhotoTwice) {
     listing.add(dir.file("sub/real.jpg"));
     ASSERT_EQ(listing.files().size(), 2u) << "one of the three names of the photo, and the dangling link";
     EXPECT_EQ(listing.files()[0].regularFile != listing.files()[1].regularFile, true);
-}
-
-TEST(FolderWalk, EmptyFolderAndCancelDuringTheThirdOfTenFiles) {
-    TempDir dir;
-    RunCounters counters;
-    int handed = 0;
-    auto rotate = [&](const std::string&) {
-        if (++handed == 3) cancelRequested = 1;
-        RotateResult rotated;
-        rotated.outcome = FileOutcome::Rotated;
-        return rotated;
-    };
-    cancelRequested = 0;
-    walkFolder(dir.path(), ProcessingOptions{0, 1, 0}, counters, rotate, nullptr);
-    EXPECT_EQ(folderRunMessage(counters), "\n\nNo files processed\n\n");
-
-    ASSERT_EQ(::mkdir(dir.file("sub").c_str(), 0755), 0);
-    for (int i = 0; i < 10; ++i) writeFile(dir.file((i < 5 ? "p" : "sub/p") + std::to_string(i) + ".jpg"), {0xFF});
-    int pumped = 0;
-    walkFolder(dir.path(), ProcessingOptions{0, 1, 0}, counters, rotate, [&] { ++pumped; });
-    cancelRequested = 0;
-    EXPECT_EQ(folderRunMessage(counters), "\n\n3 files read, of which 3 files successfully rotated\n\n");
-    EXPECT_EQ(pumped, 3);
 }
 
 }  // namespace
