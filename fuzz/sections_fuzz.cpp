@@ -1,7 +1,9 @@
-// The section container on hostile input: a read of any bytes in any mode, then what the rotation
-// workflow does with the table: keep, thumbnail out and back in, a second read, the write-back.
-// The first input byte chooses the read modes; the rest is the file. The second half of the file
-// also serves as the new thumbnail.
+// The section container on hostile input: a read of any bytes in any mode, from a stream and from
+// memory with the same table, then what the rotation workflow does with the table: keep, thumbnail
+// out and back in, a second read, the write-back to a stream and to memory with the same bytes.
+// The first input byte chooses the read modes (bits 0-1 and 2-3) and the keep (bit 4: every
+// application segment, else the Exif block and comment); the rest is the file. The second half
+// of the file also serves as the new thumbnail.
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -38,7 +40,7 @@ const std::string& scratchFolder() {
     return folderPath;
 }
 
-int readFromMemory(const std::vector<std::uint8_t>& file, int mode) {
+int readFromStream(const std::vector<std::uint8_t>& file, int mode) {
     if (file.empty()) return 0;  // fmemopen refuses an empty buffer
     std::vector<std::uint8_t> copy = file;
     FILE* stream = fmemopen(copy.data(), copy.size(), "rb");
@@ -46,6 +48,43 @@ int readFromMemory(const std::vector<std::uint8_t>& file, int mode) {
     int result = readSectionsFromStream(stream, mode);
     std::fclose(stream);
     return result;
+}
+
+using Table = std::vector<std::pair<int, std::vector<std::uint8_t>>>;
+
+Table tableNow() {
+    Table table;
+    for (int i = 0; i < sectionTable.count; ++i) {
+        const JpegSection& entry = sectionTable.entries[i];
+        table.emplace_back(entry.markerCode, std::vector<std::uint8_t>(entry.bytes, entry.bytes + entry.byteCount));
+    }
+    return table;
+}
+
+// The first read: from a stream, then again from memory, which must give the same table.
+int readBothWays(const std::vector<std::uint8_t>& file, int mode) {
+    int fromStream = readFromStream(file, mode);
+    Table streamTable = tableNow();
+    releaseSections();
+    resetPhotoInfo("fuzz.jpg");
+    int fromMemory = readSectionsFromMemory(file.data(), file.size(), mode);
+    if (file.empty()) return fromMemory;
+    if (fromMemory != fromStream || tableNow() != streamTable) abort();
+    return fromMemory;
+}
+
+void writeBothWays() {
+    char* streamed = nullptr;
+    size_t streamedSize = 0;
+    FILE* sink = open_memstream(&streamed, &streamedSize);
+    if (!sink) return;
+    int toStream = writeSectionsToStream(sink);
+    std::fclose(sink);
+    std::vector<std::uint8_t> inMemory;
+    int toMemory = writeSectionsToMemory(&inMemory);
+    bool same = toStream == toMemory && (!toStream || std::vector<std::uint8_t>(streamed, streamed + streamedSize) == inMemory);
+    std::free(streamed);
+    if (!same) abort();
 }
 
 void writeFile(const std::string& path, const std::uint8_t* data, size_t size) {
@@ -67,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size < 1) return 0;
     int firstMode = data[0] & 3;
     int secondMode = (data[0] >> 2) & 3;
+    bool keepEveryApplicationSegment = data[0] & 16;
     std::vector<std::uint8_t> file(data + 1, data + size);
 
     const std::string exported = scratchFolder() + "/thumb.thi";
@@ -76,18 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     clearSectionTable();
     resetPhotoInfo("fuzz.jpg");
     clearReportedErrors();
-    if (readFromMemory(file, firstMode)) {
-        keepExifAndComment();
+    if (readBothWays(file, firstMode)) {
+        keepEveryApplicationSegment ? keepApplicationSegments() : keepExifAndComment();
         exportThumbnail(exported.c_str());
         importThumbnail(replacement.c_str());
         importThumbnail(exported.c_str());
-        if (readFromMemory(file, secondMode)) {
-            FILE* sink = std::fopen("/dev/null", "wb");
-            if (sink) {
-                writeSectionsToStream(sink);
-                std::fclose(sink);
-            }
-        }
+        if (readSectionsFromMemory(file.data(), file.size(), secondMode)) writeBothWays();
     }
     releaseSections();
     unlink(exported.c_str());

@@ -19,6 +19,7 @@ Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 // Mode byte: low two bits for the first read, the next two for the read after the keep.
 constexpr std::uint8_t kMetadataThenImageData = 1 | (2 << 2);
 constexpr std::uint8_t kImageDataOnly = 2 | (2 << 2);
+constexpr std::uint8_t kKeepApplicationSegments = 16;
 
 Bytes thumbnailJpeg() {
     testsupport::JpegSpec recipe;
@@ -67,9 +68,12 @@ int main(int argc, char** argv) {
               photo({{0xE1, intel}, {0xE1, xmp}, {0xE2, text("ICC_PROFILE")}, {0xFE, text("one\r\n")},
                      {0xFE, text("two")}},
                     true));
+    writeSeed(folder, "every-segment", kMetadataThenImageData | kKeepApplicationSegments,
+              photo({{0xE0, text(std::string("JFXX\0\x13\x01\x01rgb", 11))}, {0xE1, intel}, {0xE1, xmp},
+                     {0xE4, text("HEAPJPGM")}, {0xFE, text("one")}}));
     writeSeed(folder, "image-data-only", kImageDataOnly, photo({{0xE1, motorola}, {0xFE, text("c")}}));
     Bytes padded = photo({});
-    padded.insert(padded.begin() + 2, 5, 0xFF);
+    padded.insert(padded.begin() + 2, 300, 0xFF);
     writeSeed(folder, "fill-bytes", kMetadataThenImageData, padded);
     return 0;
 }

@@ -1,10 +1,12 @@
 // Reading a JPEG file's marker segments into the section table (loadJpegFile,
-// readSectionsFromStream).
+// readSectionsFromStream, readSectionsFromMemory).
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "exif/exif_block.h"
 #include "exif/report_error.h"
@@ -18,29 +20,69 @@ constexpr int kStartOfImage = 0xD8;
 constexpr int kEndOfImage = 0xD9;
 constexpr int kStartOfScan = 0xDA;
 constexpr int kMarkerPrefix = 0xFF;
-// The marker's own 0xFF and up to five fill bytes.
-constexpr int kMaxPrefixBytes = 6;
 constexpr int kEndOfFile = -1;
-constexpr int kTooMuchPadding = -2;
 
-// What one read needs to decide on an APP1 or COM segment.
+// Where a read takes its bytes from: an open stream or a buffer in memory.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual int next() = 0;  // the next byte, or kEndOfFile
+    virtual size_t read(unsigned char* to, size_t count) = 0;
+    virtual off_t remaining() = 0;  // bytes left to read; -1 when that cannot be told
+};
+
+class StreamSource : public ByteSource {
+public:
+    explicit StreamSource(FILE* file) : file_(file) {}
+    int next() override { return std::getc(file_); }
+    size_t read(unsigned char* to, size_t count) override { return std::fread(to, 1, count, file_); }
+    off_t remaining() override {
+        off_t start = ftello(file_);
+        if (start < 0 || fseeko(file_, 0, SEEK_END) != 0) return -1;
+        off_t end = ftello(file_);
+        if (fseeko(file_, start, SEEK_SET) != 0 || end < start) return -1;
+        return end - start;
+    }
+
+private:
+    FILE* file_;
+};
+
+class MemorySource : public ByteSource {
+public:
+    MemorySource(const unsigned char* data, size_t size) : data_(data), size_(size) {}
+    int next() override { return at_ < size_ ? data_[at_++] : kEndOfFile; }
+    size_t read(unsigned char* to, size_t count) override {
+        size_t taken = std::min(count, size_ - at_);
+        if (taken) std::memcpy(to, data_ + at_, taken);
+        at_ += taken;
+        return taken;
+    }
+    off_t remaining() override { return static_cast<off_t>(size_ - at_); }
+
+private:
+    const unsigned char* data_;
+    size_t size_;
+    size_t at_ = 0;
+};
+
+// What one read needs to decide on an APPn or COM segment.
 struct ReadContext {
     int mode = 0;
     // Entries kept from the photograph before this read, which stand for the transformed
     // file's own Exif APP1 and first COM.
     bool exifKeptBefore = false;
     bool commentKeptBefore = false;
+    bool exifSeen = false;     // an Exif APP1 met during this read
     bool commentSeen = false;  // a COM segment met during this read
 };
 
-// The code after the marker prefix; kEndOfFile or kTooMuchPadding when there is none.
-int readMarkerCode(FILE* file) {
-    for (int byteIndex = 0;; ++byteIndex) {
-        int byte = std::getc(file);
-        if (byte == EOF) return kEndOfFile;
-        if (byte != kMarkerPrefix) return byte;
-        if (byteIndex == kMaxPrefixBytes) return kTooMuchPadding;
-    }
+// The code after the marker prefix and any number of fill bytes, or kEndOfFile. A code with no
+// 0xFF in front of it is taken all the same.
+int readMarkerCode(ByteSource& source) {
+    int byte = source.next();
+    while (byte == kMarkerPrefix) byte = source.next();
+    return byte;
 }
 
 void setLengthField(JpegSection& entry) {
@@ -59,10 +101,10 @@ void shrinkToRead(JpegSection& entry, size_t payloadRead) {
 }
 
 // Reads the length and payload of the segment behind `markerCode` into the next free entry.
-bool readSegment(FILE* file, int markerCode) {
-    int high = std::getc(file);
-    int low = high == EOF ? EOF : std::getc(file);
-    int length = (high == EOF || low == EOF) ? 0 : (high << 8) | low;
+bool readSegment(ByteSource& source, int markerCode) {
+    int high = source.next();
+    int low = high == kEndOfFile ? kEndOfFile : source.next();
+    int length = (high == kEndOfFile || low == kEndOfFile) ? 0 : (high << 8) | low;
     if (length < 2) {
         reportError("invalid marker");
         return false;
@@ -77,7 +119,7 @@ bool readSegment(FILE* file, int markerCode) {
     bytes[0] = static_cast<unsigned char>(high);
     bytes[1] = static_cast<unsigned char>(low);
     size_t wanted = static_cast<size_t>(length) - 2;
-    size_t got = std::fread(bytes + 2, 1, wanted, file);
+    size_t got = source.read(bytes + 2, wanted);
     if (got < wanted) {
         reportError("Premature end of file?");
         shrinkToRead(entry, got);
@@ -86,23 +128,14 @@ bool readSegment(FILE* file, int markerCode) {
     return true;
 }
 
-// Bytes from the current position to the end of the file; -1 when the stream cannot seek.
-off_t remainingBytes(FILE* file) {
-    off_t start = ftello(file);
-    if (start < 0 || fseeko(file, 0, SEEK_END) != 0) return -1;
-    off_t end = ftello(file);
-    if (fseeko(file, start, SEEK_SET) != 0 || end < start) return -1;
-    return end - start;
-}
-
 // Everything after the SOS segment, as one last entry. A remainder that cannot be read in full
 // fails the read: writing back a cut-off image would lose the end of the photograph.
-bool readImageData(FILE* file) {
+bool readImageData(ByteSource& source) {
     if (sectionTable.count >= kMaxSections) {
         reportError("Too many sections in jpg file");
         return false;
     }
-    off_t size = remainingBytes(file);
+    off_t size = source.remaining();
     if (size < 0) {
         reportError("could not read the rest of the image");
         return false;
@@ -117,8 +150,8 @@ bool readImageData(FILE* file) {
         reportError("could not allocate data for entire image");
         return false;
     }
-    size_t got = std::fread(data, 1, static_cast<size_t>(size), file);
-    if (got != static_cast<size_t>(size) || std::getc(file) != EOF) {
+    size_t got = source.read(data, static_cast<size_t>(size));
+    if (got != static_cast<size_t>(size) || source.next() != kEndOfFile) {
         reportError("could not read the rest of the image");
         std::free(data);
         return false;
@@ -128,27 +161,39 @@ bool readImageData(FILE* file) {
     return true;
 }
 
-bool keepApp1(JpegSection& entry, const ReadContext& context) {
-    bool isExif = hasExifSignature(entry.bytes, entry.byteCount);
-    if (context.mode & ReadMetadata) {
-        if (isExif) processExifBlock(entry.bytes, static_cast<unsigned>(entry.byteCount));
-        return isExif;
+// A metadata read keeps every application segment and comment; the first Exif block fills
+// photoInfo (a later one would describe bytes that are not the kept block's) and so does the
+// first comment.
+void takeMetadata(JpegSection& entry, ReadContext& context) {
+    if (entry.markerCode == kApp1 && !context.exifSeen && hasExifSignature(entry.bytes, entry.byteCount)) {
+        context.exifSeen = true;
+        processExifBlock(entry.bytes, static_cast<unsigned>(entry.byteCount));
     }
-    // The transformed file's Exif block gives way to the photograph's kept one; its other APP1
-    // segments (XMP and the like) stay where they are.
-    if (context.mode & ReadImageData) return !(isExif && context.exifKeptBefore);
-    return false;
+    if (entry.markerCode == kComment && !context.commentSeen) {
+        context.commentSeen = true;
+        storeComment(entry.bytes, entry.byteCount);
+    }
 }
 
-bool keepComment(JpegSection& entry, ReadContext& context) {
-    bool first = !context.commentSeen;
-    context.commentSeen = true;
-    if (context.mode & ReadMetadata) {
-        if (first) storeComment(entry.bytes, entry.byteCount);
-        return first;
+// Without ReadMetadata: the transformed file's JFIF header, Exif block and first comment give
+// way to those kept from the photograph; its other APP1 and COM segments stay where they are.
+bool keptFromTransformedCopy(JpegSection& entry, ReadContext& context) {
+    if (!(context.mode & ReadImageData)) return entry.markerCode != kApp1 && entry.markerCode != kComment;
+    if (entry.markerCode == kApp1) return !(context.exifKeptBefore && hasExifSignature(entry.bytes, entry.byteCount));
+    if (entry.markerCode == kComment) {
+        bool first = !context.commentSeen;
+        context.commentSeen = true;
+        return !(first && context.commentKeptBefore);
     }
-    if (context.mode & ReadImageData) return !(first && context.commentKeptBefore);
-    return false;
+    return true;
+}
+
+bool keepApplicationSegment(JpegSection& entry, ReadContext& context) {
+    if (context.mode & ReadMetadata) {
+        takeMetadata(entry, context);
+        return true;
+    }
+    return entry.markerCode != kApp0 && keptFromTransformedCopy(entry, context);
 }
 
 void dropLastEntry() {
@@ -159,11 +204,15 @@ void dropLastEntry() {
 
 enum class Next { Continue, Done, Fail };
 
-Next actOnSegment(FILE* file, ReadContext& context) {
+Next actOnSegment(ByteSource& source, ReadContext& context) {
     JpegSection& entry = sectionTable.entries[sectionTable.count - 1];
     int code = entry.markerCode;
     if (isFrameMarker(code)) {
         if (entry.byteCount >= kFrameHeaderSize) storeFrameHeader(entry.bytes, code);
+        return Next::Continue;
+    }
+    if (isApplicationMarker(code)) {
+        if (!keepApplicationSegment(entry, context)) dropLastEntry();
         return Next::Continue;
     }
     switch (code) {
@@ -171,26 +220,15 @@ Next actOnSegment(FILE* file, ReadContext& context) {
             std::fputs("No image in jpeg!\n", sectionDiagnostics());
             return Next::Fail;
         case kStartOfScan:
-            if ((context.mode & ReadImageData) && !readImageData(file)) return Next::Fail;
+            if ((context.mode & ReadImageData) && !readImageData(source)) return Next::Fail;
             return Next::Done;
-        case kApp0:
-            dropLastEntry();
-            return Next::Continue;
-        case kApp1:
-            if (!keepApp1(entry, context)) dropLastEntry();
-            return Next::Continue;
-        case kComment:
-            if (!keepComment(entry, context)) dropLastEntry();
-            return Next::Continue;
         default:
             return Next::Continue;
     }
 }
 
-}  // namespace
-
-int readSectionsFromStream(FILE* file, int mode) {
-    if (std::getc(file) != kMarkerPrefix || std::getc(file) != kStartOfImage) return 0;
+int readSections(ByteSource& source, int mode) {
+    if (source.next() != kMarkerPrefix || source.next() != kStartOfImage) return 0;
     ReadContext context;
     context.mode = mode;
     context.exifKeptBefore = findExifSection() != nullptr;
@@ -200,19 +238,27 @@ int readSectionsFromStream(FILE* file, int mode) {
             reportError("Too many sections in jpg file");
             return 0;
         }
-        int code = readMarkerCode(file);
-        if (code == kTooMuchPadding) {
-            std::fputs("too many padding bytes\n", sectionDiagnostics());
-            return 0;
-        }
+        int code = readMarkerCode(source);
         if (code == kEndOfFile) {
             reportError("invalid marker");
             return 0;
         }
-        if (!readSegment(file, code)) return 0;
-        Next next = actOnSegment(file, context);
+        if (!readSegment(source, code)) return 0;
+        Next next = actOnSegment(source, context);
         if (next != Next::Continue) return next == Next::Done ? 1 : 0;
     }
+}
+
+}  // namespace
+
+int readSectionsFromStream(FILE* file, int mode) {
+    StreamSource source(file);
+    return readSections(source, mode);
+}
+
+int readSectionsFromMemory(const unsigned char* data, std::size_t size, int mode) {
+    MemorySource source(data, size);
+    return readSections(source, mode);
 }
 
 int loadJpegFile(const char* path, int mode) {

@@ -1,62 +1,99 @@
 #include "jpegfile/section_test_helpers.h"
 #include "jpegfile/segment_fields.h"
+#include "jpegfile/segment_walk.h"
+#include "tests/support/exif_builder.h"
 
 namespace sectiontest {
 namespace {
 
 using Codes = std::vector<int>;
 
-const Bytes kExif = text("Exif\0\0MM\0\x2a\0\0\0\x08\0\0");
 const Bytes kDqt = segment(0xDB, Bytes(65, 1));
 
-TEST_F(SectionTableTest, MetadataReadKeepsTheExifApp1AndTheFirstCommentOnly) {
-    Bytes file = handMadeFile({segment(0xE0, text("JFIF")), segment(0xE1, text("exif\0\0")), segment(0xE1, kExif),
-                               segment(0xE1, text("http://ns.adobe.com/xap/1.0/\0<x/>")), segment(0xFE, text("first")),
-                               segment(0xFE, text("second")), kDqt, kDqt});
-    ASSERT_EQ(readFromMemory(file, ReadMetadata), 1);
-    Codes codes;
-    for (int i = 0; i < sectionTable.count; ++i) codes.push_back(sectionTable.entries[i].markerCode);
-    EXPECT_EQ(codes, (Codes{0xE1, 0xFE, 0xDB, 0xDB, 0xDA}));
-    EXPECT_EQ(bytesOf(sectionTable.entries[0]), join({0, 18}, kExif));
-    EXPECT_EQ(bytesOf(sectionTable.entries[1]), join({0, 7}, text("first")));
-    EXPECT_STREQ(photoInfo.comments, "first");
-    EXPECT_EQ(findSectionByMarker(0xDB), &sectionTable.entries[2]);
-    EXPECT_EQ(findSectionByMarker(0xE0), nullptr);
+Bytes exifMadeBy(const std::string& make) {
+    ExifSpec recipe;
+    recipe.ifd0 = {asciiEntry(0x010F, make)};
+    return buildExif(recipe).payload;
 }
 
-// Fill bytes, early ends, the 100-entry limit (nothing is stored past the 100th entry) and image
-// data that cannot be taken whole (a cut-off photograph must never be written back).
+// Every APPn and COM stays in file order; only the first Exif block and the first comment are
+// parsed, so that photoInfo describes the block that is kept first.
+TEST_F(SectionTableTest, MetadataReadKeepsEveryApplicationSegmentAndParsesTheFirstExifAndComment) {
+    const std::vector<Bytes> pieces = {
+        segment(0xE0, text("JFIF\0\x01\x02")), segment(0xE1, text("exif\0\0")), segment(0xE1, exifMadeBy("First")),
+        segment(0xE1, text("http://ns.adobe.com/xap/1.0/\0<x/>")), segment(0xE1, exifMadeBy("Second")),
+        segment(0xE0, text("HEAPJPGM")), segment(0xFE, text("first")), segment(0xFE, text("second")), kDqt,
+        segment(0xEF, text("last"))};
+    ASSERT_EQ(readFromMemory(handMadeFile(pieces), ReadMetadata), 1);
+    EXPECT_EQ(tableCodes(), (Codes{0xE0, 0xE1, 0xE1, 0xE1, 0xE1, 0xE0, 0xFE, 0xFE, 0xDB, 0xEF, 0xDA}));
+    for (size_t i = 0; i < pieces.size(); ++i)
+        EXPECT_EQ(bytesOf(sectionTable.entries[i]), Bytes(pieces[i].begin() + 2, pieces[i].end())) << i;
+    EXPECT_STREQ(photoInfo.cameraMake, "First");
+    EXPECT_STREQ(photoInfo.comments, "first");
+    EXPECT_EQ(findExifSection(), &sectionTable.entries[2]);
+    EXPECT_EQ(findSectionByMarker(0xDB), &sectionTable.entries[8]);
+}
+
+// Any number of fill bytes may stand before a marker: the reader, the segment walk and the tests'
+// marker list agree.
+TEST_F(SectionTableTest, FillBytesBeforeMarkersAreSkipped) {
+    const Bytes fill(1000, 0xFF);
+    const Bytes file = handMadeFile({fill, segment(0xE1, text("x")), Bytes(6, 0xFF), kDqt, fill, segment(0xFE, {}), fill});
+    ASSERT_EQ(readSectionsFromMemory(file.data(), file.size(), ReadMetadata), 1);
+    Codes listed;
+    for (const ExtraMarker& marker : listMarkers(file)) listed.push_back(marker.code);
+    EXPECT_EQ(tableCodes(), (Codes{0xE1, 0xDB, 0xFE, 0xDA}));
+    EXPECT_EQ(listed, tableCodes());
+    Codes walked;
+    for (const SegmentSpan& span : segmentsBeforeScan(file.data(), file.size())) {
+        walked.push_back(span.markerCode);
+        EXPECT_EQ(file[span.payloadAt - 2] << 8 | file[span.payloadAt - 1], int(span.payloadSize + 2));
+    }
+    EXPECT_EQ(walked, tableCodes());
+    EXPECT_EQ(segmentsBeforeScan(file.data(), 1050).size(), 1u) << "cut inside the second segment";
+}
+
+// Fill bytes, early ends, the 100-entry limit (a file with more segments is refused, never cut
+// short) and image data that cannot be taken whole (a cut-off photograph must never be written
+// back). Each file is read from a stream and from memory with the same results.
 TEST_F(SectionTableTest, ReadsEndWithTheirResultAndDiagnostic) {
     struct Case { Bytes file; int mode, result, count; Texts errors; std::string out; int missing = 0; };
+    const Bytes fill(1000, 0xFF);
     const Case cases[] = {
         {handMadeFile({Bytes(5, 0xFF), kDqt}), ReadImageData, 1, 3, {}, ""},
-        {handMadeFile({Bytes(6, 0xFF), kDqt}), ReadImageData, 0, 0, {}, "too many padding bytes\n"},
+        {join({0xFF, 0xD8}, fill), ReadMetadata, 0, 0, {"invalid marker"}, ""},
         {{0xFF, 0xD8, 0xFF, 0xD9, 0x00, 0x02}, ReadMetadata, 0, 1, {}, "No image in jpeg!\n"},
         {{0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x01}, ReadMetadata, 0, 0, {"invalid marker"}, ""},
-        {{0xFF, 0xD8, 0xFF, 0xFF}, ReadMetadata, 0, 0, {"invalid marker"}, ""},
         {handMadeFile(std::vector<Bytes>(100, kDqt)), ReadMetadata, 0, 100, {"Too many sections in jpg file"}, ""},
         {handMadeFile(std::vector<Bytes>(99, kDqt)), ReadMetadata, 1, 100, {}, ""},
         {handMadeFile(std::vector<Bytes>(99, kDqt)), ReadImageData, 0, 100, {"Too many sections in jpg file"}, ""},
         {handMadeFile(std::vector<Bytes>(150, segment(0xE0, {}))), ReadImageData, 1, 2, {}, ""},
+        {handMadeFile(std::vector<Bytes>(150, segment(0xE0, {}))), ReadMetadata, 0, 100, {"Too many sections in jpg file"}, ""},
         {handMadeFile({kDqt}), ReadImageData, 0, 2, {"could not read the rest of the image"}, "", 10},  // cut short
         {handMadeFile({kDqt}), ReadImageData, 0, 2, {"could not read the rest of the image"}, "", -1},  // a pipe
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.file).substr(0, 80));
-        releaseSections();
-        clearReportedErrors();
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(readFromMemory(c.file, c.mode, c.missing), c.result);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
-        EXPECT_EQ(reportedErrors(), c.errors);
-        EXPECT_EQ(sectionTable.count, c.count);
-        EXPECT_EQ(sectionTable.imageDataLoaded, c.result && c.mode == ReadImageData);
+        for (bool fromMemory : {false, true}) {
+            if (fromMemory && c.missing) continue;
+            SCOPED_TRACE(testing::PrintToString(c.file).substr(0, 80) + (fromMemory ? " from memory" : ""));
+            releaseSections();
+            clearReportedErrors();
+            testing::internal::CaptureStdout();
+            EXPECT_EQ(fromMemory ? readSectionsFromMemory(c.file.data(), c.file.size(), c.mode)
+                                 : readFromMemory(c.file, c.mode, c.missing),
+                      c.result);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
+            EXPECT_EQ(reportedErrors(), c.errors);
+            EXPECT_EQ(sectionTable.count, c.count);
+            EXPECT_EQ(sectionTable.imageDataLoaded, c.result && c.mode == ReadImageData);
+        }
     }
 }
 
 // Bytes announced but never read must neither reach a written file nor the comment.
 TEST_F(SectionTableTest, SegmentCutShortIsShrunkToWhatWasReadWithAMatchingLength) {
-    EXPECT_EQ(readFromMemory({0xFF, 0xD8, 0xFF, 0xFE, 0x01, 0x00, 'h', 'i', '\r'}, ReadMetadata), 0);
+    const Bytes file{0xFF, 0xD8, 0xFF, 0xFE, 0x01, 0x00, 'h', 'i', '\r'};
+    EXPECT_EQ(readSectionsFromMemory(file.data(), file.size(), ReadMetadata), 0);
     EXPECT_EQ(reportedErrors(), (Texts{"Premature end of file?", "invalid marker"}));
     EXPECT_EQ(bytesOf(sectionTable.entries[0]), (Bytes{0x00, 0x05, 'h', 'i', '\r'}));
     EXPECT_STREQ(photoInfo.comments, "hi?");

@@ -1,5 +1,5 @@
 #pragma once
-// The section container's tests' hand-made files, reads from memory and table-emptying fixture.
+// The section container's tests' hand-made files, stream reads and table-emptying fixture.
 
 #include <gtest/gtest.h>
 
@@ -63,6 +63,12 @@ inline int readFromMemory(const Bytes& file, int mode, off64_t missing = 0) {
 }
 
 inline Bytes bytesOf(const JpegSection& entry) { return Bytes(entry.bytes, entry.bytes + entry.byteCount); }
+
+inline std::vector<int> tableCodes() {
+    std::vector<int> codes;
+    for (int i = 0; i < sectionTable.count; ++i) codes.push_back(sectionTable.entries[i].markerCode);
+    return codes;
+}
 
 class SectionTableTest : public ::testing::Test {
 protected:

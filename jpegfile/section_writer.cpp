@@ -2,16 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
 
 #include "exif/report_error.h"
 #include "jpegfile/section_table.h"
-#include "jpegfile/segment_fields.h"
 #include "platform/file_attributes.h"
 #include "platform/pending_file.h"
-
-const unsigned char kJfifHeader[kJfifHeaderSize] = {0xFF, 0xE0, 0x00, 0x10, 0x4A, 0x46, 0x49, 0x46, 0x00,
-                                                    0x01, 0x01, 0x01, 0x01, 0x2C, 0x01, 0x2C, 0x00, 0x00};
 
 namespace {
 
@@ -21,29 +18,22 @@ bool holdsImageData() {
            sectionTable.entries[sectionTable.count - 1].markerCode == ImageDataMarker;
 }
 
-bool writeBytes(FILE* file, const unsigned char* bytes, size_t size) {
-    return size == 0 || std::fwrite(bytes, 1, size, file) == size;
-}
+// Takes the next piece of the file; false when it could not be written.
+using ByteSink = std::function<bool(const unsigned char* bytes, size_t size)>;
 
-bool writeMarker(FILE* file, int markerCode) {
-    const unsigned char marker[2] = {0xFF, static_cast<unsigned char>(markerCode & 0xFF)};
-    return writeBytes(file, marker, sizeof marker);
-}
-
-bool writeTable(FILE* file) {
+// SOI, every entry with its marker as it stands, then the image data, which carries its own
+// end: the EOI marker and whatever followed it.
+bool writeTable(const ByteSink& write) {
     static const unsigned char kStartOfImage[2] = {0xFF, 0xD8};
-    if (!writeBytes(file, kStartOfImage, sizeof kStartOfImage)) return false;
-    int leading = sectionTable.entries[0].markerCode;
-    if (leading != kApp0 && leading != kApp1 && !writeBytes(file, kJfifHeader, sizeof kJfifHeader)) return false;
+    if (!write(kStartOfImage, sizeof kStartOfImage)) return false;
     int last = sectionTable.count - 1;
     for (int i = 0; i < last; ++i) {
         const JpegSection& entry = sectionTable.entries[i];
-        if (!writeMarker(file, entry.markerCode)) return false;
-        if (!writeBytes(file, entry.bytes, static_cast<size_t>(entry.byteCount))) return false;
+        const unsigned char marker[2] = {0xFF, static_cast<unsigned char>(entry.markerCode & 0xFF)};
+        if (!write(marker, sizeof marker) || !write(entry.bytes, static_cast<size_t>(entry.byteCount))) return false;
     }
-    // The image data carries its own end: the EOI marker and whatever followed it.
     const JpegSection& imageData = sectionTable.entries[last];
-    return writeBytes(file, imageData.bytes, static_cast<size_t>(imageData.byteCount));
+    return write(imageData.bytes, static_cast<size_t>(imageData.byteCount));
 }
 
 }  // namespace
@@ -53,10 +43,26 @@ int writeSectionsToStream(FILE* file) {
         reportError("Can't write back - didn't read all");
         return 0;
     }
-    if (!writeTable(file) || std::fflush(file) != 0 || std::ferror(file)) {
+    auto toFile = [file](const unsigned char* bytes, size_t size) {
+        return size == 0 || std::fwrite(bytes, 1, size, file) == size;
+    };
+    if (!writeTable(toFile) || std::fflush(file) != 0 || std::ferror(file)) {
         reportError("Could not write file");
         return 0;
     }
+    return 1;
+}
+
+int writeSectionsToMemory(std::vector<unsigned char>* out) {
+    if (!holdsImageData()) {
+        reportError("Can't write back - didn't read all");
+        return 0;
+    }
+    out->clear();
+    writeTable([out](const unsigned char* bytes, size_t size) {
+        out->insert(out->end(), bytes, bytes + size);
+        return true;
+    });
     return 1;
 }
 

@@ -42,6 +42,12 @@ bool hasExifSignature(const unsigned char* bytes, int byteCount) {
     return byteCount >= 6 && std::memcmp(bytes + 2, "Exif", 4) == 0;
 }
 
+bool hasJfifSignature(const unsigned char* bytes, int byteCount) {
+    return byteCount >= 7 && std::memcmp(bytes + 2, "JFIF", 5) == 0;
+}
+
+bool isApplicationMarker(int markerCode) { return (markerCode >= kApp0 && markerCode <= 0xEF) || markerCode == kComment; }
+
 bool isFrameMarker(int markerCode) {
     return markerCode >= 0xC0 && markerCode <= 0xCF && markerCode != 0xC4 && markerCode != 0xC8 &&
            markerCode != 0xCC;

@@ -22,5 +22,11 @@ void storeFrameHeader(const unsigned char* bytes, int markerCode);
 // Whether a segment's payload begins with the four characters "Exif".
 bool hasExifSignature(const unsigned char* bytes, int byteCount);
 
+// Whether a segment's payload begins with "JFIF" and a zero byte.
+bool hasJfifSignature(const unsigned char* bytes, int byteCount);
+
+// Whether a marker code is APP0..APP15 or COM: the segments a photo's metadata lives in.
+bool isApplicationMarker(int markerCode);
+
 // Whether a marker code starts a frame (SOF0..SOF15 without DHT, JPG and DAC).
 bool isFrameMarker(int markerCode);

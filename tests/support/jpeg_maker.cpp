@@ -206,7 +206,9 @@ std::vector<Plane> decodePlanes(const Bytes& jpeg) {
 std::vector<ExtraMarker> listMarkers(const Bytes& jpeg) {
     std::vector<ExtraMarker> markers;
     size_t pos = 2;  // behind SOI
-    while (pos + 4 <= jpeg.size() && jpeg[pos] == 0xFF) {
+    for (;;) {
+        while (pos + 1 < jpeg.size() && jpeg[pos] == 0xFF && jpeg[pos + 1] == 0xFF) ++pos;  // fill bytes
+        if (pos + 4 > jpeg.size() || jpeg[pos] != 0xFF) break;
         int code = jpeg[pos + 1];
         size_t length = (static_cast<size_t>(jpeg[pos + 2]) << 8) | jpeg[pos + 3];
         if (length < 2 || pos + 2 + length > jpeg.size()) break;

@@ -80,7 +80,8 @@ struct Plane {
 };
 std::vector<Plane> decodePlanes(const Bytes& jpeg);
 
-// The marker segments in front of the first SOS: code and payload (length bytes left out).
+// The marker segments in front of the first SOS: code and payload (length bytes left out). Any
+// number of 0xFF fill bytes may stand before a marker.
 std::vector<ExtraMarker> listMarkers(const Bytes& jpeg);
 
 // The offsets of every marker `code` (its 0xFF byte), found by walking the segments and the

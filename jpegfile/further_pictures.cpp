@@ -1,0 +1,108 @@
+#include "jpegfile/further_pictures.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+constexpr std::uint64_t kMaxField = 0xFFFFFFFFu;
+
+bool fail(std::string* reason, const std::string& text) {
+    *reason = text;
+    return false;
+}
+
+std::string pictureName(std::size_t entry) { return "picture " + std::to_string(entry + 1) + " of the multi-picture index"; }
+
+bool startsWithSoi(const unsigned char* bytes, std::size_t size) {
+    return size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+}
+
+// The stored further pictures where the index places them, checked against the file and each
+// other, in file order.
+bool placePictures(const unsigned char* source, std::size_t sourceSize, std::size_t firstPictureEnd,
+                   const MpIndex& index, std::size_t baseInSource, std::vector<MovedPicture>* placed,
+                   std::string* reason) {
+    for (std::size_t i = 1; i < index.entries.size(); ++i) {
+        const MpEntry& entry = index.entries[i];
+        if (entry.offset == 0) continue;
+        std::uint64_t start = std::uint64_t{baseInSource} + entry.offset;
+        if (start + entry.size > sourceSize) return fail(reason, pictureName(i) + " lies outside the file");
+        if (start < firstPictureEnd) return fail(reason, pictureName(i) + " lies inside the first picture");
+        if (!isJpegEntry(entry)) return fail(reason, pictureName(i) + " is not listed as a JPEG picture");
+        if (!startsWithSoi(source + start, entry.size)) return fail(reason, pictureName(i) + " is not a JPEG picture");
+        MovedPicture picture;
+        picture.entry = i;
+        picture.sourceStart = static_cast<std::size_t>(start);
+        picture.sourceSize = entry.size;
+        placed->push_back(picture);
+    }
+    std::sort(placed->begin(), placed->end(),
+              [](const MovedPicture& a, const MovedPicture& b) { return a.sourceStart < b.sourceStart; });
+    for (std::size_t i = 1; i < placed->size(); ++i) {
+        const MovedPicture& before = (*placed)[i - 1];
+        if ((*placed)[i].sourceStart < before.sourceStart + before.sourceSize)
+            return fail(reason, pictureName((*placed)[i].entry) + " overlaps " + pictureName(before.entry));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool rebuildTrailingRegion(const unsigned char* source, std::size_t sourceSize, std::size_t firstPictureEnd,
+                           const MpIndex& index, std::size_t baseInSource, const JpegStreamTurner& turn,
+                           TrailingRegion* region, std::string* reason) {
+    *region = TrailingRegion{};
+    if (firstPictureEnd > sourceSize) return fail(reason, "the first picture ends behind the end of the file");
+    std::vector<MovedPicture> placed;
+    if (!placePictures(source, sourceSize, firstPictureEnd, index, baseInSource, &placed, reason)) return false;
+    TrailingRegion rebuilt;
+    std::size_t cursor = firstPictureEnd;
+    for (MovedPicture& picture : placed) {
+        rebuilt.bytes.insert(rebuilt.bytes.end(), source + cursor, source + picture.sourceStart);
+        std::vector<unsigned char> turned;
+        std::string why;
+        if (!turn(source + picture.sourceStart, picture.sourceSize, &turned, &why))
+            return fail(reason, pictureName(picture.entry) + " cannot be turned: " + why);
+        picture.position = rebuilt.bytes.size();
+        picture.size = turned.size();
+        rebuilt.bytes.insert(rebuilt.bytes.end(), turned.begin(), turned.end());
+        cursor = picture.sourceStart + picture.sourceSize;
+    }
+    rebuilt.bytes.insert(rebuilt.bytes.end(), source + cursor, source + sourceSize);
+    rebuilt.pictures = std::move(placed);
+    *region = std::move(rebuilt);
+    return true;
+}
+
+bool findMpfSegment(const unsigned char* jpeg, std::size_t size, SegmentSpan* span) {
+    for (const SegmentSpan& segment : segmentsBeforeScan(jpeg, size)) {
+        if (segment.markerCode == 0xE2 && isMpfPayload(jpeg + segment.payloadAt, segment.payloadSize)) {
+            *span = segment;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool patchMpIndex(unsigned char* firstPicture, std::size_t size, const TrailingRegion& region, std::string* reason) {
+    SegmentSpan span;
+    if (!findMpfSegment(firstPicture, size, &span)) return fail(reason, "the turned picture has no multi-picture index");
+    unsigned char* payload = firstPicture + span.payloadAt;
+    MpIndex index;
+    if (!readMpIndex(payload, span.payloadSize, &index, reason)) return false;
+    if (index.entries.empty()) return region.pictures.empty() || fail(reason, "the multi-picture index lists no pictures");
+    const std::uint64_t base = span.payloadAt + kMpBaseInPayload;
+    if (size > kMaxField) return fail(reason, "the first picture is too large for the multi-picture index");
+    index.entries[0].size = static_cast<std::uint32_t>(size);
+    for (const MovedPicture& picture : region.pictures) {
+        std::uint64_t offset = std::uint64_t{size} + picture.position - base;
+        if (picture.entry >= index.entries.size())
+            return fail(reason, "the multi-picture index no longer lists " + pictureName(picture.entry));
+        if (offset > kMaxField || picture.size > kMaxField)
+            return fail(reason, pictureName(picture.entry) + " lies too far for the multi-picture index");
+        index.entries[picture.entry].size = static_cast<std::uint32_t>(picture.size);
+        index.entries[picture.entry].offset = static_cast<std::uint32_t>(offset);
+    }
+    return writeMpEntries(payload, span.payloadSize, index) || fail(reason, "the multi-picture index cannot be written");
+}

@@ -1,0 +1,91 @@
+#include "jpegfile/jfxx_thumbnail.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kIdentifierSize = 5;  // "JFXX" and its zero byte
+constexpr std::size_t kCodeAt = kIdentifierSize;
+constexpr std::size_t kDataAt = kCodeAt + 1;
+constexpr unsigned char kJpegThumbnail = 0x10;
+constexpr unsigned char kPaletteThumbnail = 0x11;
+constexpr unsigned char kRgbThumbnail = 0x13;
+constexpr std::size_t kPaletteSize = 768;
+constexpr std::size_t kMaxPayload = 0xFFFF - 2;
+
+bool fail(std::string* reason, const char* text) {
+    *reason = text;
+    return false;
+}
+
+bool swapsSides(TransformKind kind) {
+    return kind == TransformKind::Transpose || kind == TransformKind::Transverse || kind == TransformKind::Rotate90 ||
+           kind == TransformKind::Rotate270;
+}
+
+// The source pixel that lands at (x, y) of the turned picture, which is `width` x `height`
+// before the turn.
+std::size_t sourcePixel(TransformKind kind, std::size_t x, std::size_t y, std::size_t width, std::size_t height) {
+    switch (kind) {
+        case TransformKind::FlipHorizontal: return y * width + (width - 1 - x);
+        case TransformKind::FlipVertical: return (height - 1 - y) * width + x;
+        case TransformKind::Rotate180: return (height - 1 - y) * width + (width - 1 - x);
+        case TransformKind::Transpose: return x * width + y;
+        case TransformKind::Transverse: return (height - 1 - x) * width + (width - 1 - y);
+        case TransformKind::Rotate90: return (height - 1 - x) * width + y;
+        case TransformKind::Rotate270: return x * width + (width - 1 - y);
+        default: return y * width + x;
+    }
+}
+
+// Moves the pixels behind the width and height bytes at `sizeAt` (and `pixelsAt`) in place.
+bool turnRawThumbnail(std::vector<unsigned char>* payload, std::size_t pixelsAt, std::size_t bytesPerPixel,
+                      TransformKind kind, std::string* reason) {
+    std::vector<unsigned char>& bytes = *payload;
+    const std::size_t width = bytes[kDataAt], height = bytes[kDataAt + 1];
+    const std::size_t pixelBytes = width * height * bytesPerPixel;
+    if (bytes.size() < pixelsAt || bytes.size() - pixelsAt < pixelBytes) return fail(reason, "the JFXX thumbnail is cut short");
+    const bool swapped = swapsSides(kind);
+    const std::size_t turnedWidth = swapped ? height : width, turnedHeight = swapped ? width : height;
+    std::vector<unsigned char> turned(pixelBytes);
+    for (std::size_t y = 0; y < turnedHeight; ++y) {
+        for (std::size_t x = 0; x < turnedWidth; ++x) {
+            const unsigned char* from = &bytes[pixelsAt + sourcePixel(kind, x, y, width, height) * bytesPerPixel];
+            std::memcpy(&turned[(y * turnedWidth + x) * bytesPerPixel], from, bytesPerPixel);
+        }
+    }
+    bytes[kDataAt] = static_cast<unsigned char>(turnedWidth);
+    bytes[kDataAt + 1] = static_cast<unsigned char>(turnedHeight);
+    if (pixelBytes) std::memcpy(&bytes[pixelsAt], turned.data(), pixelBytes);
+    return true;
+}
+
+bool turnJpegThumbnail(std::vector<unsigned char>* payload, const JpegStreamTurner& turnJpeg, std::string* reason) {
+    std::vector<unsigned char> turned;
+    std::string why;
+    if (!turnJpeg(payload->data() + kDataAt, payload->size() - kDataAt, &turned, &why)) {
+        *reason = "the JFXX thumbnail cannot be turned: " + why;
+        return false;
+    }
+    if (kDataAt + turned.size() > kMaxPayload) return fail(reason, "the turned JFXX thumbnail would exceed 65535 bytes");
+    payload->resize(kDataAt);
+    payload->insert(payload->end(), turned.begin(), turned.end());
+    return true;
+}
+
+}  // namespace
+
+bool isJfxxPayload(const unsigned char* payload, std::size_t size) {
+    return size > kCodeAt && std::memcmp(payload, "JFXX", kIdentifierSize) == 0;
+}
+
+bool turnJfxxThumbnail(std::vector<unsigned char>* payload, TransformKind kind, const JpegStreamTurner& turnJpeg,
+                       std::string* reason) {
+    if (!isJfxxPayload(payload->data(), payload->size())) return fail(reason, "the segment is no JFXX extension");
+    const unsigned char code = (*payload)[kCodeAt];
+    if (code == kJpegThumbnail) return turnJpegThumbnail(payload, turnJpeg, reason);
+    if (code != kPaletteThumbnail && code != kRgbThumbnail) return fail(reason, "the JFXX extension code is unknown");
+    if (payload->size() < kDataAt + 2) return fail(reason, "the JFXX thumbnail is cut short");
+    return code == kPaletteThumbnail ? turnRawThumbnail(payload, kDataAt + 2 + kPaletteSize, 1, kind, reason)
+                                     : turnRawThumbnail(payload, kDataAt + 2, 3, kind, reason);
+}

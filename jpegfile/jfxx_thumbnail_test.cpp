@@ -1,0 +1,117 @@
+#include "jpegfile/jfxx_thumbnail.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/transform_driver.h"
+
+namespace {
+
+using namespace testsupport;
+
+struct Point { int x, y; };
+
+// Where the pixel at (x, y) of a width x height picture goes, each kind written out on its own.
+Point destination(TransformKind kind, int x, int y, int width, int height) {
+    switch (kind) {
+        case TransformKind::FlipHorizontal: return {width - 1 - x, y};
+        case TransformKind::FlipVertical: return {x, height - 1 - y};
+        case TransformKind::Transpose: return {y, x};
+        case TransformKind::Transverse: return {height - 1 - y, width - 1 - x};
+        case TransformKind::Rotate90: return {height - 1 - y, x};  // clockwise
+        case TransformKind::Rotate180: return {width - 1 - x, height - 1 - y};
+        case TransformKind::Rotate270: return {y, width - 1 - x};
+        default: return {x, y};
+    }
+}
+
+Bytes jfxx(std::uint8_t code, const Bytes& data) {
+    Bytes payload{'J', 'F', 'X', 'X', 0, code};
+    payload.insert(payload.end(), data.begin(), data.end());
+    return payload;
+}
+
+// A raw thumbnail payload: width, height, the palette for 0x11, the pixels, then `tail`.
+Bytes rawThumbnail(std::uint8_t code, int width, int height, const Bytes& pixels, const Bytes& tail) {
+    Bytes data{std::uint8_t(width), std::uint8_t(height)};
+    if (code == 0x11) for (int i = 0; i < 768; ++i) data.push_back(std::uint8_t(i * 7));
+    data.insert(data.end(), pixels.begin(), pixels.end());
+    data.insert(data.end(), tail.begin(), tail.end());
+    return jfxx(code, data);
+}
+
+TEST(JfxxThumbnailTest, RawThumbnailsMoveEveryPixelWhereTheKindSendsIt) {
+    const int width = 5, height = 3;
+    const Bytes tail{'e', 'n', 'd'};
+    for (std::uint8_t code : {0x11, 0x13}) {
+        const int depth = code == 0x11 ? 1 : 3;
+        Bytes pixels(width * height * depth);
+        for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = std::uint8_t(i * 13 + 1);
+        for (int k = 0; k <= 8; ++k) {  // 8: a code outside the enumeration, which acts as None
+            const auto kind = static_cast<TransformKind>(k);
+            const bool swapped = k == 3 || k == 4 || k == 5 || k == 7;
+            const int turnedWidth = swapped ? height : width, turnedHeight = swapped ? width : height;
+            Bytes expected(pixels.size());
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    Point to = destination(kind, x, y, width, height);
+                    for (int c = 0; c < depth; ++c)
+                        expected[(to.y * turnedWidth + to.x) * depth + c] = pixels[(y * width + x) * depth + c];
+                }
+            Bytes payload = rawThumbnail(code, width, height, pixels, tail);
+            std::string reason;
+            ASSERT_TRUE(turnJfxxThumbnail(&payload, kind, nullptr, &reason)) << reason;
+            EXPECT_EQ(payload, rawThumbnail(code, turnedWidth, turnedHeight, expected, tail)) << int(code) << " kind " << k;
+        }
+    }
+    // A quarter turn counter-clockwise, spelt out: a b c / d e f becomes c f / b e / a d.
+    Bytes payload = rawThumbnail(0x13, 3, 2, {'a', 'a', 'a', 'b', 'b', 'b', 'c', 'c', 'c', 'd', 'd', 'd', 'e', 'e', 'e', 'f', 'f', 'f'}, {});
+    std::string reason;
+    ASSERT_TRUE(turnJfxxThumbnail(&payload, TransformKind::Rotate270, nullptr, &reason));
+    EXPECT_EQ(payload, rawThumbnail(0x13, 2, 3, {'c', 'c', 'c', 'f', 'f', 'f', 'b', 'b', 'b', 'e', 'e', 'e', 'a', 'a', 'a', 'd', 'd', 'd'}, {}));
+}
+
+TEST(JfxxThumbnailTest, JpegThumbnailIsTurnedByTheCallersTurner) {
+    JpegSpec recipe;
+    recipe.width = 24;
+    recipe.height = 16;
+    const Bytes thumbnail = makeJpeg(recipe);
+    Bytes payload = jfxx(0x10, thumbnail);
+    std::string reason;
+    const JpegStreamTurner engine = [](const unsigned char* stream, std::size_t size, std::vector<unsigned char>* turned,
+                                       std::string*) {
+        *turned = transformInMemory(Bytes(stream, stream + size), TransformKind::Rotate270);
+        return true;
+    };
+    ASSERT_TRUE(turnJfxxThumbnail(&payload, TransformKind::Rotate270, engine, &reason)) << reason;
+    EXPECT_EQ(payload, jfxx(0x10, transformInMemory(thumbnail, TransformKind::Rotate270)));
+}
+
+TEST(JfxxThumbnailTest, ThumbnailsThatCannotBeTurnedAreRefusedUnchanged) {
+    const JpegStreamTurner failing = [](const unsigned char*, std::size_t, std::vector<unsigned char>*, std::string* why) {
+        *why = "damaged picture data";
+        return false;
+    };
+    const JpegStreamTurner huge = [](const unsigned char*, std::size_t, std::vector<unsigned char>* turned, std::string*) {
+        turned->assign(65533 - 5, 0);
+        return true;
+    };
+    struct Case { Bytes payload; JpegStreamTurner turner; const char* reason; };
+    const Case cases[] = {
+        {rawThumbnail(0x13, 4, 4, Bytes(47, 1), {}), nullptr, "the JFXX thumbnail is cut short"},
+        {rawThumbnail(0x11, 2, 2, {}, {}), nullptr, "the JFXX thumbnail is cut short"},
+        {jfxx(0x13, {9}), nullptr, "the JFXX thumbnail is cut short"},
+        {jfxx(0x12, {0, 0}), nullptr, "the JFXX extension code is unknown"},
+        {Bytes{'J', 'F', 'X', 'X', 0}, nullptr, "the segment is no JFXX extension"},
+        {jfxx(0x10, {0xFF, 0xD8}), failing, "the JFXX thumbnail cannot be turned: damaged picture data"},
+        {jfxx(0x10, {0xFF, 0xD8}), huge, "the turned JFXX thumbnail would exceed 65535 bytes"},
+    };
+    for (const Case& c : cases) {
+        Bytes payload = c.payload;
+        std::string reason;
+        EXPECT_FALSE(turnJfxxThumbnail(&payload, TransformKind::Rotate90, c.turner, &reason));
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_EQ(payload, c.payload);
+    }
+}
+
+}  // namespace

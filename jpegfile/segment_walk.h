@@ -1,0 +1,17 @@
+#pragma once
+// The marker segments of a JPEG stream held in memory, located without copying: where each
+// payload lies, so that a segment can be read or patched in place.
+
+#include <cstddef>
+#include <vector>
+
+struct SegmentSpan {
+    int markerCode = 0;
+    std::size_t payloadAt = 0;    // the first byte behind the two length bytes
+    std::size_t payloadSize = 0;  // the length field less its own two bytes
+};
+
+// The segments from behind SOI up to and including the first SOS, any number of 0xFF fill bytes
+// before each marker. Empty when the bytes do not begin with SOI; ends early at a segment that
+// does not fit in the bytes or a marker without its 0xFF.
+std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size_t size);
