@@ -4,6 +4,7 @@
 
 #include "app/app_icon.h"
 #include "app/dialog_units.h"
+#include "platform/qt/screen_fit.h"
 
 namespace {
 
@@ -56,4 +57,9 @@ AboutDialog::AboutDialog(QWidget* owner, platform::LinkOpener& opener, platform:
     mailLink_->setUrl(kMakerMailLink);
     webLink_->setUrl(kMakerWebLink);
     ok_->setFocus();
+}
+
+void AboutDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    platform::fitOnScreen(*this);
 }

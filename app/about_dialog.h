@@ -19,6 +19,9 @@ public:
     LinkLabel* webLink() const { return webLink_; }
     QPushButton* okButton() const { return ok_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     LinkLabel* mailLink_;
     LinkLabel* webLink_;

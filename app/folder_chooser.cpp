@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QPushButton>
 
+#include "app/file_chooser.h"
 #include "app/shell/folder_entry.h"
+#include "platform/qt/screen_fit.h"
 
 FolderChooser::FolderChooser(QWidget* owner, const QString& startFolder) : QFileDialog(owner) {
     setObjectName("folderChooser");
@@ -14,7 +16,13 @@ FolderChooser::FolderChooser(QWidget* owner, const QString& startFolder) : QFile
     setFileMode(QFileDialog::Directory);
     setAcceptMode(QFileDialog::AcceptOpen);
     setDirectory(startFolder.isEmpty() ? QDir::currentPath() : startFolder);
+    showColumnsUnclipped(*this);
     connect(this, &QFileDialog::currentChanged, this, &FolderChooser::vetSelection);
+}
+
+void FolderChooser::showEvent(QShowEvent* event) {
+    QFileDialog::showEvent(event);
+    platform::fitOnScreen(*this);
 }
 
 bool FolderChooser::acceptable(const QString& path) { return shell::isChoosableFolder(path.toStdString()); }

@@ -1,6 +1,6 @@
 #pragma once
 // The folder chooser of the folder command: starts at a given folder and confirms only a
-// folder that exists and is no symbolic link.
+// folder that exists (a symbolic link to one included).
 
 #include <QFileDialog>
 #include <optional>
@@ -17,6 +17,9 @@ public:
 
 public slots:
     void accept() override;  // refused while the selection is not acceptable
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void vetSelection(const QString& path);

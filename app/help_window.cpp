@@ -3,9 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "app/dialog_units.h"
+#include "platform/qt/screen_fit.h"
 
 HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     setWindowTitle("Pivora Help");
@@ -16,6 +18,13 @@ HelpWindow::HelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
     resize(DialogUnits(font()).size(300, 280));
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
+}
+
+void HelpWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    platform::fitOnScreen(*this);
 }
 
 void HelpWindow::showDocument(const QStringList& candidates) {

@@ -1,5 +1,6 @@
 #pragma once
-// The help window: the help document shown in a text browser, opened at its top.
+// The help window: the help document shown in a text browser, opened at its top. Escape and
+// Ctrl+W close it.
 
 #include <QTextBrowser>
 #include <QWidget>
@@ -13,6 +14,9 @@ public:
     void showDocument(const QStringList& candidates);
     QTextBrowser* browser() const { return browser_; }
     QString shownFile() const { return shownFile_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QTextBrowser* browser_;

@@ -1,10 +1,9 @@
-// Start-up of the window: the settings store under the company key, the main dialog, and
-// either the launch with the path on the command line or the dialog's own event loop.
+// Start-up of the window: the arguments, the settings store under the company key, the main
+// dialog, and either the launch with the path on the command line or the dialog's own event loop.
 #include <QApplication>
 #include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,9 @@
 #include "app/main_dialog.h"
 #include "app/screenshot_tour.h"
 #include "app/shell/display_check.h"
-#include "app/shell/launch_path.h"
+#include "app/shell/start_arguments.h"
+#include "platform/path_kind.h"
+#include "platform/qt/message_box_sink.h"
 #include "platform/qt/qt_settings_store.h"
 
 namespace {
@@ -23,35 +24,52 @@ std::string executableBaseName(const char* argv0) {
     return QFileInfo(QString::fromLocal8Bit(argv0)).completeBaseName().toStdString();
 }
 
+shell::StartRequest startRequest(int argc, char** argv) {
+    return shell::parseStartArguments(std::vector<std::string>(argv + 1, argv + argc), platform::classifyPath);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    // Help and version need no display, and neither does a usage error without one. The toolkit's
+    // own options (-style and the like) are known only once it has started, so with a display the
+    // arguments are read again after it took them out.
+    const shell::StartRequest early = startRequest(argc, argv);
+    if (early.action == shell::StartAction::Help) {
+        std::fputs(shell::helpText().c_str(), stdout);
+        return 0;
+    }
+    if (early.action == shell::StartAction::Version) {
         std::printf("pivora %s\n", PIVORA_VERSION);
         return 0;
     }
     if (!shell::hasDisplay(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM"))) {
-        std::fputs(shell::noDisplayMessage().c_str(), stderr);
+        const bool usageError = early.action == shell::StartAction::UsageError;
+        std::fputs((usageError ? shell::usageText(early.problem) : shell::noDisplayMessage()).c_str(), stderr);
         return 2;
     }
     const std::string application = executableBaseName(argv[0]);
     QApplication app(argc, argv);
-    // What is left after the toolkit took its own options (-style and the like) out.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const shell::StartRequest request = startRequest(argc, argv);
     QApplication::setOrganizationName(kCompanyKey);
     QApplication::setApplicationName(QString::fromStdString(application));
     QApplication::setWindowIcon(pivoraIcon());
     QGuiApplication::setDesktopFileName("pivora");  // the desktop entry, for the icon a compositor shows
+    if (request.action == shell::StartAction::UsageError) {
+        const std::string usage = shell::usageText(request.problem);
+        std::fputs(usage.c_str(), stderr);
+        platform::MessageBoxSink(nullptr).show(usage, platform::MessageIcon::Warning);
+        return 2;
+    }
     platform::QtSettingsStore settings(kCompanyKey, QString::fromStdString(application));
 
     MainDialogServices services;
     services.settings = &settings;
     MainDialog dialog(services);
-    const std::string commandLine = shell::commandLineText(arguments);
     if (const char* tourFolder = std::getenv(kScreenshotTourVariable)) {
-        return runScreenshotTour(dialog, tourFolder, commandLine);
+        return runScreenshotTour(dialog, tourFolder, request.path);
     }
-    if (dialog.launch(commandLine)) return 0;
+    if (request.action == shell::StartAction::Launch) return dialog.launch(request.path);
     dialog.exec();
     return 0;
 }

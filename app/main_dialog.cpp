@@ -3,17 +3,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QShortcut>
+#include <QTimer>
+#include <QUrl>
+#include <iterator>
 
 #include "app/about_dialog.h"
 #include "app/app_icon.h"
 #include "app/dialog_choosers.h"
 #include "app/dialog_units.h"
 #include "app/help_window.h"
+#include "app/shell/drop_targets.h"
 #include "app/shell/help_location.h"
 #include "app/shell/options_store.h"
 #include "app/status_window.h"
+#include "platform/path_kind.h"
 #include "platform/qt/desktop_link_opener.h"
 #include "platform/qt/message_box_sink.h"
+#include "platform/qt/screen_fit.h"
 #include "workflow/rotate_jpeg_file.h"
 
 namespace {
@@ -32,6 +41,19 @@ std::vector<std::string> helpDataFolders() {
     return {relative.toStdString(), PIVORA_DATA_DIR};
 }
 
+const char* const kTurnsQuarter = "Turns JPEG photos a quarter turn counter-clockwise, without loss.";
+const char* const kTurnsByTag = "Turns JPEG photos upright by their camera's orientation tag, without loss.";
+
+// The local files and folders a drag carries, in its order.
+std::vector<std::string> droppedPaths(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    }
+    return paths;
+}
+
 }  // namespace
 
 MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
@@ -48,7 +70,7 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
                                                       return rotatePhoto(path, options, TurnSettings{}, status);
                                                   };
     commands_ = std::make_unique<shell::ShellCommands>(options_, settings_, *messages_, *this, *choosers_, rotate,
-                                                       QDir::homePath().toStdString());
+                                                       QDir::homePath().toStdString(), services.jobs);
 
     buildControls();
 
@@ -75,29 +97,43 @@ void MainDialog::buildControls() {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     DialogLayout layout(this);
-    // Created in the tab order of the window.
+    // The longer of its two texts, so that the window is laid out wide enough for either.
+    description_ = layout.place(control(new QLabel(kTurnsByTag, this), "description", 0), {9, 5, 301, 10});
     oneFileButton_ = layout.place(control(new QPushButton("Process one JPEG &file", this), "processOneFile", 1002),
-                                  {187, 9, 123, 14});
+                                  {187, 23, 123, 14});
     oneFileButton_->setDefault(true);
     folderButton_ = layout.place(
-        control(new QPushButton("Process all JPEG files in f&older", this), "processFolder", 1), {187, 32, 123, 14});
-    exitButton_ = layout.place(control(new QPushButton("Exit", this), "exit", 2), {187, 84, 123, 14});
-    layout.place(control(new QGroupBox("Settings ", this), "settingsGroup", 0), {9, 5, 158, 66}, true);
-    backupBox_ = layout.place(control(new QCheckBox("Backup original file", this), "backup", 1003), {16, 17, 148, 10});
+        control(new QPushButton("Process all JPEG files in f&older", this), "processFolder", 1), {187, 46, 123, 14});
+    exitButton_ = layout.place(control(new QPushButton("Exit", this), "exit", 2), {187, 103, 123, 14});
+    layout.place(control(new QGroupBox("Settings ", this), "settingsGroup", 0), {9, 19, 158, 76}, true);
+    backupBox_ = layout.place(control(new QCheckBox("&Backup original file", this), "backup", 1003), {16, 30, 148, 10});
     subfoldersBox_ =
-        layout.place(control(new QCheckBox("Process subfolders too", this), "subfolders", 1004), {16, 34, 148, 10});
+        layout.place(control(new QCheckBox("Process &subfolders too", this), "subfolders", 1004), {16, 45, 148, 10});
     timestampBox_ = layout.place(
-        control(new QCheckBox("Set file timestamp to EXIF timestamp", this), "exifTimestamp", 1005), {16, 51, 148, 10});
-    auto* info = layout.place(control(new QPushButton("&Info", this), "info", 1008), {9, 84, 52, 14});
-    auto* help = layout.place(control(new QPushButton("&Help", this), "help", 1009), {115, 84, 52, 14});
-    layout.apply(320, 113);
+        control(new QCheckBox("Set file timestamp to &EXIF timestamp", this), "exifTimestamp", 1005),
+        {16, 60, 148, 10});
+    autoOrientBox_ = layout.place(
+        control(new QCheckBox("&Turn by the camera's orientation tag", this), "autoOrient", 0), {16, 75, 148, 10});
+    auto* info = layout.place(control(new QPushButton("&Info", this), "info", 1008), {9, 103, 52, 14});
+    auto* help = layout.place(control(new QPushButton("&Help", this), "help", 1009), {115, 103, 52, 14});
+    layout.apply(320, 126);
+
+    // The tab order follows the layout: the switches, the commands, then the bottom row.
+    QWidget* const order[] = {backupBox_,    subfoldersBox_, timestampBox_, autoOrientBox_, oneFileButton_,
+                              folderButton_, info,           help,          exitButton_};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(oneFileButton_, &QPushButton::clicked, this, &MainDialog::processOneFile);
     connect(folderButton_, &QPushButton::clicked, this, &MainDialog::processFolder);
     connect(exitButton_, &QPushButton::clicked, this, &MainDialog::reject);
     connect(info, &QPushButton::clicked, this, &MainDialog::showAbout);
     connect(help, &QPushButton::clicked, this, &MainDialog::showHelp);
+    connect(autoOrientBox_, &QCheckBox::toggled, this, &MainDialog::showDescription);
+    connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &MainDialog::showHelp);
+    setAcceptDrops(true);
 }
+
+void MainDialog::showDescription() { description_->setText(autoOrientBox_->isChecked() ? kTurnsByTag : kTurnsQuarter); }
 
 void MainDialog::loadOptions() {
     options_ = shell::loadOptions(settings_);
@@ -108,19 +144,22 @@ void MainDialog::loadOptions() {
     fill(backupBox_, options_.Backup);
     fill(subfoldersBox_, options_.bSubfolders);
     fill(timestampBox_, options_.EXIFTimestamp);
+    fill(autoOrientBox_, options_.AutoOrient);
+    showDescription();
 }
 
 void MainDialog::saveOptions() {
     options_.Backup = backupBox_->isChecked() ? 1 : 0;
     options_.bSubfolders = subfoldersBox_->isChecked() ? 1 : 0;
     options_.EXIFTimestamp = timestampBox_->isChecked() ? 1 : 0;
+    options_.AutoOrient = autoOrientBox_->isChecked() ? 1 : 0;
     shell::saveOptions(settings_, options_);
 }
 
-bool MainDialog::launch(const std::string& commandLine) {
-    if (!commands_->launch(commandLine)) return false;
+int MainDialog::launch(const std::string& launchPath) {
+    const int status = commands_->launch(launchPath);
     done(0);
-    return true;
+    return status;
 }
 
 void MainDialog::processOneFile() {
@@ -133,6 +172,31 @@ void MainDialog::processFolder() {
     if (running_) return;
     saveOptions();
     commands_->processFolder();
+}
+
+void MainDialog::processDropped(const std::vector<std::string>& paths) {
+    if (running_) return;
+    saveOptions();
+    commands_->processDropped(paths);
+}
+
+void MainDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    platform::fitOnScreen(*this);
+}
+
+void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (!running_ && !shell::dropTargets(droppedPaths(event->mimeData()), platform::classifyPath).empty())
+        event->acceptProposedAction();
+}
+
+void MainDialog::dragMoveEvent(QDragMoveEvent* event) { event->acceptProposedAction(); }
+
+void MainDialog::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = droppedPaths(event->mimeData());
+    event->acceptProposedAction();
+    // The run starts once the drop is finished, so the program the photos came from is not kept waiting.
+    QTimer::singleShot(0, this, [this, paths] { processDropped(paths); });
 }
 
 void MainDialog::showAbout() {
@@ -180,4 +244,6 @@ void MainDialog::pumpMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-platform::StatusLine& MainDialog::statusLine() { return *statusWindow_; }
+void MainDialog::showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) {
+    if (statusWindow_) statusWindow_->showProgress(done, total, fileInHand);
+}

@@ -1,14 +1,17 @@
 #pragma once
-// The main window: the two commands, Exit, the three switches, Info and Help. It owns the
-// switches (ProcessingOptions), the status window and the help window, and is the run window
-// of the commands.
+// The main window: a line saying what it does, the two commands, Exit, the four switches, Info
+// and Help; JPEG files and folders may be dropped onto it. It owns the switches
+// (ProcessingOptions), the status window and the help window, and is the run window of the
+// commands.
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/shell/choosers.h"
 #include "app/shell/run_window.h"
@@ -29,6 +32,7 @@ struct MainDialogServices {
     shell::Choosers* choosers = nullptr;
     platform::LinkOpener* links = nullptr;
     shell::FileRotator rotate;
+    unsigned jobs = 0;  // files turned at once; 0: one for each core
 };
 
 class MainDialog : public QDialog, public shell::RunWindow {
@@ -37,9 +41,9 @@ public:
     explicit MainDialog(const MainDialogServices& services, QWidget* parent = nullptr);
     ~MainDialog() override;
 
-    // The launch with the command-line text: false when it names no path, so the window is to be
-    // offered; otherwise the path was run (or refused) and the dialog has ended with result 0.
-    bool launch(const std::string& commandLine);
+    // The launch with the path from the command line: runs (or refuses) it and ends the dialog
+    // with result 0. The program's exit status: 0 when every file was rotated, 1 otherwise.
+    int launch(const std::string& launchPath);
 
     // Copies the check boxes into the switches and stores them.
     void saveOptions();
@@ -54,18 +58,27 @@ public:
     void beginRun() override;
     void endRun() override;
     void pumpMessages() override;
-    platform::StatusLine& statusLine() override;
+    void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) override;
 
 public slots:
     void processOneFile();
     void processFolder();
+    // What a drop onto the window runs: the paths as the commands would, with the switches in force.
+    void processDropped(const std::vector<std::string>& paths);
     void showAbout();
     void showHelp();
     void reject() override;  // Exit: Escape, the close control and the Exit button
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void buildControls();
     void loadOptions();
+    void showDescription();
 
     platform::SettingsStore& settings_;
     std::unique_ptr<platform::MessageSink> ownMessages_;
@@ -85,6 +98,8 @@ private:
     QCheckBox* backupBox_ = nullptr;
     QCheckBox* subfoldersBox_ = nullptr;
     QCheckBox* timestampBox_ = nullptr;
+    QCheckBox* autoOrientBox_ = nullptr;
+    QLabel* description_ = nullptr;
     StatusWindow* statusWindow_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
 };

@@ -21,9 +21,13 @@ TEST(MainDialog, ShowsItsControlsAndOpensAboutAndHelp) {
     Window window(settings.store());
     EXPECT_EQ(window.dialog->windowTitle(), "Pivora");
     EXPECT_EQ(windowtest::shownTexts(*window.dialog),
-              (QStringList{"Process one JPEG &file", "Process all JPEG files in f&older", "Exit", "Settings ",
-                           "Backup original file", "Process subfolders too", "Set file timestamp to EXIF timestamp",
-                           "&Info", "&Help"}));
+              (QStringList{"Turns JPEG photos a quarter turn counter-clockwise, without loss.",
+                           "Process one JPEG &file", "Process all JPEG files in f&older", "Exit", "Settings ",
+                           "&Backup original file", "Process &subfolders too", "Set file timestamp to &EXIF timestamp",
+                           "&Turn by the camera's orientation tag", "&Info", "&Help"}));
+    window.find<QCheckBox>("autoOrient")->click();
+    EXPECT_EQ(window.find<QLabel>("description")->text(),
+              "Turns JPEG photos upright by their camera's orientation tag, without loss.");
     auto* about = window.dialog->findChild<QAction*>("aboutAction");
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), "&About Pivora...");
@@ -47,17 +51,20 @@ TEST(MainDialog, SwitchesAreStoredByEnterEscapeExitOrCloseOnly) {
     QCheckBox* backup = window.find<QCheckBox>("backup");
     QCheckBox* subfolders = window.find<QCheckBox>("subfolders");
     QCheckBox* timestamp = window.find<QCheckBox>("exifTimestamp");
+    QCheckBox* autoOrient = window.find<QCheckBox>("autoOrient");
     const auto stored = [&](const char* name) { return settings.store().readInt("Settings", name, -99); };
-    EXPECT_FALSE(backup->isChecked() || subfolders->isChecked());
+    EXPECT_FALSE(backup->isChecked() || subfolders->isChecked() || autoOrient->isChecked());
     EXPECT_TRUE(timestamp->isChecked());
     window.dialog->show();
     subfolders->click();
+    autoOrient->click();
     EXPECT_EQ(stored("bSubfolders"), -99);
     backup->setFocus();
     QTest::keyClick(backup, Qt::Key_Return);
     EXPECT_EQ(window.choosers.fileStarts.size(), 1u) << "the one-file chooser came up (and was cancelled)";
     EXPECT_EQ(stored("Backup"), 0);
     EXPECT_EQ(stored("bSubfolders"), 1);
+    EXPECT_EQ(stored("AutoOrient"), 1);
 
     const std::function<void()> exits[] = {[&] { QTest::keyClick(window.dialog.get(), Qt::Key_Escape); },
                                            [&] { window.find<QPushButton>("exit")->click(); },
@@ -69,6 +76,42 @@ TEST(MainDialog, SwitchesAreStoredByEnterEscapeExitOrCloseOnly) {
         EXPECT_FALSE(window.dialog->isVisible());
         EXPECT_EQ(stored("EXIFTimestamp"), timestamp->isChecked() ? 1 : 0);
     }
+}
+
+TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderAndOpensAndClosesHelp) {
+    TestSettings settings("main-keyboard");
+    Window window(settings.store());
+    window.dialog->show();
+    QApplication::setActiveWindow(window.dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.dialog.get()));
+    for (const auto& [key, name] : {std::pair{Qt::Key_B, "backup"}, {Qt::Key_S, "subfolders"},
+                                    {Qt::Key_E, "exifTimestamp"}, {Qt::Key_T, "autoOrient"}}) {
+        QCheckBox* box = window.find<QCheckBox>(name);
+        const bool before = box->isChecked();
+        QTest::keyClick(window.dialog.get(), key, Qt::AltModifier);  // clicks the box a moment later
+        EXPECT_TRUE(QTest::qWaitFor([&] { return box->isChecked() != before; }, 2000)) << name;
+    }
+
+    QStringList order;
+    window.find<QWidget>("backup")->setFocus();
+    for (int i = 0; i < 10; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (QStringList{"backup", "subfolders", "exifTimestamp", "autoOrient", "processOneFile",
+                                  "processFolder", "info", "help", "exit", "backup"}));
+
+    QTest::keyClick(window.dialog.get(), Qt::Key_F1);
+    HelpWindow* help = window.dialog->helpWindow();
+    ASSERT_TRUE(help && help->isVisible());
+    for (const QKeySequence& close : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        help->show();
+        QApplication::setActiveWindow(help);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+        QTest::keySequence(help->browser(), close);
+        EXPECT_FALSE(help->isVisible()) << close.toString().toStdString();
+    }
+    EXPECT_TRUE(window.dialog->isVisible()) << "Escape in the help window leaves the main window open";
 }
 
 }  // namespace

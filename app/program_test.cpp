@@ -1,15 +1,30 @@
-// The built program without a display: it points to the console program instead of failing in the toolkit.
+// The built program's own arguments and its start without a display, where no window can come up.
 #include <gtest/gtest.h>
 
 #include <QProcess>
 
-TEST(Program, WithoutADisplayItPointsToTheConsoleProgramAndExitsWithTwo) {
+TEST(Program, HelpVersionAndUsageErrorsNeedNoDisplayAndWithoutOneItPointsToTheConsoleProgram) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
-    QProcess pivora;
-    pivora.setProcessEnvironment(environment);
-    pivora.start(PIVORA_PATH, {"/tmp"});
-    ASSERT_TRUE(pivora.waitForFinished(60000));
-    EXPECT_EQ(pivora.exitCode(), 2);
-    EXPECT_TRUE(pivora.readAllStandardError().contains("pivora-cli"));
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"--help"}, 0, "Usage: pivora [PATH]\n", ""},
+        {{"--version"}, 0, "pivora " PIVORA_VERSION "\n", ""},
+        {{"/no/such/a.jpg", "/no/such/b.jpg"}, 2, "", "pivora: more than one path\n"},
+        {{"--rotate", "/tmp"}, 2, "", "pivora: unknown option '--rotate'\n"},
+        {{"/tmp"}, 2, "", "pivora-cli"},
+    };
+    for (const auto& row : cases) {
+        QProcess pivora;
+        pivora.setProcessEnvironment(environment);
+        pivora.start(PIVORA_PATH, row.arguments);
+        ASSERT_TRUE(pivora.waitForFinished(60000));
+        const QByteArray out = pivora.readAllStandardOutput(), err = pivora.readAllStandardError();
+        EXPECT_EQ(pivora.exitCode(), row.status) << row.arguments.join(' ').toStdString();
+        EXPECT_TRUE(out.startsWith(row.out) && err.contains(row.err)) << out.toStdString() << err.toStdString();
+    }
 }

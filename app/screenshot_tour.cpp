@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -16,25 +17,26 @@ class Tour {
 public:
     explicit Tour(const std::string& folder) : folder_(QString::fromStdString(folder)) {}
 
-    void shoot(QWidget* window, const QString& name) {
-        if (!window) {
-            failed_ = true;
-            return;
-        }
+    void shoot(QWidget* window, const QString& name) { save(window ? window->grab() : QPixmap(), name); }
+    // The whole screen, as the user sees it: where the windows lie on it.
+    void shootScreen(const QString& name) {
         QCoreApplication::processEvents();
-        const QString path = folder_ + "/" + name + ".png";
-        if (!window->grab().save(path)) failed_ = true;
-        std::printf("%s %s\n", failed_ ? "failed:" : "saved", qPrintable(path));
+        QScreen* screen = QGuiApplication::primaryScreen();
+        save(screen ? screen->grabWindow(0) : QPixmap(), name);
     }
-    // Shoots the next modal window that comes up, then closes it (message boxes with OK).
-    void shootNextModal(const QString& name) {
+    // Shoots the next modal window that comes up (or the whole screen then), then closes it.
+    void shootNextModal(const QString& name, bool wholeScreen = false) {
         auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, [this, poll, name] {
+        QObject::connect(poll, &QTimer::timeout, [this, poll, name, wholeScreen] {
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal) return;
             poll->stop();
             poll->deleteLater();
-            shoot(modal, name);
+            if (wholeScreen) {
+                shootScreen(name);
+            } else {
+                shoot(modal, name);
+            }
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 box->button(QMessageBox::Ok)->click();
             } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
@@ -46,6 +48,14 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    void save(const QPixmap& picture, const QString& name) {
+        QCoreApplication::processEvents();
+        const QString path = folder_ + "/" + name + ".png";
+        const bool saved = !picture.isNull() && picture.save(path);
+        failed_ = failed_ || !saved;
+        std::printf("%s %s\n", saved ? "saved" : "failed:", qPrintable(path));
+    }
+
     QString folder_;
     bool failed_ = false;
 };
@@ -58,6 +68,8 @@ int runScreenshotTour(MainDialog& dialog, const std::string& outputFolder, const
     tour.shoot(&dialog, "main-window");
 
     tour.shootNextModal("about-box");
+    dialog.showAbout();
+    tour.shootNextModal("screen", true);
     dialog.showAbout();
 
     dialog.showHelp();
@@ -74,5 +86,14 @@ int runScreenshotTour(MainDialog& dialog, const std::string& outputFolder, const
     });
     statusShot.start(0);
     dialog.launch(photoFolder);
+
+    // A file of that run that could not be rotated, run alone.
+    const std::vector<RunFailure>& failures = dialog.commands().counters().failures;
+    if (failures.empty()) {
+        tour.shoot(nullptr, "failure-message");
+    } else {
+        tour.shootNextModal("failure-message");
+        dialog.launch(failures.front().path);
+    }
     return tour.failed() ? 1 : 0;
 }

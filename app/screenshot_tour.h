@@ -1,7 +1,9 @@
 #pragma once
 // A tour of the windows for the documentation: with PIVORA_SCREENSHOT_TOUR set to a folder,
 // pivora saves pictures of its main window, about box, help window, status window during a
-// run on the command-line folder, and the run's result message there, then exits.
+// run on the command-line folder, the run's result message, the message of the first file of
+// that run that could not be rotated, and the whole screen with the about box over the main
+// window, then exits.
 
 #include <string>
 

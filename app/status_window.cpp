@@ -4,6 +4,8 @@
 #include <QScreen>
 
 #include "app/dialog_units.h"
+#include "platform/qt/screen_fit.h"
+#include "workflow/run_messages.h"
 #include "workflow/run_state.h"
 
 StatusWindow::StatusWindow(QWidget* owner) : QDialog(owner) {
@@ -11,6 +13,9 @@ StatusWindow::StatusWindow(QWidget* owner) : QDialog(owner) {
     setObjectName("statusWindow");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     DialogLayout layout(this);
+    count_ = layout.place(new QLabel(this), {3, 4, 355, 10}, true);
+    count_->setObjectName("count");
+    count_->setAlignment(Qt::AlignCenter);
     statusLine_ = layout.place(new QLabel(this), {3, 16, 355, 10}, true);
     statusLine_->setObjectName("statusLine");
     statusLine_->setProperty("controlId", 1000);
@@ -35,6 +40,11 @@ void StatusWindow::show(const std::string& text) {
     statusLine_->repaint();
 }
 
+void StatusWindow::showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) {
+    count_->setText(QString("%1 of %2").arg(done).arg(total));
+    if (!fileInHand.empty()) show(processingFileText(fileInHand));
+}
+
 void StatusWindow::showElided() {
     // The middle of a long path goes, so the file name stays readable.
     statusLine_->setText(statusLine_->fontMetrics().elidedText(statusText_, Qt::ElideMiddle, statusLine_->width()));
@@ -49,11 +59,13 @@ void StatusWindow::closeEvent(QCloseEvent* event) {
 
 void StatusWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    count_->clear();  // a new run; the file line keeps the last file until the run writes its own
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    platform::fitOnScreen(*this);
 }
 
 void StatusWindow::resizeEvent(QResizeEvent* event) {

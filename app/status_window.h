@@ -1,7 +1,7 @@
 #pragma once
-// The modeless window shown during every run: the file in hand, "Please wait ..." and Cancel.
-// Cancel (the button, Escape, the close control) only asks the folder walk to stop before
-// its next entry; the window stays until its run ends.
+// The modeless window shown during every run: how many files are done ("12 of 340"), the file
+// in hand, "Please wait ..." and Cancel. Cancel (the button, Escape, the close control) only asks
+// the run to start no further file; the window stays until its run ends.
 
 #include <QDialog>
 #include <QLabel>
@@ -18,8 +18,11 @@ public:
     // Sets the status line (control 1000) and repaints it at once.
     void show(const std::string& text) override;
     using QDialog::show;
+    // "12 of 340" and "Processing file PATH" for the file in hand (the line stays when there is none).
+    void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand);
 
     QString statusText() const { return statusText_; }
+    QString countText() const { return count_->text(); }
     QPushButton* cancelButton() const { return cancel_; }
 
 public slots:
@@ -33,6 +36,7 @@ protected:
 private:
     void showElided();
 
+    QLabel* count_;
     QLabel* statusLine_;
     QPushButton* cancel_;
     QString statusText_;

@@ -9,7 +9,9 @@ using Arguments = std::vector<std::string>;
 
 int runTranscodeCommand(const Arguments& args);  // --transcode IN OUT [options]
 int runInfoCommand(const Arguments& args);       // --info [--tags] FILE...
-int runRotateCommand(const Arguments& args);     // [--backup] [--subfolders] [--keep-times] PATH...
+int runRotateCommand(const Arguments& args);     // [options] PATH...: the main job
 
 // Prints "pivora-cli: <message>" and a hint to --help on standard error; returns 2.
 int usageError(const std::string& message);
+// Prints the help on standard output; returns 0.
+int printHelp();

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/json_text.h"
@@ -9,6 +10,7 @@
 #include "exif/tag_names.h"
 #include "jpegfile/diagnostics.h"
 #include "jpegfile/section_table.h"
+#include "platform/source_file.h"
 
 namespace {
 
@@ -44,9 +46,9 @@ std::string messagesJson() {
     return list + "]";
 }
 
-std::string photoInfoJson(const PhotoInfo& info) {
+std::string photoInfoJson(const PhotoInfo& info, const std::string& path) {
     JsonObject object;
-    FIELD_TEXT(fileName);
+    object.add("fileName", jsonPath(path));  // whole, where the record's field would cut it
     FIELD_TEXT(cameraMake);
     FIELD_TEXT(cameraModel);
     FIELD_TEXT(dateTime);
@@ -77,6 +79,7 @@ std::string photoInfoJson(const PhotoInfo& info) {
     FIELD_INT(thumbnailSize);
     FIELD_INT(largestExifOffset);
     FIELD_INT(thumbnailAtEnd);
+    object.add("thumbnailPlace", jsonString(thumbnailPlaceName(info.thumbnailPlace)));
     FIELD_INT(thumbnailSizeOffset);
     object.add("dateTimeOffsets", dateOffsetsJson(info));
     FIELD_INT(dateTimeCount);
@@ -92,26 +95,26 @@ std::string photoInfoJson(const PhotoInfo& info) {
 #undef FIELD
 #undef FIELD_INT
 
-// Why a file cannot be read, told apart before the container reads it (it only says "Not JPEG").
-bool openableJpeg(const std::string& path, std::string* error) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        *error = "cannot open the file";
-        return false;
-    }
-    bool startsAsJpeg = std::fgetc(file) == 0xFF && std::fgetc(file) == 0xD8;
-    std::fclose(file);
-    if (!startsAsJpeg) *error = "not a JPEG file";
-    return startsAsJpeg;
-}
-
 // The photograph's segments up to the start of scan, read as the rotation reads them: the
 // container records the frame and the first comment, the Exif reader the rest of photoInfo.
+// Anything but a regular file is refused without being opened for reading.
 bool readMetadata(const std::string& path, std::string* error) {
-    if (!openableJpeg(path, error)) return false;
+    platform::SourceFile source;
+    std::vector<unsigned char> bytes;
+    if (source.open(path, error, platform::SourceFile::Locking::None) != platform::SourceFile::Status::Ok ||
+        source.readAll(&bytes, error) != platform::SourceFile::Status::Ok)
+        return false;
+    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
+        *error = "not a JPEG file";
+        return false;
+    }
     clearSectionTable();
-    int read = loadJpegFile(path.c_str(), ReadMetadata);
+    FILE* stream = ::fmemopen(bytes.data(), bytes.size(), "rb");
+    const int read = stream ? readSectionsFromStream(stream, ReadMetadata) : 0;
+    if (stream) std::fclose(stream);
     if (!read) {
+        std::fprintf(sectionDiagnostics(), "Not JPEG: %s\n", path.c_str());
+        releaseSections();
         *error = reportedErrors().empty() ? "no image data: the file ends before the start of scan"
                                           : "cannot read its segments: " + reportedErrors().back();
     }
@@ -130,7 +133,7 @@ bool reportFile(const std::string& path, bool listing) {
         std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), error.c_str());
         return false;
     }
-    if (!listing) std::printf("%s\n", photoInfoJson(photoInfo).c_str());
+    if (!listing) std::printf("%s\n", photoInfoJson(photoInfo, path).c_str());
     std::fflush(stdout);
     releaseSections();
     return true;

@@ -37,9 +37,12 @@ void appendEscaped(std::string& out, unsigned value) {
     out += text;
 }
 
-}  // namespace
+// A byte that is not part of valid UTF-8: as the Latin-1 character of that value (\u00XX), or
+// as the low surrogate U+DC00 + byte (\udcXX), which no valid text holds and which gives back
+// the byte exactly.
+enum class StrayByte { Latin1, SurrogateEscape };
 
-std::string jsonString(const char* bytes, std::size_t size) {
+std::string quoted(const char* bytes, std::size_t size, StrayByte stray) {
     const unsigned char* at = reinterpret_cast<const unsigned char*>(bytes);
     std::string out = "\"";
     for (std::size_t i = 0; i < size;) {
@@ -58,7 +61,7 @@ std::string jsonString(const char* bytes, std::size_t size) {
         } else if (c >= 0x80) {
             std::size_t length = utf8SequenceLength(at + i, size - i);
             if (length == 0) {
-                appendEscaped(out, c);
+                appendEscaped(out, stray == StrayByte::SurrogateEscape ? 0xDC00u + c : c);
                 ++i;
                 continue;
             }
@@ -73,7 +76,13 @@ std::string jsonString(const char* bytes, std::size_t size) {
     return out + "\"";
 }
 
+}  // namespace
+
+std::string jsonString(const char* bytes, std::size_t size) { return quoted(bytes, size, StrayByte::Latin1); }
+
 std::string jsonString(const std::string& text) { return jsonString(text.data(), text.size()); }
+
+std::string jsonPath(const std::string& path) { return quoted(path.data(), path.size(), StrayByte::SurrogateEscape); }
 
 std::string jsonField(const char* field, std::size_t fieldSize) {
     const void* zero = std::memchr(field, 0, fieldSize);

@@ -9,6 +9,10 @@
 // character of the same value and written as \u00XX, so that no byte is lost.
 std::string jsonString(const char* bytes, std::size_t size);
 std::string jsonString(const std::string& text);
+// A path as a JSON string literal that gives back its bytes exactly: as jsonString, but a byte
+// that is not part of valid UTF-8 is written as the lone low surrogate \udc80 to \udcff (U+DC00
+// plus the byte), the surrogate-escape convention of file names that are not UTF-8.
+std::string jsonPath(const std::string& path);
 // A text field of a fixed-size record: up to its first zero byte, at most `fieldSize` bytes.
 std::string jsonField(const char* field, std::size_t fieldSize);
 

@@ -1,62 +1,84 @@
-// The default verb: rotate files and folder trees named on the command line, as the window's
-// one-file and folder runs do, printing their result messages.
+// The main job: turn the files and folder trees named on the command line, several at once,
+// printing each file's result line in listing order and a summary after a folder run.
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
 #include "cli/commands.h"
 #include "jpegfile/diagnostics.h"
-#include "platform/path_kind.h"
-#include "platform/pending_file.h"
 #include "platform/status_line.h"
-#include "workflow/folder_walk.h"
+#include "transform/coefficient_memory.h"
+#include "transform/memory_budget.h"
 #include "workflow/rotate_jpeg_file.h"
+#include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
-#include "workflow/stray_files.h"
+#include "workflow/transform_names.h"
 
 namespace {
 
 struct RotateRequest {
     ProcessingOptions options;
+    TurnSettings turn;
+    unsigned jobs = 0;  // 0: one for each core
     std::vector<std::string> paths;
 };
 
-// Fills `request`; returns 0, or the exit status of a usage error.
-int parseRotateArguments(const Arguments& args, RotateRequest& request) {
-    request.options.EXIFTimestamp = 1;  // as on a first start of the window
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            request.paths.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--backup") {
-            request.options.Backup = 1;
-        } else if (arg == "--subfolders") {
-            request.options.bSubfolders = 1;
-        } else if (arg == "--keep-times") {
-            request.options.EXIFTimestamp = 0;
-        } else {
-            return usageError("unknown option '" + arg + "'");
-        }
-    }
-    if (request.paths.empty()) return usageError("no path given");
-    return 0;
+// --jobs takes a whole number from 1 up.
+std::string checkJobCount(std::string& text) {
+    const bool digits = !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
+    return digits && std::stoi(text) > 0 ? "" : "needs a whole number from 1 to 9999";
 }
 
-// One line per file on a terminal's error stream, so that a long run shows where it is.
-struct TerminalStatusLine : platform::StatusLine {
-    void show(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        std::fflush(stderr);
+// Fills `request`; returns -1, or the exit status after a usage error or the help.
+int parseRotateArguments(Arguments args, RotateRequest& request) {
+    CLI::App parser{"", "pivora-cli"};
+    parser.set_help_flag("-h,--help");
+    parser.allow_extras();  // reported below in the program's own words
+    bool backup = false, subfolders = false, keepTimes = false, autoOrient = false;
+    std::string turnName;
+    parser.add_flag("--backup", backup);
+    parser.add_flag("--subfolders", subfolders);
+    parser.add_flag("--keep-times", keepTimes);
+    CLI::Option* turnOption = parser.add_option("--turn", turnName);
+    parser.add_flag("--auto", autoOrient)->excludes(turnOption);
+    parser.add_flag("--dry-run", request.turn.dryRun);
+    parser.add_flag("--optimize", request.turn.optimize);
+    parser.add_option("--jobs", request.jobs)->check(CLI::Validator(checkJobCount, "N"));
+    parser.add_option("paths", request.paths);
+    std::reverse(args.begin(), args.end());  // the parser takes a vector last argument first
+    try {
+        parser.parse(args);
+    } catch (const CLI::CallForHelp&) {
+        return printHelp();
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what());
     }
+    for (const std::string& extra : parser.remaining())
+        if (extra != "--") return usageError("unknown option '" + extra + "'");
+    if (turnOption->count() && !transformKindFromAnyName(turnName, &request.turn.kind))
+        return usageError("unknown turn '" + turnName + "' (one of: " + transformNameList() + ")");
+    if (request.paths.empty()) return usageError("no path given");
+    request.options.Backup = backup;
+    request.options.bSubfolders = subfolders;
+    request.options.EXIFTimestamp = !keepTimes;  // as on a first start of the window
+    request.options.AutoOrient = autoOrient;
+    return -1;
+}
+
+// One line per file on a terminal's error stream, so that a long run shows where it is. The
+// workers write it, a whole line at a time.
+struct TerminalStatusLine : platform::StatusLine {
+    void show(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 };
 
 void onInterrupt(int) { cancelRequested = 1; }
 
-// Ctrl-C finishes the file in hand and then stops the run; a second Ctrl-C ends the program at
-// once, which leaves every photograph whole as well.
+// Ctrl-C lets no further file start and abandons the files in hand; a second Ctrl-C ends the
+// program at once, which leaves every photograph whole as well.
 void catchInterrupt() {
     struct sigaction action {};
     action.sa_handler = onInterrupt;
@@ -65,60 +87,91 @@ void catchInterrupt() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-void printMessage(const std::string& message) {
-    std::printf("%s\n", withoutBlankLines(message).c_str());
+void printLine(const std::string& line) {
+    std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
-// Each returns true when every file it was given was rotated.
-bool rotateOneFile(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status) {
-    removeStrayPendingFiles(platform::folderOf(path), runStartTime());
-    int rotated = rotateJpegFile(path, options, status);
-    printMessage(oneFileMessage(rotated, path));
-    return rotated != 0;
-}
+// A run of the main job: the paths listed, the files turned, the lines printed in listing order.
+class ConsoleRun {
+public:
+    explicit ConsoleRun(const RotateRequest& request) : request_(request), listing_(request.options) {}
 
-bool rotateFolder(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status) {
-    RunCounters counters;
-    walkFolder(
-        path, options, counters,
-        [&](const std::string& file) { return rotatePhoto(file, options, TurnSettings{}, status); },
-        nullptr);
-    printMessage(folderRunMessage(counters));
-    return counters.filesRotated == counters.filesRead;
-}
+    // The exit status.
+    int run() {
+        list();
+        platform::SilentStatusLine silent;
+        TerminalStatusLine terminal;
+        platform::StatusLine& status = ::isatty(STDERR_FILENO) ? static_cast<platform::StatusLine&>(terminal) : silent;
+        // The workers share what the machine allows for coefficients: one waits rather than all
+        // of them running it out of memory on a folder of big photos.
+        MemoryBudget budget(machineCoefficientLimit(), cancelRequested);
+        TurnSettings turn = request_.turn;
+        turn.memoryBudget = &budget;
+        RunHooks hooks;
+        hooks.onResult = [this](const RunFile& file, const RotateResult& result) { report(file, result); };
+        runFiles(
+            listing_.files(), request_.jobs,
+            [&](const std::string& path) { return rotatePhoto(path, request_.options, turn, status); }, hooks);
+        const bool cancelled = cancelRequested != 0;
+        if (!cancelled) printMissingBefore(listing_.files().size());
+        if (anyFolder_)
+            for (const std::string& line : runSummaryLines(counters_, cancelled, request_.turn.dryRun)) printLine(line);
+        if (cancelled) {
+            std::fprintf(stderr, "pivora-cli: interrupted\n");
+            return 1;
+        }
+        return counters_.failures.empty() && missing_.empty() ? 0 : 1;
+    }
+
+private:
+    // A path that names neither a file nor a folder, with the number of files listed before it.
+    struct MissingPath {
+        std::size_t filesBefore;
+        std::string path;
+    };
+
+    void list() {
+        for (const std::string& path : request_.paths) {
+            if (cancelRequested) return;
+            const std::size_t before = listing_.files().size();
+            const int kind = listing_.add(path);
+            anyFolder_ = anyFolder_ || kind == 2;
+            if (kind != 1 && kind != 2) missing_.push_back({before, path});
+        }
+    }
+
+    // Results come in listing order without a gap, so the n-th result is the n-th listed file.
+    void report(const RunFile& file, const RotateResult& result) {
+        printMissingBefore(handedBack_++);
+        countResult(counters_, file.path, result);
+        const std::string line = fileResultLine(file.path, result, request_.turn.dryRun);
+        if (!line.empty()) printLine(line);
+    }
+
+    // "Not file or path" for the paths given before the file `index`, in their place.
+    void printMissingBefore(std::size_t index) {
+        for (; missingPrinted_ < missing_.size() && missing_[missingPrinted_].filesBefore <= index; ++missingPrinted_)
+            printLine("Not file or path: " + missing_[missingPrinted_].path);
+    }
+
+    const RotateRequest& request_;
+    RunListing listing_;
+    std::vector<MissingPath> missing_;
+    std::size_t missingPrinted_ = 0;
+    std::size_t handedBack_ = 0;
+    bool anyFolder_ = false;
+    RunCounters counters_;
+};
 
 }  // namespace
 
 int runRotateCommand(const Arguments& args) {
     RotateRequest request;
-    if (int status = parseRotateArguments(args, request)) return status;
+    if (int status = parseRotateArguments(args, request); status >= 0) return status;
     catchInterrupt();
     cancelRequested = 0;
-    // Standard output carries the result messages; the container's notes go beside them.
+    // Standard output carries the result lines; the container's notes go beside them.
     setSectionDiagnostics(stderr);
-    TerminalStatusLine terminal;
-    platform::SilentStatusLine silent;
-    platform::StatusLine& status = ::isatty(STDERR_FILENO) ? static_cast<platform::StatusLine&>(terminal) : silent;
-
-    bool allRotated = true;
-    for (const std::string& path : request.paths) {
-        if (cancelRequested) break;
-        switch (platform::classifyPath(path)) {
-            case 1:
-                allRotated = rotateOneFile(path, request.options, status) && allRotated;
-                break;
-            case 2:
-                allRotated = rotateFolder(path, request.options, status) && allRotated;
-                break;
-            default:
-                printMessage("Not file or path: " + path);
-                allRotated = false;
-        }
-    }
-    if (cancelRequested) {
-        std::fprintf(stderr, "pivora-cli: interrupted\n");
-        return 1;
-    }
-    return allRotated ? 0 : 1;
+    return ConsoleRun(request).run();
 }

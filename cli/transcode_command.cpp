@@ -4,35 +4,9 @@
 
 #include "cli/commands.h"
 #include "workflow/transcode_jpeg.h"
+#include "workflow/transform_names.h"
 
 namespace {
-
-struct NamedKind {
-    const char* name;
-    TransformKind kind;
-};
-
-// The console knows every transform by name; transcodeJpeg itself only the three turns.
-constexpr NamedKind kTransformNames[] = {
-    {"none", TransformKind::None},
-    {"flip horizontal", TransformKind::FlipHorizontal},
-    {"flip vertical", TransformKind::FlipVertical},
-    {"transpose", TransformKind::Transpose},
-    {"transverse", TransformKind::Transverse},
-    {"rotate 90", TransformKind::Rotate90},
-    {"rotate 180", TransformKind::Rotate180},
-    {"rotate 270", TransformKind::Rotate270},
-};
-
-bool kindFromName(const std::string& name, TransformKind* kind) {
-    for (const NamedKind& entry : kTransformNames) {
-        if (::strcasecmp(name.c_str(), entry.name) == 0) {
-            *kind = entry.kind;
-            return true;
-        }
-    }
-    return false;
-}
 
 bool copyOptionFromName(const std::string& name, MarkerCopyOption* option) {
     if (name == "none") *option = CopyNone;
@@ -61,9 +35,11 @@ std::string parse(const Arguments& args, TranscodeRequest* request) {
             request->trim = true;
         } else if (arg == "--gray") {
             request->gray = true;
+        } else if (arg == "--optimize") {
+            request->optimize = true;
         } else if (arg == "--transform") {
             if (!hasValue) return "--transform needs a name";
-            if (!kindFromName(args[++i], &request->kind)) return "unknown transform '" + args[i] + "'";
+            if (!transformKindFromAnyName(args[++i], &request->kind)) return "unknown transform '" + args[i] + "'";
         } else if (arg == "--copy") {
             if (!hasValue) return "--copy needs none, comments or all";
             if (!copyOptionFromName(args[++i], &request->copy)) return "unknown --copy value '" + args[i] + "'";

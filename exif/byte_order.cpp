@@ -27,6 +27,12 @@ std::uint32_t readU32(const void* at) {
 
 std::int32_t readS32(const void* at) { return static_cast<std::int32_t>(readU32(at)); }
 
+void writeU16(void* at, unsigned value) {
+    unsigned char* b = static_cast<unsigned char*>(at);
+    b[motorolaOrder ? 0 : 1] = static_cast<unsigned char>(value >> 8);
+    b[motorolaOrder ? 1 : 0] = static_cast<unsigned char>(value);
+}
+
 void writeU32(void* at, std::uint32_t value) {
     unsigned char* b = static_cast<unsigned char*>(at);
     for (int i = 0; i < 4; ++i) {

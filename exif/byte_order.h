@@ -17,7 +17,21 @@ inline constexpr int kFormatByte = 1, kFormatAscii = 2, kFormatShort = 3, kForma
 unsigned readU16(const void* at);                // 0..65535
 std::int32_t readS32(const void* at);
 std::uint32_t readU32(const void* at);
+void writeU16(void* at, unsigned value);  // the low 16 bits
 void writeU32(void* at, std::uint32_t value);
+
+// Sets motorolaOrder for its lifetime and restores it after: the edits of a block that was read
+// earlier use that block's own order, whatever was read since.
+class ByteOrderScope {
+public:
+    explicit ByteOrderScope(int order) : saved_(motorolaOrder) { motorolaOrder = order; }
+    ~ByteOrderScope() { motorolaOrder = saved_; }
+    ByteOrderScope(const ByteOrderScope&) = delete;
+    ByteOrderScope& operator=(const ByteOrderScope&) = delete;
+
+private:
+    int saved_;
+};
 
 // The value's first component as a number; rationals with a zero denominator give 0. FLOAT and
 // DOUBLE are taken in the machine's own order. ASCII, UNDEFINED and unknown codes are reported

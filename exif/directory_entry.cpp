@@ -9,27 +9,12 @@
 namespace {
 
 constexpr std::uint32_t kMaxComponents = 65536;
-constexpr int kMaxWalkedDirectories = 512;
-
-// The block the record belongs to, so that a walk started without processExifBlock (a direct
-// call of a directory walker) begins a fresh record of its own.
-struct WalkRecord {
-    const unsigned char* base = nullptr;
-    std::uint32_t length = 0;
-    std::uint32_t walked[kMaxWalkedDirectories];
-    int walkedCount = 0;
-    std::uint64_t entriesLeft = 0;
-};
-thread_local WalkRecord record;
-
-void ensureRecordFor(const TiffBlock& block) {
-    if (record.base != block.base || record.length != block.length) beginBlockWalk(block);
-}
 
 }  // namespace
 
 bool readDirectoryEntry(const TiffBlock& block, std::uint32_t offset, DirectoryEntry* entry) {
-    unsigned char* at = block.base + offset;
+    const unsigned char* at = block.base + offset;
+    entry->at = offset;
     entry->tag = readU16(at);
     entry->format = static_cast<int>(readU16(at + 2));
     entry->count = readU32(at + 4);
@@ -48,12 +33,12 @@ bool readDirectoryEntry(const TiffBlock& block, std::uint32_t offset, DirectoryE
         entry->value = at + 8;
         return true;
     }
-    std::uint32_t valueOffset = readU32(at + 8);
-    if (!block.holds(valueOffset, entry->byteCount)) {
+    entry->valueOffset = readU32(at + 8);
+    if (!block.holds(entry->valueOffset, entry->byteCount)) {
         reportError("Illegal value pointer for tag %04x", static_cast<int>(entry->tag));
         return false;
     }
-    entry->value = block.base + valueOffset;
+    entry->value = block.base + entry->valueOffset;
     return true;
 }
 
@@ -75,35 +60,4 @@ void copyBlockText(char* to, std::size_t fieldSize, const unsigned char* from, s
     std::memset(to, 0, fieldSize);
     std::size_t limit = std::min({max, fieldSize - 1, block.bytesFrom(from)});
     for (std::size_t n = 0; n < limit && from[n] != 0; ++n) to[n] = static_cast<char>(from[n]);
-}
-
-void beginBlockWalk(const TiffBlock& block) {
-    record.base = block.base;
-    record.length = block.length;
-    record.walkedCount = 0;
-    record.entriesLeft = 2 * (std::uint64_t{block.length} / 12) + 64;
-}
-
-bool claimDirectory(const TiffBlock& block, std::uint32_t offset) {
-    ensureRecordFor(block);
-    if (std::find(record.walked, record.walked + record.walkedCount, offset) != record.walked + record.walkedCount) {
-        reportError("Directory at offset %d is linked more than once", static_cast<int>(offset));
-        return false;
-    }
-    if (record.walkedCount == kMaxWalkedDirectories) {
-        reportError("More than %d directories in the Exif block", kMaxWalkedDirectories);
-        return false;
-    }
-    record.walked[record.walkedCount++] = offset;
-    return true;
-}
-
-bool chargeEntries(const TiffBlock& block, unsigned entries) {
-    ensureRecordFor(block);
-    if (entries > record.entriesLeft) {
-        reportError("Too many directory entries in the Exif block (%d more)", static_cast<int>(entries));
-        return false;
-    }
-    record.entriesLeft -= entries;
-    return true;
 }

@@ -1,13 +1,13 @@
 #pragma once
-// Internal to the Exif reader: the block being walked, one directory entry with its value
-// located and checked against the block, and the record that bounds the work of one block.
+// Internal to the Exif reader: the block being walked and one directory entry with its value
+// located and checked against the block. The reader only reads: the block is const throughout.
 
 #include <cstddef>
 #include <cstdint>
 
 // The TIFF data: `base` is the TIFF header start, `length` the bytes from there to the segment end.
 struct TiffBlock {
-    unsigned char* base;
+    const unsigned char* base;
     std::uint32_t length;
 
     // Whether the `count` bytes at `offset` lie inside the block (no overflow).
@@ -18,16 +18,18 @@ struct TiffBlock {
 };
 
 struct DirectoryEntry {
+    std::uint32_t at = 0;  // the entry's own 12 bytes, counted from the TIFF header
     unsigned tag = 0;
     int format = 0;
     std::uint32_t count = 0;
     std::uint32_t byteCount = 0;
-    bool outOfLine = false;       // the value lies at an offset, not in the entry itself
-    unsigned char* value = nullptr;  // inside the block; its byteCount bytes too
+    bool outOfLine = false;             // the value lies at valueOffset, not in the entry itself
+    std::uint32_t valueOffset = 0;      // set with outOfLine, also when it points outside the block
+    const unsigned char* value = nullptr;  // inside the block; its byteCount bytes too
 };
 
-// Reads the entry at `offset` (inside the block) and locates its value. A format outside 1..12,
-// more than 65536 components or a value beyond the block are reported and give false.
+// Reads the entry at `offset` (its 12 bytes inside the block) and locates its value. A format
+// outside 1..12, more than 65536 components or a value beyond the block are reported and give false.
 bool readDirectoryEntry(const TiffBlock& block, std::uint32_t offset, DirectoryEntry* entry);
 
 // The first component as a number (valueAsDouble); 0 when it would reach past the block.
@@ -42,12 +44,6 @@ bool directoryFits(const TiffBlock& block, std::uint64_t offset, unsigned* entri
 // fieldSize) from `from` (inside the block), stopping at a zero byte and at the block's end.
 void copyBlockText(char* to, std::size_t fieldSize, const unsigned char* from, std::size_t max, const TiffBlock& block);
 
-// The work record of one block: each directory offset is walked at most once, and the entries
-// of all directories together are bounded by what a block of that length can hold without
-// overlapping directories (twice over). Both report when they refuse.
-void beginBlockWalk(const TiffBlock& block);
-bool claimDirectory(const TiffBlock& block, std::uint32_t offset);
-bool chargeEntries(const TiffBlock& block, unsigned entries);
-
-// The directory walk of one Exif or IFD directory by offset (exif_block.cpp).
-void walkExifDirectory(const TiffBlock& block, std::uint64_t offset, int level);
+// The directory walk of one Exif or IFD directory by offset (exif_block.cpp). false when the
+// directory could not be read (nesting, size, work bounds); true also for one walked before.
+bool walkExifDirectory(const TiffBlock& block, std::uint64_t offset, int level);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exif/block_layout.h"
 #include "exif/byte_order.h"
 #include "exif/directory_entry.h"
 #include "exif/exif_tags.h"
@@ -32,11 +33,13 @@ void followNextDirectoryLink(const TiffBlock& block, std::uint64_t linkOffset, i
     if (link <= block.length) {
         if (listTags) std::printf("%s    Continued directory\n", listingIndent(level));
         walkExifDirectory(block, link, level + 1);
-    } else if (std::uint64_t{link} < std::uint64_t{block.length} + kNearLinkSlack) {
-        if (listTags) std::printf("%s    Link %u bytes past the block: thumbnail removed by an older tool\n",
-                                  listingIndent(level), link - block.length);
     } else {
-        reportError("Illegal subdirectory link");
+        if (std::uint64_t{link} >= std::uint64_t{block.length} + kNearLinkSlack)
+            reportError("Illegal subdirectory link");
+        else if (listTags)
+            std::printf("%s    Link %u bytes past the block: thumbnail removed by an older tool\n",
+                        listingIndent(level), link - block.length);
+        noteUnreadDirectory(block, link);
     }
     raiseLargestOffset(link);
 }
@@ -55,6 +58,7 @@ void storeThumbnail(const TiffBlock& block, DirectoryThumbnail thumbnail) {
     // The length value that a new thumbnail updates must be the one of the directory whose
     // thumbnail is kept: IFD0's wins over IFD1's, which was met later in the walk.
     if (thumbnail.lengthValueOffset >= 0) photoInfo.thumbnailSizeOffset = thumbnail.lengthValueOffset;
+    noteThumbnail(thumbnail.offset, thumbnail.length, thumbnail.lengthEntry);
     if (listTags) std::printf("Thumbnail size: %d bytes\n", static_cast<int>(thumbnail.length));
 }
 
@@ -66,53 +70,15 @@ void deriveSensorValues() {
         photoInfo.focalLength35mm = truncateToInt32(double{photoInfo.focalLength} / photoInfo.ccdWidth * 36 + 0.5);
 }
 
-}  // namespace
-
-void walkExifDirectory(const TiffBlock& block, std::uint64_t offset, int level) {
-    if (level > kMaxDirectoryLevel) {
-        reportError("Maximum directory nesting exceeded (corrupt exif header)");
-        return;
-    }
-    unsigned entries = 0;
-    if (!directoryFits(block, offset, &entries)) {
-        reportError("Illegally sized directory");
-        return;
-    }
-    std::uint32_t start = static_cast<std::uint32_t>(offset);
-    if (!claimDirectory(block, start) || !chargeEntries(block, entries)) return;
-    if (listTags) std::printf("(dir has %d entries)\n", static_cast<int>(entries));
-
-    DirectoryThumbnail thumbnail;
-    for (unsigned i = 0; i < entries; ++i) {
-        DirectoryEntry entry;
-        if (!readDirectoryEntry(block, start + 2 + 12 * i, &entry)) continue;
-        if (entry.outOfLine) raiseLargestOffset(block.offsetOf(entry.value));
-        if (listTags) listExifEntry(level, entry);
-        applyExifTag(block, entry, level, thumbnail);
-    }
-    std::uint64_t linkOffset = offset + 2 + 12 * std::uint64_t{entries};
-    if (block.holds(linkOffset, 4)) followNextDirectoryLink(block, linkOffset, level);
-    storeThumbnail(block, thumbnail);
-}
-
-void processExifDirectory(unsigned char* start, unsigned char* base, unsigned length, int level) {
-    TiffBlock block{base, length};
-    walkExifDirectory(block, static_cast<std::uint64_t>(start - base), level);
-}
-
-void processExifBlock(unsigned char* segment, unsigned length) {
-    focalPlaneXRes = 0;
-    focalPlaneUnits = 0;
-    exifImageWidth = 0;
-    orientationSeen = false;
-    if (listTags) std::printf("Exif header %d bytes long\n", static_cast<int>(length));
+// The TIFF header behind "Exif\0\0": sets the byte order. false, reported, when it is not one.
+bool readTiffHeader(const unsigned char* segment, unsigned length) {
     if (length < kSegmentHeaderSize) {
         reportError("Exif block too short (%d bytes)", static_cast<int>(length));
-        return;
+        return false;
     }
     if (std::memcmp(segment + 2, "Exif\0\0", 6) != 0) {
         reportError("Incorrect Exif header");
-        return;
+        return false;
     }
     if (std::memcmp(segment + 8, "II", 2) == 0) {
         motorolaOrder = 0;
@@ -120,20 +86,75 @@ void processExifBlock(unsigned char* segment, unsigned length) {
         motorolaOrder = 1;
     } else {
         reportError("Invalid Exif alignment marker.");
-        return;
+        return false;
     }
     if (listTags) std::printf(motorolaOrder ? "Exif section in Motorola order\n" : "Exif section in Intel order\n");
     if (readU16(segment + 10) != 42) {
         reportError("Invalid Exif start (1)");
-        return;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+bool walkExifDirectory(const TiffBlock& block, std::uint64_t offset, int level) {
+    if (level > kMaxDirectoryLevel) {
+        reportError("Maximum directory nesting exceeded (corrupt exif header)");
+        noteUnreadDirectory(block, offset);
+        return false;
+    }
+    unsigned entries = 0;
+    if (!directoryFits(block, offset, &entries)) {
+        reportError("Illegally sized directory");
+        noteUnreadDirectory(block, offset);
+        return false;
+    }
+    std::uint32_t start = static_cast<std::uint32_t>(offset);
+    DirectoryClaim claim = claimDirectory(block, start);
+    if (claim != DirectoryClaim::First) return claim == DirectoryClaim::Repeat;
+    if (!chargeEntries(block, entries)) return false;
+    noteDirectory(block, start, entries);
+    if (listTags) std::printf("(dir has %d entries)\n", static_cast<int>(entries));
+
+    DirectoryThumbnail thumbnail;
+    for (unsigned i = 0; i < entries; ++i) {
+        DirectoryEntry entry;
+        bool read = readDirectoryEntry(block, start + 2 + 12 * i, &entry);
+        noteEntryValue(entry);
+        if (!read) continue;
+        if (entry.outOfLine) raiseLargestOffset(entry.valueOffset);
+        if (listTags) listExifEntry(level, entry);
+        applyExifTag(block, entry, level, thumbnail);
+    }
+    std::uint64_t linkOffset = offset + 2 + 12 * std::uint64_t{entries};
+    if (block.holds(linkOffset, 4)) followNextDirectoryLink(block, linkOffset, level);
+    storeThumbnail(block, thumbnail);
+    return true;
+}
+
+void processExifDirectory(const unsigned char* start, const unsigned char* base, unsigned length, int level) {
+    TiffBlock block{base, length};
+    walkExifDirectory(block, static_cast<std::uint64_t>(start - base), level);
+}
+
+void processExifBlock(const unsigned char* segment, unsigned length) {
+    focalPlaneXRes = 0;
+    focalPlaneUnits = 0;
+    exifImageWidth = 0;
+    orientationSeen = false;
+    beginBlockWalk(segment, length);
+    if (listTags) std::printf("Exif header %d bytes long\n", static_cast<int>(length));
+    if (!readTiffHeader(segment, length)) return;
     std::int32_t firstOffset = readS32(segment + 12);
     if (firstOffset < 8 || firstOffset > 16) reportError("Suspicious offset of first IFD value");
 
-    TiffBlock block{segment + kTiffHeaderStart, length - kTiffHeaderStart};
-    beginBlockWalk(block);
-    walkExifDirectory(block, readU32(segment + 12), 0);
+    BlockLayout& layout = *layoutOf(segment, length);
+    layout.motorola = motorolaOrder;
+    layout.walked = walkExifDirectory(layout.tiff, readU32(segment + 12), 0);
 
-    photoInfo.thumbnailAtEnd = photoInfo.thumbnailOffset >= photoInfo.largestExifOffset ? 1 : 0;
+    decideThumbnailPlace();
     deriveSensorValues();
 }
+
+bool exifBlockWalked() { return !lastLayout().attempted || lastLayout().walked; }

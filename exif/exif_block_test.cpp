@@ -46,7 +46,17 @@ TEST_P(ExifBlockTest, BrokenOrShortHeadersAreRefusedWithoutReadingPastTheSegment
         bad[at] ^= 0x80;
         readSegment(bad);
         EXPECT_EQ(messages(), expected);
+        EXPECT_FALSE(exifBlockWalked());
     }
+    ExifSpec odd = recipe(orientationAndDate());
+    odd.exif = ExifEntries{shortEntry(0x9207, {5})};
+    ExifBlock suspicious = buildExif(odd);
+    suspicious.put32(4, suspicious.exif);  // the first directory is found, if not where it usually is
+    readBlock(suspicious);
+    EXPECT_EQ(messages(), "Suspicious offset of first IFD value\n");
+    EXPECT_TRUE(exifBlockWalked());
+    resetPhotoInfo("none.jpg");
+    EXPECT_TRUE(exifBlockWalked()) << "no block read for this photo";
     for (std::size_t length = 0; length < good.size(); ++length) {
         readSegment(Bytes(good.begin(), good.begin() + static_cast<long>(length)));
         EXPECT_TRUE(length >= 16 || reportedErrors().size() == 1) << length;
@@ -71,40 +81,56 @@ TEST_P(ExifBlockTest, NextLinksReachLevelFourAndMayPointUpTo19BytesPastTheEnd) {
     }
 }
 
-const Field kThumbnail{"thumbnail", [] { return std::to_string(photoInfo.thumbnailSize) + (photoInfo.thumbnailAtEnd ? " at end" : ""); }};
+// Size, place and the thumbnailAtEnd flag.
+const Field kThumbnail{"thumbnail", [] {
+    return std::to_string(photoInfo.thumbnailSize) + " " + thumbnailPlaceName(photoInfo.thumbnailPlace) + " " +
+           std::to_string(photoInfo.thumbnailAtEnd);
+}};
 
-// A 64-byte thumbnail with a value behind it, named from IFD0 or from the GPS directory.
-ExifSpec valueBehindThumbnail(bool inGps) {
-    ExifSpec s;
-    s.thumbnail = s.trailer = Bytes(64, 0xAB);
-    ExifEntries& dir = inGps ? s.gps.emplace() : s.ifd0;
-    dir.push_back(rawEntry(0x9999, kExifUndefined, 16, 0));
-    dir.back().field = buildExif(s).thumbnailOffset + 64;
+// The camera block with a 64-byte thumbnail, then `change`.
+ExifSpec camera(void (*change)(ExifSpec&) = nullptr) {
+    ExifSpec s = cameraExifSpec(ByteOrder::Intel, Bytes(64, 0xAB));
+    if (change) change(s);
     return s;
 }
+ExifEntry behind(ExifEntry entry) { return entry.behindThumbnail = true, entry; }
 
 TEST_P(ExifBlockTest, DirectoriesAndThumbnailsAreKeptWithinTheBlock) {
     const ExifSpec orientation = ifd0({shortEntry(0x0112, {6})});  // the directory and its link end the block
     ExifSpec thumbnail = ifd0({});                                 // IFD1, then a thumbnail ending the block
     thumbnail.thumbnail = Bytes(700, 0xD8);
-    const std::string illegal = "Illegally sized directory\n";
+    ExifSpec both = ifd0({longEntry(0x0201, {20}), longEntry(0x0202, {4})});  // IFD0's thumbnail lies in IFD0 itself
+    both.thumbnail = Bytes(700, 0xD8);
+    const std::string illegal = "Illegally sized directory\n", pointer = "Illegal value pointer for tag 927c\n";
     expectFields({{orientation, FIELD(orientation), "6", "", 4},   {orientation, FIELD(orientation), "6", "", 2},
                   {orientation, FIELD(orientation), "0", illegal, 3}, {orientation, FIELD(orientation), "0", illegal, 1},
-                  {orientation, kThumbnail, "0 at end"},             {thumbnail, kThumbnail, "700 at end"},
-                  {thumbnail, kThumbnail, "400 at end", "", 300},    {thumbnail, kThumbnail, "0", "", 702},
-                  {valueBehindThumbnail(false), kThumbnail, "64"},   {valueBehindThumbnail(true), kThumbnail, "64 at end"}});
+                  {orientation, kThumbnail, "0 none 1"},             {thumbnail, kThumbnail, "700 at end 1"},
+                  {thumbnail, kThumbnail, "400 at end 1", "", 300},  {thumbnail, kThumbnail, "0 none 0", "", 702},
+                  {both, kThumbnail, "4 neither 0"},                 {camera(), kThumbnail, "64 at end 1"},
+                  // Whatever the block refers to behind the thumbnail: directories, values, MakerNote.
+                  {camera([](ExifSpec& s) { s.behindThumbnail = {0x8825}; }), kThumbnail, "64 in place only 0"},
+                  {camera([](ExifSpec& s) { s.behindThumbnail = {0x8769}; }), kThumbnail, "64 in place only 0"},
+                  {camera([](ExifSpec& s) { s.behindThumbnail = {0xA005}; }), kThumbnail, "64 in place only 0"},
+                  {camera([](ExifSpec& s) { s.gps->push_back(behind(asciiEntry(0x001B, "GPS-FIX"))); }), kThumbnail, "64 in place only 0"},
+                  {camera([](ExifSpec& s) { s.exif->push_back(behind(bytesEntry(0x927C, kExifUndefined, Bytes(40, 'M')))); }),
+                   kThumbnail, "64 in place only 0"},
+                  // A MakerNote pointing past the end, where a grown block would reach, and beyond any block.
+                  {camera([](ExifSpec& s) { s.exif->push_back(rawEntry(0x927C, kExifUndefined, 40, 60000)); }), kThumbnail,
+                   "64 in place only 0", pointer},
+                  {camera([](ExifSpec& s) { s.exif->push_back(rawEntry(0x927C, kExifUndefined, 40, 70000)); }), kThumbnail,
+                   "64 at end 1", pointer},
+                  // A sub-directory that cannot be read may hide anything.
+                  {camera([](ExifSpec& s) { s.ifd0.push_back(rawEntry(0xA005, kExifLong, 1, 0xFFFFFFF0)); }), kThumbnail,
+                   "64 in place only 0", "Illegal exif or interop ofset directory link\n"}});
     const ExifBlock block = buildExif(inOrder(thumbnail));
     readBlock(block);
     EXPECT_EQ(photoInfo.thumbnailOffset, block.thumbnailOffset);
     EXPECT_EQ(photoInfo.thumbnailSizeOffset, static_cast<std::int32_t>(block.thumbnailLengthValue));
 
     // Thumbnail tags in IFD0 and IFD1: IFD0's thumbnail is kept, so its length value is the one to update.
-    ExifSpec both = recipe({longEntry(0x0201, {20}), longEntry(0x0202, {4})});
-    both.thumbnail = Bytes(700, 0xD8);
-    const ExifBlock twoThumbnails = buildExif(both);
+    const ExifBlock twoThumbnails = buildExif(inOrder(both));
     readBlock(twoThumbnails);
     EXPECT_EQ(photoInfo.thumbnailOffset, 20u);
-    EXPECT_EQ(photoInfo.thumbnailSize, 4u);
     EXPECT_EQ(photoInfo.thumbnailSizeOffset, static_cast<std::int32_t>(twoThumbnails.valueOf(twoThumbnails.ifd0, 0x0202)));
 }
 

@@ -36,6 +36,14 @@ bool expect(const char*& text, char wanted) {
     return true;
 }
 
+bool within(std::int64_t value, std::int64_t low, std::int64_t high) { return value >= low && value <= high; }
+
+int daysInMonth(std::int64_t year, std::int64_t month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 int shifted(int value, int by) {
     std::int64_t result = std::int64_t{value} - by;
     return static_cast<int>(result < INT_MIN ? INT_MIN : result);
@@ -54,4 +62,12 @@ int parseExifDateTime(struct tm* time, const char* text) {
     time->tm_year = shifted(time->tm_year, 1900);
     time->tm_isdst = -1;
     return 1;
+}
+
+bool isRealExifDate(const char* text) {
+    struct tm time {};
+    if (!parseExifDateTime(&time, text)) return false;
+    const std::int64_t year = std::int64_t{time.tm_year} + 1900, month = std::int64_t{time.tm_mon} + 1;
+    return within(year, 1, 9999) && within(month, 1, 12) && within(time.tm_mday, 1, daysInMonth(year, month)) &&
+           within(time.tm_hour, 0, 23) && within(time.tm_min, 0, 59) && within(time.tm_sec, 0, 59);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exif/block_layout.h"
 #include "exif/byte_order.h"
 #include "exif/exif_block.h"
 #include "exif/gps_directory.h"
@@ -64,29 +65,20 @@ void takeDate(const Value& v, bool overwrite) {
     photoInfo.dateTimeOffsets[photoInfo.dateTimeCount++] = static_cast<std::int32_t>(v.block.offsetOf(v.entry.value));
 }
 
-bool blockHasText(const TiffBlock& block, const unsigned char* at, const char* text) {
-    std::size_t n = std::strlen(text);
-    return block.bytesFrom(at) >= n && std::memcmp(at, text, n) == 0;
-}
-
-// Trailing spaces become zero bytes in the segment itself; an "ASCII" code prefix is skipped
-// together with the zero or space bytes behind it.
+// The value without its trailing spaces (the block itself stays as it is); an "ASCII" code
+// prefix is skipped together with the zero or space bytes behind it. The text ends with the value.
 void takeUserComment(const Value& v) {
-    unsigned char* value = v.entry.value;
-    for (std::uint32_t i = v.entry.byteCount; i > 0 && value[i - 1] == ' '; --i) value[i - 1] = 0;
-    const unsigned char* from = value;
-    if (blockHasText(v.block, value, "ASCII")) {
-        from = nullptr;
-        std::size_t available = v.block.bytesFrom(value);
-        for (std::size_t i = 5; i < 10 && i < available; ++i) {
-            if (value[i] != 0 && value[i] != ' ') {
-                from = value + i;
-                break;
-            }
-        }
-        if (!from) return;
+    const unsigned char* value = v.entry.value;
+    std::size_t length = v.entry.byteCount;
+    while (length > 0 && value[length - 1] == ' ') --length;
+    std::size_t from = 0;
+    if (length >= 5 && std::memcmp(value, "ASCII", 5) == 0) {
+        from = 5;
+        while (from < 10 && from < length && (value[from] == 0 || value[from] == ' ')) ++from;
+        if (from == 10 || from == length) return;
     }
-    copyBlockText(photoInfo.comments, sizeof photoInfo.comments, from, kMaxCommentLength, v.block);
+    copyBlockText(photoInfo.comments, sizeof photoInfo.comments, value + from,
+                  std::min(kMaxCommentLength, length - from), v.block);
 }
 
 void takeFocalPlaneUnit(const Value& v) {
@@ -110,6 +102,7 @@ void followSubdirectory(const Value& v, int level, const char* listingName) {
     std::uint32_t link = readU32(v.entry.value);
     if (link > v.block.length) {
         reportError("Illegal exif or interop ofset directory link");
+        noteUnreadDirectory(v.block, link);
         return;
     }
     if (listTags) std::printf("%s    %s:\n", listingIndent(level), listingName);
@@ -120,6 +113,7 @@ void followGpsLink(const Value& v, int level) {
     std::uint32_t link = readU32(v.entry.value);
     if (link > v.block.length) {
         reportError("Illegal GPS directory link");
+        noteUnreadDirectory(v.block, link);
         return;
     }
     if (listTags) std::printf("%s    GPS info dir:\n", listingIndent(level));
@@ -130,6 +124,7 @@ void followGpsLink(const Value& v, int level) {
 
 void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level, DirectoryThumbnail& thumbnail) {
     const Value v{block, entry};
+    noteRewritableEntry(entry);
     switch (entry.tag) {
     case kMake: copyBlockText(photoInfo.cameraMake, sizeof photoInfo.cameraMake, entry.value, entry.byteCount, block); break;
     case kModel: copyBlockText(photoInfo.cameraModel, sizeof photoInfo.cameraModel, entry.value, entry.byteCount, block); break;
@@ -141,6 +136,7 @@ void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level
     case kThumbnailLength:
         thumbnail.length = static_cast<std::uint32_t>(v.asInt());
         thumbnail.lengthValueOffset = static_cast<std::int32_t>(block.offsetOf(entry.value));
+        thumbnail.lengthEntry = entry.at;
         photoInfo.thumbnailSizeOffset = thumbnail.lengthValueOffset;
         break;
     case kExifOffset: followSubdirectory(v, level, "Exif Dir"); break;

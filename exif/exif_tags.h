@@ -10,8 +10,10 @@ struct DirectoryThumbnail {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
     std::int32_t lengthValueOffset = -1;  // where this directory's ThumbnailLength value lies, if it has one
+    std::int64_t lengthEntry = -1;        // and where its entry lies
 };
 
 // Acts on one entry of a directory at nesting `level`: fills PhotoInfo, the per-block state, or
-// `thumbnail`, or walks the sub-directory the entry names. Tags it does not know change nothing.
+// `thumbnail`, notes the entries a turn may rewrite, or walks the sub-directory the entry names.
+// Tags it does not know change nothing.
 void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level, DirectoryThumbnail& thumbnail);

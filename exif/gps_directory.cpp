@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exif/block_layout.h"
 #include "exif/byte_order.h"
 #include "exif/directory_entry.h"
 #include "exif/exif_block.h"
@@ -75,10 +76,11 @@ void applyGpsTag(const TiffBlock& block, const DirectoryEntry& entry) {
 
 }  // namespace
 
-void processGpsDirectory(unsigned char* start, unsigned char* base, unsigned length) {
+void processGpsDirectory(const unsigned char* start, const unsigned char* base, unsigned length) {
     TiffBlock block{base, length};
     std::uint64_t offset = static_cast<std::uint64_t>(start - base);
-    if (block.holds(offset, 0) && !claimDirectory(block, static_cast<std::uint32_t>(offset))) return;
+    if (block.holds(offset, 0) && claimDirectory(block, static_cast<std::uint32_t>(offset)) != DirectoryClaim::First)
+        return;
 
     photoInfo.gpsInfoPresent = 1;
     std::memcpy(photoInfo.gpsLat, "? ?", 4);
@@ -88,12 +90,16 @@ void processGpsDirectory(unsigned char* start, unsigned char* base, unsigned len
     unsigned entries = 0;
     if (!directoryFits(block, offset, &entries)) {
         reportError("Illegally sized directory");
+        noteUnreadDirectory(block, offset);
         return;
     }
     if (!chargeEntries(block, entries)) return;
+    noteDirectory(block, static_cast<std::uint32_t>(offset), entries);
     for (unsigned i = 0; i < entries; ++i) {
         DirectoryEntry entry;
-        if (!readDirectoryEntry(block, static_cast<std::uint32_t>(offset) + 2 + 12 * i, &entry)) continue;
+        bool read = readDirectoryEntry(block, static_cast<std::uint32_t>(offset) + 2 + 12 * i, &entry);
+        noteEntryValue(entry);
+        if (!read) continue;
         applyGpsTag(block, entry);
         if (listTags) listGpsEntry(entry);
     }

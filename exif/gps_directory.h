@@ -4,4 +4,4 @@
 
 // `start` lies inside [base, base + length]; `base` is the TIFF header start, `length` the TIFF
 // length. Sets gpsInfoPresent, then fills the texts from the entries it can read.
-void processGpsDirectory(unsigned char* start, unsigned char* base, unsigned length);
+void processGpsDirectory(const unsigned char* start, const unsigned char* base, unsigned length);

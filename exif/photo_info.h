@@ -7,6 +7,14 @@
 inline constexpr int kMaxDateTimeOffsets = 10;
 inline constexpr int kMaxPathLength = 260;
 
+// What the Exif block allows for a new thumbnail, decided by the walk of the block.
+enum class ThumbnailPlace : std::uint8_t {
+    None,         // no thumbnail (no offset, no length, or no bytes)
+    AtEnd,        // nothing the block refers to lies at or behind it: it may grow or shrink
+    InPlaceOnly,  // something lies behind it, or a directory could not be read: only its own room may be used
+    Neither,      // something the block refers to overlaps it: it stays as it is
+};
+
 struct PhotoInfo {
     char fileName[kMaxPathLength + 1];
     char cameraMake[32];
@@ -36,7 +44,8 @@ struct PhotoInfo {
     std::uint32_t thumbnailOffset;
     std::uint32_t thumbnailSize;
     std::uint32_t largestExifOffset;
-    std::uint8_t thumbnailAtEnd;
+    std::uint8_t thumbnailAtEnd;     // thumbnailPlace is AtEnd (without a thumbnail: thumbnailOffset >= largestExifOffset)
+    ThumbnailPlace thumbnailPlace;  // of the block read last
     std::int32_t thumbnailSizeOffset;
     std::int32_t dateTimeOffsets[kMaxDateTimeOffsets];
     std::int32_t dateTimeCount;
@@ -50,8 +59,12 @@ struct PhotoInfo {
 // holds its own file.
 extern thread_local PhotoInfo photoInfo;
 
-// Every field zero (the state after releaseSections).
+// Every field zero (the state after releaseSections); the Exif reader's record of the block it
+// walked last is forgotten with it.
 void clearPhotoInfo();
 // The state at the start of a file: zero, then flash, metering and white balance -1 (absent),
 // then the path into fileName, cut to its field.
 void resetPhotoInfo(const char* path);
+
+// "none", "at end", "in place only" or "neither".
+const char* thumbnailPlaceName(ThumbnailPlace place);

@@ -46,6 +46,21 @@ std::vector<ExifBlock> blocksIn(ByteOrder order) {
     for (int i = 0; i < 5; ++i) chain.put32(chain.linkAt(chain.extra[i]), chain.extra[i + 1]);
     blocks.push_back(chain);
 
+    // Thumbnails with directories or values behind them, and lengths stored as SHORT.
+    const Bytes thumbnail{0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x04, 0x11, 0x22, 0xFF, 0xD9};
+    for (std::uint16_t behind : {0x8825, 0x8769, 0xA005}) {
+        s = cameraExifSpec(order, thumbnail);
+        s.behindThumbnail = {behind};
+        s.thumbnailLengthFormat = behind == 0x8769 ? kExifShort : kExifLong;
+        blocks.push_back(buildExif(s));
+    }
+    s = cameraExifSpec(order, thumbnail);
+    s.thumbnailLengthFormat = kExifShort;
+    s.ifd1->push_back(shortEntry(0x0112, {6}));
+    s.exif->push_back(bytesEntry(0x927C, kExifUndefined, Bytes(24, 'M')));
+    s.exif->back().behindThumbnail = true;
+    blocks.push_back(buildExif(s));
+
     s = recipe();
     s.ifd0 = {rawEntry(0x8769, kExifLong, 1, 8), rawEntry(0x8825, kExifLong, 1, 8), shortEntry(0x0112, {3})};
     s.ifd1 = ExifEntries{longEntry(0x0201, {5000}), longEntry(0x0202, {4000})};

@@ -15,10 +15,7 @@ protected:
     const std::vector<MpEntryValues> values = {{0x20030000, 5000, 0}, {0x00000000, 700, 4990}, {0x00020002, 900, 5690}};
     MpfPayload mpf = makeMpfPayload(GetParam(), values);
     bool bigEndian() const { return GetParam() == ByteOrder::Motorola; }
-    void put(std::size_t at, std::uint32_t value, int width) {
-        for (int i = 0; i < width; ++i)
-            mpf.payload.at(at + i) = std::uint8_t(value >> (bigEndian() ? 8 * (width - 1 - i) : 8 * i));
-    }
+    void put(std::size_t at, std::uint32_t value, int width) { putNumber(mpf.payload, at, value, width, GetParam()); }
 };
 
 TEST_P(MpIndexTest, ReadsEveryEntryWithItsFieldsAndRewritesSizesAndOffsetsInItsByteOrder) {

@@ -105,7 +105,7 @@ TEST_F(SectionTableTest, KeptEntriesReplaceOnlyTheCopysExifAndFirstComment) {
         Bytes result = readFile(path);
         EXPECT_EQ(result.at(3), c.expected[0].first);  // the first APPn or COM right behind SOI
         EXPECT_EQ(appAndComment(result), c.expected);
-        EXPECT_EQ(decodePixels(result).samples, decodePixels(transformed).samples);
+        EXPECT_TRUE(decodePlanes(result) == decodePlanes(transformed));
     }
 }
 

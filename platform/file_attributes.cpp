@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/pending_file.h"
@@ -20,12 +21,24 @@ bool applyOwnershipAndMode(int fd, const struct stat& from) {
     return ::fchmod(fd, from.st_mode & 07777) == 0;
 }
 
+mode_t currentUmask() {
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status)) found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found) return static_cast<mode_t>(mask);
+    }
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 bool applyAttributesOfReplaced(int fd, const std::string& target, mode_t newFileMode) {
     struct stat replaced;
     if (::stat(target.c_str(), &replaced) == 0) return applyOwnershipAndMode(fd, replaced);
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return ::fchmod(fd, newFileMode & ~mask) == 0;
+    return ::fchmod(fd, newFileMode & ~currentUmask()) == 0;
 }
 
 std::string fileBehindLink(const std::string& path) {

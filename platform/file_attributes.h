@@ -15,6 +15,9 @@ struct FileTimes {
 
 inline FileTimes timesOf(const struct stat& st) { return {st.st_atim, st.st_mtim}; }
 
+// The process's file mode creation mask, read without changing it (other threads may create files).
+mode_t currentUmask();
+
 // Gives the open file `fd` the permission bits of `from`, and its owner and group where the
 // process may set them (a refused chown is not a failure). true when the permission bits were set.
 bool applyOwnershipAndMode(int fd, const struct stat& from);
@@ -37,6 +40,8 @@ bool setFileTimes(const std::string& path, const FileTimes& times);
 // false and *error on failure; `original` is never changed and no partial backup is left.
 // *created (when given) tells whether no file of that name was there before, so that a caller
 // whose later step fails can take a backup it made away again.
+// Only the per-file workflow still places its backup this way; platform::replaceFile places one
+// together with the replacement and never replaces an existing backup.
 bool placeBackup(const std::string& original, const std::string& backupPath, std::string* error,
                  bool* created = nullptr);
 

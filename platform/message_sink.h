@@ -11,6 +11,8 @@ struct MessageSink {
     virtual ~MessageSink() = default;
     // Shows `text` and returns when the user has answered it. No result.
     virtual void show(const std::string& text, MessageIcon icon) = 0;
+    // As show, with `details` (one item a line) offered behind a button; empty `details`: as show. No result.
+    virtual void showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) = 0;
 };
 
 }  // namespace platform

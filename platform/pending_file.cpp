@@ -1,20 +1,48 @@
 #include "platform/pending_file.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace platform {
 namespace {
 
-// NAME_MAX is 255 on common file systems; leave room for the dot and the marker suffix.
-constexpr size_t kMaxBaseInTemporaryName = 200;
+constexpr int kNameAttempts = 16;
 
 std::string describe(const std::string& what, const std::string& path, int error) {
     return what + " '" + path + "': " + std::strerror(error);
+}
+
+// A file without a name in `folder`, locked before anyone could see it; -1 where unsupported or
+// where it could not be named later (linkOpenFile needs a privilege or /proc).
+int openUnnamed(const std::string& folder) {
+    if (::geteuid() != 0 && ::access("/proc/self/fd", X_OK) != 0) return -1;
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A new file of a fresh name of `kind` beside `target`, locked right after its creation.
+int openNamed(const std::string& target, PendingKind kind, std::string& path) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        path = folderOf(target) + "/" + newPendingName(baseNameOf(target), kind);
+        int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            // A cleaner took it in the moment before the lock; it is not ours to use.
+            ::close(fd);
+            continue;
+        }
+        return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -39,69 +67,115 @@ bool syncFolder(const std::string& folder) {
     return ok;
 }
 
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // The file system cannot rename that way: a new link fails on an existing name just the same.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+bool linkOpenFile(int fd, const std::string& path) {
+    if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
+    // Linking by descriptor needs a privilege; through /proc it needs none.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 PendingFile::~PendingFile() { discard(); }
 
-bool PendingFile::open(const std::string& target, std::string* error) {
+bool PendingFile::fail(std::string* error, const std::string& what, const std::string& path, int code) {
+    if (error) *error = describe(what, path, code ? code : EIO);
+    return false;
+}
+
+bool PendingFile::open(const std::string& target, std::string* error, PendingKind kind) {
     discard();
-    std::string base = baseNameOf(target).substr(0, kMaxBaseInTemporaryName);
-    std::string pattern = folderOf(target) + "/." + base + kPendingMarker + "XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);  // creates with O_EXCL and mode 0600
+    target_ = target;
+    kind_ = kind;
+    int fd = openUnnamed(folderOf(target));
+    named_ = fd < 0;
+    if (fd >= 0) temporaryPath_ = folderOf(target) + "/" + newPendingName(baseNameOf(target), kind);
+    else fd = openNamed(target, kind, temporaryPath_);
     if (fd < 0) {
-        if (error) *error = describe("can't create a temporary file beside", target, errno);
-        return false;
+        temporaryPath_.clear();
+        return fail(error, "can't create a temporary file beside", target, errno);
     }
-    stream_ = ::fdopen(fd, "wb");
+    stream_ = ::fdopen(fd, "w+b");
     if (!stream_) {
         int saved = errno;
         ::close(fd);
-        ::unlink(name.data());
-        if (error) *error = describe("can't open a stream on", name.data(), saved);
-        return false;
+        if (named_) ::unlink(temporaryPath_.c_str());
+        temporaryPath_.clear();
+        return fail(error, "can't open a stream on", target, saved);
     }
-    temporaryPath_ = name.data();
-    target_ = target;
     return true;
 }
 
 int PendingFile::fd() const { return stream_ ? ::fileno(stream_) : -1; }
 
-bool PendingFile::commit(std::string* error) {
-    if (!stream_) {
-        if (error) *error = "no pending file to commit";
-        return false;
+bool PendingFile::sync(std::string* error) {
+    if (!stream_) return fail(error, "no pending file for", target_, EBADF);
+    if (std::fflush(stream_) != 0 || std::ferror(stream_)) return fail(error, "can't write", temporaryPath_, errno);
+    if (::fsync(fd()) != 0) return fail(error, "can't write", temporaryPath_, errno);
+    return true;
+}
+
+bool PendingFile::name(std::string* error) {
+    if (named_) return true;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        if (linkOpenFile(fd(), temporaryPath_)) {
+            named_ = true;
+            return true;
+        }
+        if (errno != EEXIST) break;
+        temporaryPath_ = folderOf(target_) + "/" + newPendingName(baseNameOf(target_), kind_);
     }
-    bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
-    int saved = errno;
-    if (written && ::fsync(::fileno(stream_)) != 0) { written = false; saved = errno; }
-    bool closed = std::fclose(stream_) == 0;
-    if (!closed && written) saved = errno;
+    return fail(error, "can't name a temporary file beside", target_, errno);
+}
+
+bool PendingFile::moveTo(const std::string& destination, bool replace, std::string* error) {
+    if (!stream_) return fail(error, "no pending file for", destination, EBADF);
+    bool moved;
+    if (!named_ && !replace) {
+        moved = linkOpenFile(fd(), destination);  // a new link never replaces
+    } else {
+        if (!name(error)) return false;
+        moved = replace ? ::rename(temporaryPath_.c_str(), destination.c_str()) == 0
+                        : renameWithoutReplacing(temporaryPath_, destination);
+    }
+    if (!moved) return fail(error, "can't put the new file in place of", destination, errno);
+    std::fclose(stream_);
     stream_ = nullptr;
-    if (!written || !closed) {
-        if (error) *error = describe("can't write", temporaryPath_, saved ? saved : EIO);
-        discard();
-        return false;
-    }
-    if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
-        if (error) *error = describe("can't put the new file in place of", target_, errno);
-        discard();
-        return false;
-    }
     temporaryPath_.clear();
+    return true;
+}
+
+bool PendingFile::commit(std::string* error, bool replace) {
+    if (!sync(error) || !moveTo(target_, replace, error)) {
+        discard();
+        return false;
+    }
     syncFolder(folderOf(target_));
     return true;
 }
 
+void PendingFile::leave() {
+    named_ = false;
+    discard();
+}
+
 void PendingFile::discard() {
+    // Removed while still locked, so that no cleaner takes it for a stray meanwhile.
+    if (named_ && !temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
     if (stream_) {
         std::fclose(stream_);
         stream_ = nullptr;
     }
-    if (!temporaryPath_.empty()) {
-        ::unlink(temporaryPath_.c_str());
-        temporaryPath_.clear();
-    }
+    temporaryPath_.clear();
+    named_ = false;
 }
 
 }  // namespace platform

@@ -1,15 +1,13 @@
 #include "platform/pending_file.h"
 
-#include <sys/resource.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <csignal>
 
 #include <gtest/gtest.h>
 
 #include "platform/file_attributes.h"
+#include "tests/support/child_run.h"
 #include "tests/support/files.h"
 
 namespace {
@@ -46,28 +44,31 @@ TEST_F(PendingFileTest, DiscardKeepsTargetAndCommitReplacesItKeepingItsMode) {
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     ASSERT_TRUE(platform::applyOwnershipAndMode(pending.fd(), st));
     EXPECT_EQ(testsupport::readFile(target).size(), 3u) << "the old bytes stay until the commit";
+    ASSERT_TRUE(pending.name(&error)) << error;
+    // Named, it is held by this run: a cleaner's lock attempt fails.
+    const int other = ::open(pending.temporaryPath().c_str(), O_RDONLY);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
     ASSERT_TRUE(pending.commit(&error)) << error;
     expectOnlyTarget("fresh");
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ASSERT_TRUE(pending.open(target, &error)) << error;
+    EXPECT_FALSE(pending.commit(&error, false)) << "a new file never replaces one";
+    expectOnlyTarget("fresh");
 }
 
 // A write that hits the file-size limit half way must fail the commit and leave the target alone.
 TEST_F(PendingFileTest, FullDiskFailsCommitAndKeepsTarget) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        if (!pending.open(target, nullptr)) _exit(3);
-        const std::vector<char> big(100000, 'x');
-        std::fwrite(big.data(), 1, big.size(), pending.stream());
-        _exit(pending.commit(nullptr) ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    const auto child = testsupport::runInChild(
+        [&] {
+            if (!pending.open(target, nullptr)) return 3;
+            const std::vector<char> big(100000, 'x');
+            std::fwrite(big.data(), 1, big.size(), pending.stream());
+            return pending.commit(nullptr) ? 0 : 1;
+        },
+        4096);
+    EXPECT_EQ(child.exitCode, 1);
     expectOnlyTarget("old");
 }
 

@@ -11,11 +11,15 @@ namespace platform {
 struct RecordedMessage {
     std::string text;
     MessageIcon icon;
+    std::string details;
 };
 
 class RecordingMessageSink : public MessageSink {
 public:
-    void show(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
+    void show(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon, {}}); }
+    void showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) override {
+        messages.push_back({text, icon, details});
+    }
     // The texts shown so far, in order.
     std::vector<std::string> texts() const {
         std::vector<std::string> shown;

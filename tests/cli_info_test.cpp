@@ -1,6 +1,7 @@
 // pivora-cli --info: one JSON line per photo, keyed by the PhotoInfo field names.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -79,3 +80,19 @@ TEST(CliInfo, TagsListsTheEntriesInsteadAndBadArgumentsAreUsageErrors) {
 }
 
 }  // namespace
+
+// The whole path, however long; a name that is not UTF-8 in a form that gives back its bytes;
+// a pipe reported without being opened (opened, it would wait for a writer for ever).
+TEST(CliInfo, NamesArePrintedWholeAndExactlyAndSpecialFilesAreNotOpened) {
+    TempDir dir;
+    const std::string folder = dir.file(std::string(200, 'f'));
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    const std::string longPath = folder + "/" + std::string(100, 'n') + ".jpg", latin1 = dir.file("caf\xE9.jpg");
+    for (const std::string& path : {longPath, latin1}) writeFile(path, makeCameraPhoto(CameraPhotoSpec{}).jpeg);
+    ASSERT_EQ(::mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);
+    clitest::CliRun run = runCli({"--info", longPath, dir.file("pipe.jpg"), latin1});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.rfind("{\"fileName\":\"" + longPath + "\",", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\n{\"fileName\":\"" + dir.file("caf\\udce9.jpg") + "\","), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(dir.file("pipe.jpg") + ": not a regular file"), std::string::npos) << run.err;
+}

@@ -1,56 +1,104 @@
-// pivora-cli PATH... as a user runs it on a folder tree: messages, exit status, files.
+// pivora-cli PATH... as a user runs it on a folder tree: result lines, exit status, files.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <optional>
+#include <sstream>
 
 #include "tests/cli_process.h"
 #include "tests/support/camera_photo.h"
+#include "workflow/transcode_test_support.h"
 
 namespace {
 
-using namespace testsupport;
+using namespace workflowtest;
 using clitest::runCli;
 
-Bytes photo(std::uint32_t seed) {
+// The per-file workflow takes the turn, --auto and --dry-run from its settings only after its
+// rewrite; the tests of what they do are skipped until this is set.
+constexpr bool kWorkflowTakesTurnSettings = false;
+
+Bytes photo(std::uint32_t seed, int width = 64, int orientation = 1) {
     CameraPhotoSpec recipe;
     recipe.seed = seed;
+    recipe.width = width;
     recipe.dateText = "2008:05:17 14:30:00";
-    return makeCameraPhoto(recipe).jpeg;
+    recipe.withExif = orientation != 0;
+    CameraPhoto made = makeCameraPhoto(recipe);
+    if (orientation > 1) {
+        ExifBlock patched = made.exif;
+        patched.put16(patched.valueOf(patched.ifd0, 0x0112), static_cast<std::uint16_t>(orientation));
+        auto at = std::search(made.jpeg.begin(), made.jpeg.end(), made.exif.payload.begin(), made.exif.payload.end());
+        std::copy(patched.payload.begin(), patched.payload.end(), at);
+    }
+    return made.jpeg;
 }
 
-// top: a.jpg, b.JPG, sub/d.jpg, c.jpeg, sub/broken.jpg; elsewhere: single.jpg.
-TEST(CliRotate, FoldersAndFilesPrintTheirMessagesAndTheStatus) {
+Names linesOf(const std::string& text) {
+    Names lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A missing path, then a folder: a.jpg, b.JPG, e.jpg, sub/d.jpg, sub/broken.jpg of uneven sizes,
+// so that several jobs finish them out of order.
+TEST(CliRotate, AFolderRunPrintsALineForEachFileThenTheSummaryWhateverTheJobs) {
     TempDir dir, other;
     ASSERT_EQ(::mkdir(dir.file("sub").c_str(), 0755), 0);
-    const std::vector<std::string> names = {"a.jpg", "b.JPG", "sub/d.jpg", "c.jpeg"};
-    for (size_t i = 0; i < names.size(); ++i) writeFile(dir.file(names[i]), photo(static_cast<std::uint32_t>(i)));
-    writeFile(dir.file("sub/broken.jpg"), {0xFF, 0xD8, 0xFF});
-    clitest::CliRun run = runCli({"--subfolders", "--backup", dir.path(), dir.file("gone.jpg")}, {"TZ=UTC0"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "4 files read, of which 3 files successfully rotated\nNot file or path: " + dir.file("gone.jpg") + "\n");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(readFile(dir.file(names[i])) != photo(i), i < 3) << names[i];
-    EXPECT_TRUE(fileExists(dir.file("sub/d.jpg.bak")));
+    const Names names = {"a.jpg", "b.JPG", "sub/d.jpg", "e.jpg"};
+    std::vector<Bytes> originals;
+    for (size_t i = 0; i < names.size(); ++i) originals.push_back(photo(i, 64 + 160 * ((i * 3) % 4)));
+    std::vector<clitest::CliRun> runs;
+    std::vector<std::vector<Bytes>> after(2);
+    for (const char* jobs : {"1", "3"}) {
+        for (size_t i = 0; i < names.size(); ++i) {
+            writeFile(dir.file(names[i]), originals[i]);
+            ::unlink((dir.file(names[i]) + ".bak").c_str());
+        }
+        writeFile(dir.file("sub/broken.jpg"), {0xFF, 0xD8, 0xFF});
+        runs.push_back(runCli({"--jobs", jobs, "--subfolders", "--backup", dir.file("gone.jpg"), dir.path()}, {"TZ=UTC0"}));
+        for (const std::string& name : names) after[runs.size() - 1].push_back(readFile(dir.file(name)));
+    }
+    EXPECT_EQ(runs[1].out, runs[0].out) << "several jobs print what one job prints";
+    EXPECT_EQ(after[1], after[0]);
+
+    EXPECT_EQ(runs[0].status, 1);
+    Names lines = linesOf(runs[0].out);
+    ASSERT_EQ(lines.size(), 7u) << runs[0].out;
+    EXPECT_EQ(lines[0], "Not file or path: " + dir.file("gone.jpg"));
+    EXPECT_EQ(lines[6], "5 files read, of which 4 files successfully rotated");
+    lines = Names(lines.begin() + 1, lines.end() - 1);
+    const std::string refused = "File " + dir.file("sub/broken.jpg") + " could not be rotated: ";
+    auto brokenLine = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(refused, 0) == 0; });
+    ASSERT_NE(brokenLine, lines.end()) << runs[0].out;
+    EXPECT_GT(brokenLine->size(), refused.size()) << "a reason";
+    lines.erase(brokenLine);
+    std::sort(lines.begin(), lines.end());
+    const Names rotated = {"a.jpg", "b.JPG", "e.jpg", "sub/d.jpg"};
+    for (size_t i = 0; i < rotated.size(); ++i) EXPECT_EQ(lines[i], "File " + dir.file(rotated[i]) + " successfully rotated");
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_NE(after[0][i], originals[i]) << names[i];
+    EXPECT_EQ(readFile(dir.file("sub/d.jpg.bak")), originals[2]);
     struct stat st {};
     ASSERT_EQ(::stat(dir.file("a.jpg").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 1211034600);  // the Exif date, 2008-05-17 14:30:00 UTC
 
     const std::string single = other.file("single.jpg");
     writeFile(single, photo(9));
-    const timespec old[2] = {{1000000000, 5}, {1000000000, 7}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, single.c_str(), old, 0), 0);
-    run = runCli({"--keep-times", single});
+    ASSERT_TRUE(platform::setFileTimes(single, kOldTimes));
+    const clitest::CliRun run = runCli({"--keep-times", single});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "File " + single + " successfully rotated\n");
-    ASSERT_EQ(::stat(single.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtim.tv_nsec, 7);
+    EXPECT_TRUE(hasTimes(single, kOldTimes, false));
 }
 
-// A photo once replaced is complete (the kill test proves it), so replaced means rotated here.
-TEST(CliRotate, InterruptFinishesTheFileInHandAndPrintsTheSummary) {
+// A photo once replaced is complete (the kill test proves it again), so replaced means rotated.
+TEST(CliRotate, InterruptWithSeveralJobsLeavesEveryPhotoWholeAndPrintsTheSummary) {
     TempDir dir;
     std::vector<Bytes> originals;
     auto path = [&](size_t i) { return dir.file("p" + std::to_string(i) + ".jpg"); };
@@ -60,21 +108,112 @@ TEST(CliRotate, InterruptFinishesTheFileInHandAndPrintsTheSummary) {
         for (size_t i = 0; i < 30; ++i) count += readFile(path(i)) != originals[i];
         return count;
     };
-    clitest::Cli cli({dir.path()});
+    clitest::Cli cli({"--jobs", "3", dir.path()});
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (replaced() == 0 && std::chrono::steady_clock::now() < giveUp) ::usleep(100);
     ::kill(cli.pid, SIGINT);
     clitest::CliRun run = cli.finish();
 
+    const Names lines = linesOf(run.out);
+    ASSERT_FALSE(lines.empty());
     int filesRead = -1, filesRotated = -1;
-    ASSERT_EQ(std::sscanf(run.out.c_str(), "%d files read, of which %d files successfully rotated", &filesRead, &filesRotated), 2)
+    ASSERT_EQ(std::sscanf(lines.back().c_str(), "%d files read, of which %d files successfully rotated", &filesRead,
+                          &filesRotated), 2)
         << run.out;
     EXPECT_EQ(filesRead, filesRotated);
-    EXPECT_EQ(replaced(), filesRotated) << "every file handed over was finished, no other was touched";
+    EXPECT_EQ(replaced(), filesRotated) << "every file the summary counts was finished, no other was touched";
+    for (size_t i = 0; i < 30; ++i)
+        if (readFile(path(i)) != originals[i]) expectSameImage(readFile(path(i)), turned(originals[i]));
     if (filesRead < 30) {  // else the run was over before the interrupt came
         EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(lines.size(), static_cast<size_t>(filesRotated) + 2) << run.out;
+        EXPECT_EQ(lines[lines.size() - 2], "Cancelled: the files not yet handled were left as they were");
         EXPECT_NE(run.err.find("interrupted"), std::string::npos);
     }
+}
+
+TEST(CliRotate, UsageErrorsChangeNothingAndTheVerbsKeepTheirPlaces) {
+    TempDir dir;
+    const std::string x = dir.file("x.jpg");
+    const Bytes original = photo(1);
+    writeFile(x, original);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string says;  // on either stream
+    } cases[] = {
+        {{"--auto", "--turn", "rotate 90", x}, 2, "excludes"},
+        {{"--turn", "rotate 45", x}, 2, "unknown turn 'rotate 45'"},
+        {{"--turn"}, 2, "--turn"},
+        {{"--jobs", "0", x}, 2, "--jobs"},
+        {{"--jobs", "two", x}, 2, "--jobs"},
+        {{"--dry-run"}, 2, "no path given"},
+        {{"--transform", "rotate 90", x}, 2, "unknown option '--transform'"},
+        {{x, "--transcode", x, x}, 2, "unknown option '--transcode'"},
+        {{"--info", "--transcode", x}, 2, "Try 'pivora-cli --help'"},
+        {{x, "--help"}, 0, "--jobs N"},
+        {{"-h"}, 0, "--auto"},
+        {{"--", "--backup"}, 1, "Not file or path: --backup"},
+    };
+    for (const auto& c : cases) {
+        const clitest::CliRun run = runCli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.says;
+        EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
+    }
+    EXPECT_EQ(readFile(x), original);
+    EXPECT_EQ(listFolder(dir.path()), Names{"x.jpg"});
+}
+
+TEST(CliRotate, TurnsByTheNamedTurnOrUprightByTheOrientationTag) {
+    if (!kWorkflowTakesTurnSettings) GTEST_SKIP() << "waits for the workflow to take its turn settings";
+    TempDir dir;
+    using K = TransformKind;
+    const Bytes original = photo(3);
+    const std::pair<const char*, K> names[] = {{"rotate 90", K::Rotate90}, {"Rotate 180", K::Rotate180},
+                                               {"rotate 270", K::Rotate270}, {"flip horizontal", K::FlipHorizontal},
+                                               {"FLIP VERTICAL", K::FlipVertical}, {"transpose", K::Transpose},
+                                               {"transverse", K::Transverse}, {"none", K::None}};
+    for (const auto& [name, kind] : names) {
+        writeFile(dir.file("x.jpg"), original);
+        EXPECT_EQ(runCli({"--turn", name, dir.file("x.jpg")}).status, 0) << name;
+        expectSameImage(readFile(dir.file("x.jpg")), transformInMemory(original, kind));
+    }
+
+    // Orientation 0: no Exif block. Without a turn the photo is not rewritten at all.
+    const std::pair<int, std::optional<K>> orientations[] = {
+        {0, {}}, {1, {}}, {9, {}}, {2, K::FlipHorizontal}, {3, K::Rotate180}, {4, K::FlipVertical},
+        {5, K::Transpose}, {6, K::Rotate90}, {7, K::Transverse}, {8, K::Rotate270}};
+    std::vector<Bytes> before;
+    for (const auto& [orientation, kind] : orientations)
+        writeFile(dir.file("o" + std::to_string(orientation) + ".jpg"), before.emplace_back(photo(4, 64, orientation)));
+    const clitest::CliRun run = runCli({"--auto", dir.path()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("File " + dir.file("o9.jpg") + " is already upright and was left as it was"), std::string::npos);
+    EXPECT_NE(run.out.find("\n3 files already upright, left as they were\n"), std::string::npos) << run.out;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const auto& [orientation, kind] = orientations[i];
+        const Bytes now = readFile(dir.file("o" + std::to_string(orientation) + ".jpg"));
+        if (kind) expectSameImage(now, transformInMemory(before[i], *kind));
+        else EXPECT_EQ(now, before[i]) << orientation;
+    }
+}
+
+TEST(CliRotate, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
+    if (!kWorkflowTakesTurnSettings) GTEST_SKIP() << "waits for the workflow to take its turn settings";
+    TempDir dir;
+    const Bytes original = photo(5), broken = {0xFF, 0xD8, 0xFF};
+    writeFile(dir.file("a.jpg"), original);
+    writeFile(dir.file("b.jpg"), broken);
+    for (const char* name : {"a.jpg", "b.jpg"}) ASSERT_TRUE(platform::setFileTimes(dir.file(name), kOldTimes));
+    const clitest::CliRun run = runCli({"--dry-run", "--backup", "--turn", "rotate 90", dir.path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("File " + dir.file("a.jpg") + " would be turned: rotate 90\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("File " + dir.file("b.jpg") + " could not be rotated: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2 files read, of which 1 files would be rotated"), std::string::npos) << run.out;
+    EXPECT_EQ(listFolder(dir.path()), (Names{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(readFile(dir.file("a.jpg")), original);
+    EXPECT_EQ(readFile(dir.file("b.jpg")), broken);
+    for (const char* name : {"a.jpg", "b.jpg"}) EXPECT_TRUE(hasTimes(dir.file(name), kOldTimes)) << name;
 }
 
 }  // namespace

@@ -30,6 +30,12 @@ TEST(CliTranscode, SuccessFailureAndUsageErrors) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readCoefficients(readFile(out)).width, 32);  // "rotate 270"
     EXPECT_EQ(markerCodes(out), (std::vector<int>{0xE0, 0xE1, 0xFE}));
+    const Bytes standardTables = readFile(out);
+
+    run = runCli({"--transcode", "--optimize", in, out});  // the same picture in fewer bytes
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_LT(readFile(out).size(), standardTables.size());
+    EXPECT_EQ(readCoefficients(readFile(out)).components[0].blocks, readCoefficients(standardTables).components[0].blocks);
 
     run = runCli({"--transcode", "--transform", "Flip Horizontal", "--gray", in, out, "--copy", "comments"});
     ASSERT_EQ(run.status, 0) << run.err;

@@ -28,12 +28,6 @@ inline BlockExtent blockExtent(j_compress_ptr dst, int component) {
             imcuRows * static_cast<JDIMENSION>(info.v_samp_factor)};
 }
 
-// The rows a transform walks through: whole groups of v.
-inline JDIMENSION roundedUp(JDIMENSION count, int multiple) {
-    JDIMENSION m = static_cast<JDIMENSION>(multiple);
-    return (count + m - 1) / m * m;
-}
-
 // The rows [first, first + count) of a coefficient array, through the decompressor's memory manager.
 inline JBLOCKARRAY accessBlockRows(j_decompress_ptr src, jvirt_barray_ptr array, JDIMENSION first, int count,
                                    bool writable) {

@@ -4,7 +4,6 @@
 #include "transform/block_extent.h"
 #include "transform/block_rules.h"
 #include "transform/coefficient_transforms.h"
-#include "transform/huge_page_hint.h"
 #include "transform/jpeg_utilities.h"
 
 namespace {
@@ -35,10 +34,8 @@ void flipRows(j_decompress_ptr src, j_compress_ptr dst, jvirt_barray_ptr* srcArr
               RowFiller fillRow) {
     for (int c = 0; c < dst->num_components; ++c) {
         BlockExtent extent = blockExtent(dst, c);
-        HugePageAdvisor hint(extent);
         for (JDIMENSION y0 = 0; y0 < extent.height; y0 += extent.v) {
             JBLOCKARRAY out = accessBlockRows(src, dstArrays[c], y0, extent.v, true);
-            hint.sawGroup(y0, out);
             bool wholeRows = y0 < extent.wholeRows;
             JDIMENSION first = wholeRows ? extent.wholeRows - y0 - extent.v : y0;
             JBLOCKARRAY in = accessBlockRows(src, srcArrays[c], first, extent.v, false);

@@ -22,12 +22,9 @@ constexpr auto YCC = ColorKind::YCbCr;
 
 // Rewrites one component's sampling byte and quantization table number in the frame header,
 // to make files that libjpeg's compressor never writes by itself.
-Bytes withFrameComponent(Bytes jpeg, int component, int sampling, int quantTable) {
-    size_t pos = 2;
-    while (jpeg.at(pos + 1) != 0xC0 && jpeg.at(pos + 1) != 0xC2) pos += 2 + (jpeg.at(pos + 2) << 8 | jpeg.at(pos + 3));
-    jpeg.at(pos + 11 + 3 * size_t(component)) = std::uint8_t(sampling);
-    jpeg.at(pos + 12 + 3 * size_t(component)) = std::uint8_t(quantTable);
-    return jpeg;
+Bytes withFrameComponent(const Bytes& jpeg, int component, int sampling, int quantTable) {
+    size_t frame = markerPositions(jpeg, 0xC0).at(0) + 11 + 3 * size_t(component);
+    return patched(jpeg, frame, {std::uint8_t(sampling), std::uint8_t(quantTable)});
 }
 
 JpegSpec photo(int width, int height, ColorKind color, int h, int v, bool progressive = false, int restart = 0) {

@@ -5,7 +5,6 @@
 #include "transform/block_extent.h"
 #include "transform/block_rules.h"
 #include "transform/coefficient_transforms.h"
-#include "transform/huge_page_hint.h"
 
 namespace {
 
@@ -21,10 +20,8 @@ void transposeInto(j_decompress_ptr src, j_compress_ptr dst, jvirt_barray_ptr* s
                    bool mirrorColumns, bool mirrorRows) {
     for (int c = 0; c < dst->num_components; ++c) {
         BlockExtent extent = blockExtent(dst, c);
-        HugePageAdvisor hint(extent);
         for (JDIMENSION y0 = 0; y0 < extent.height; y0 += extent.v) {
             JBLOCKARRAY out = accessBlockRows(src, dstArrays[c], y0, extent.v, true);
-            hint.sawGroup(y0, out);
             bool flipRow = mirrorRows && y0 < extent.wholeRows;
             for (int k = 0; k < extent.v; ++k) {
                 JDIMENSION sourceColumn = flipRow ? extent.wholeRows - 1 - (y0 + k) : y0 + k;

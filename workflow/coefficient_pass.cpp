@@ -2,16 +2,15 @@
 
 #include <csetjmp>
 
+#include "transform/coefficient_memory.h"
 #include "workflow/jpeg_coding.h"
 #include "workflow/jpeg_error_trap.h"
 #include "workflow/pass_monitor.h"
+#include "workflow/run_state.h"
 #include "workflow/source_checks.h"
 #include "workflow/vector_destination.h"
 
 namespace {
-
-// Both objects get the same limit, so the workspace of a quarter turn is bounded like the source.
-constexpr long kMemoryLimit = 500000000L;
 
 // Everything libjpeg touches lives here, in plain C data, outside the frame that calls setjmp:
 // objects changed between setjmp and longjmp would otherwise be indeterminate after the jump.
@@ -23,6 +22,7 @@ struct LibjpegObjects {
     PassMonitor destinationMonitor;
     VectorDestination output;
     TransformSetup setup;
+    CoefficientMemory memory;
     std::jmp_buf jump;
 };
 
@@ -30,9 +30,8 @@ void createObjects(LibjpegObjects& objects, CoefficientMemory* memory) {
     objects.source.err = objects.destination.err = installErrorTrap(&objects.trap, &objects.jump);
     jpeg_create_decompress(&objects.source);
     jpeg_create_compress(&objects.destination);
-    objects.destination.mem->max_memory_to_use = kMemoryLimit;
-    objects.source.mem->max_memory_to_use = kMemoryLimit;
-    if (memory) useCoefficientMemory(&objects.source, memory);
+    // The caller's memory (a run's budget, its own limit), else the pass's own with the machine's limit.
+    useCoefficientMemory(&objects.source, &objects.destination, memory ? memory : &objects.memory);
     attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.source), &objects.sourceMonitor);
     attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.destination), &objects.destinationMonitor);
 }
@@ -53,6 +52,7 @@ jvirt_barray_ptr* readSource(LibjpegObjects& objects, const CoefficientPassReque
     reserveTransformArrays(src, &objects.setup);  // the workspace must be requested before the coefficients are read
     jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(src);
     refuseIncompleteData(src, objects.sourceMonitor.componentsInScans);
+    if (result->source.arithmetic) refuseOutOfRangeCoefficients(src, sourceArrays);
     result->consumed = request.inputSize - src->src->bytes_in_buffer;
     return sourceArrays;
 }
@@ -117,7 +117,8 @@ CoefficientPassResult runCoefficientPass(const CoefficientPassRequest& request) 
         return result;
     }
     result.failure = objects.trap.failure;
-    if (request.memory && request.memory->refused) result.failure = PassFailure::NotEnoughMemory;
+    // A pass that stopped while the run was being cancelled (waiting for memory, say) was cancelled.
+    if (cancelRequested) result.failure = PassFailure::Cancelled;
     result.message = objects.trap.message;
     result.output.clear();
     result.output.shrink_to_fit();

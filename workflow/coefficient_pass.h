@@ -58,5 +58,6 @@ struct CoefficientPassResult {
 
 // Reads, turns and writes one picture. Source warnings about corrupt data fail the pass as
 // Damaged; notes about the header (an unknown JFIF revision or Adobe transform, a bad ICC
-// marker) do not. On failure `output` is empty.
+// marker) do not. On failure `output` is empty and the other fields hold what was known when
+// the pass stopped.
 CoefficientPassResult runCoefficientPass(const CoefficientPassRequest& request);

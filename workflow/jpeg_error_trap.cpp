@@ -1,6 +1,5 @@
 #include "workflow/jpeg_error_trap.h"
 
-
 #include <jerror.h>
 
 namespace {
@@ -26,12 +25,14 @@ PassFailure failureOfCode(int code, bool fromSource) {
     case JERR_COMPONENT_COUNT:
     case JERR_IMAGE_TOO_BIG:
     case JERR_WIDTH_OVERFLOW:
-    case JERR_EMPTY_IMAGE: return PassFailure::Unsupported;
+    case JERR_EMPTY_IMAGE:
+    case JERR_MISMATCHED_QUANT_TABLE: return PassFailure::Unsupported;
     case JERR_OUT_OF_MEMORY:
     case JERR_NO_BACKING_STORE:
     case JERR_TFILE_CREATE:
     case JERR_TFILE_READ:
-    case JERR_TFILE_SEEK: return PassFailure::NotEnoughMemory;
+    case JERR_TFILE_SEEK:
+    case JERR_TFILE_WRITE: return PassFailure::NotEnoughMemory;
     // The writer meets a coefficient too large for any 8-bit picture: the source's data is corrupt.
     case JERR_BAD_DCT_COEF: return PassFailure::Damaged;
     default: return fromSource ? PassFailure::Damaged : PassFailure::Failed;
@@ -47,8 +48,16 @@ bool isHeaderNote(int code) { return code == JWRN_JFIF_MAJOR || code == JWRN_ADO
     jump(trap, failure);
 }
 
+// The add-on messages are those of the coefficient memory: the arrays could not be had.
+bool isAddonMessage(const jpeg_error_mgr* err) {
+    return err->addon_message_table && err->msg_code >= err->first_addon_message &&
+           err->msg_code <= err->last_addon_message;
+}
+
 [[noreturn]] void trapError(j_common_ptr cinfo) {
-    failWithLibraryMessage(cinfo, failureOfCode(cinfo->err->msg_code, cinfo->is_decompressor));
+    const PassFailure failure = isAddonMessage(cinfo->err) ? PassFailure::NotEnoughMemory
+                                                           : failureOfCode(cinfo->err->msg_code, cinfo->is_decompressor);
+    failWithLibraryMessage(cinfo, failure);
 }
 
 // libjpeg calls this for warnings (level -1) and trace notes (level 1 and up) alike, whatever

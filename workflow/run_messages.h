@@ -1,18 +1,43 @@
 #pragma once
-// The result texts of a run, as the window shows them in its message boxes.
+// The result texts of a run, as the window shows them in its message boxes and the console in
+// its result lines.
 
 #include <string>
+#include <vector>
 
 #include "workflow/run_state.h"
 
 // 103 or 104: "\n\nFile %s successfully rotated\n\n" / "\n\nFile %s could not be rotated\n\n".
 std::string oneFileMessage(int rotated, const std::string& path);
 // 106 when filesRead > 0: "\n\n%d files read, of which %d files successfully rotated\n\n";
-// 107 otherwise: "\n\nNo files processed\n\n".
-std::string folderRunMessage(const RunCounters& counters);
+// 107 otherwise: "\n\nNo files processed\n\n". In a dry run 106 says "would be rotated" instead.
+std::string folderRunMessage(const RunCounters& counters, bool dryRun = false);
 // 105: "Could not open folder %s".
 std::string folderNotOpenedMessage(const std::string& folder);
 // 108: "Processing file %s", the status line during one file.
 std::string processingFileText(const std::string& path);
 // The text without its leading and trailing line breaks (for a console).
 std::string withoutBlankLines(const std::string& message);
+
+// Beside 104: "Reason: " and the reason in plain words.
+std::string refusalReasonLine(const RotateResult& result);
+// Beside 103, empty when it does not apply: "(thumbnail not turned: REASON)" and
+// "(the earlier backup was kept)".
+std::string thumbnailNote(const RotateResult& result);
+std::string earlierBackupNote(const RotateResult& result);
+// Instead of 103 for a photo upright by its orientation tag, which was not rewritten.
+std::string alreadyUprightMessage(const std::string& path);
+// Instead of 103 in a dry run: "\n\nFile %s would be turned: %s\n\n" with the turn's name.
+std::string wouldTurnMessage(const std::string& path, const RotateResult& result);
+// Above 106 or 107 when the run was cancelled.
+std::string runCancelledLine();
+// Beside 106, empty when the count is 0: the files already upright, the photos turned without
+// their thumbnail.
+std::string uprightCountLine(const RunCounters& counters);
+std::string thumbnailsNotTurnedLine(const RunCounters& counters);
+
+// The console's line for one file: 103, 104 or their siblings without blank lines, with the
+// reason or the notes behind; empty for a file abandoned by a cancel.
+std::string fileResultLine(const std::string& path, const RotateResult& result, bool dryRun);
+// The console's summary of a folder run: the cancelled line, 106 or 107, the counts beside it.
+std::vector<std::string> runSummaryLines(const RunCounters& counters, bool cancelled, bool dryRun);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "transform/block_extent.h"
 #include "workflow/jpeg_error_trap.h"
 
 namespace {
@@ -13,6 +14,11 @@ namespace {
 // far less than a bit on a block, so there the memory limit is the bound.
 constexpr std::uint64_t kMostHuffmanBlocksPerByte = 16;
 
+// The quantized DCT coefficients of 8-bit samples: the DC term is at most 1024 in magnitude and
+// an AC term at most about 930; libjpeg's Huffman writer allows 11 and 10 bits.
+constexpr int kLargestDc = 2047;
+constexpr int kLargestAc = 1023;
+
 [[noreturn]] void refuse(j_decompress_ptr src, const char* message) {
     failPass(reinterpret_cast<j_common_ptr>(src), PassFailure::Damaged, message);
 }
@@ -22,6 +28,13 @@ std::uint64_t blockCount(j_decompress_ptr src) {
     for (int c = 0; c < src->num_components; ++c)
         blocks += std::uint64_t{src->comp_info[c].width_in_blocks} * src->comp_info[c].height_in_blocks;
     return blocks;
+}
+
+bool inRange(const JCOEF* block) {
+    if (block[0] > kLargestDc || block[0] < -kLargestDc) return false;
+    for (int k = 1; k < DCTSIZE2; ++k)
+        if (block[k] > kLargestAc || block[k] < -kLargestAc) return false;
+    return true;
 }
 
 bool definesHuffmanTable(j_decompress_ptr src) {
@@ -55,4 +68,15 @@ void refuseIncompleteData(j_decompress_ptr src, unsigned componentsInScans) {
         refuse(src, "Corrupt JPEG data: a component has no scan");
     if (src->progressive_mode && !progressionComplete(src))
         refuse(src, "Corrupt JPEG data: the progression ends early");
+}
+
+void refuseOutOfRangeCoefficients(j_decompress_ptr src, jvirt_barray_ptr* arrays) {
+    for (int c = 0; c < src->num_components; ++c) {
+        const jpeg_component_info& info = src->comp_info[c];
+        for (JDIMENSION y = 0; y < info.height_in_blocks; ++y) {
+            JBLOCKROW row = accessBlockRows(src, arrays[c], y, 1, false)[0];
+            for (JDIMENSION x = 0; x < info.width_in_blocks; ++x)
+                if (!inRange(row[x])) refuse(src, "Corrupt JPEG data: a coefficient out of range");
+        }
+    }
 }

@@ -14,3 +14,8 @@ void refuseImplausibleHeader(j_decompress_ptr src, std::size_t inputSize, bool s
 
 // After jpeg_read_coefficients: `componentsInScans` from the source's PassMonitor.
 void refuseIncompleteData(j_decompress_ptr src, unsigned componentsInScans);
+
+// After jpeg_read_coefficients, before an arithmetic-coded destination is written: libjpeg's
+// Huffman writer refuses coefficients no 8-bit picture has, its arithmetic writer writes them,
+// into a stream that cannot be read back. A corrupt arithmetic stream decodes to such values.
+void refuseOutOfRangeCoefficients(j_decompress_ptr src, jvirt_barray_ptr* arrays);

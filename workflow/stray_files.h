@@ -1,17 +1,19 @@
 #pragma once
-// Temporary files that a killed run left beside the photographs: recognised by the naming
-// pattern of platform::PendingFile and removed by a later run.
+// Temporary files that a killed run left beside the photographs: recognised by their names
+// (platform/pending_name.h) and by holding no lock of a live run, and settled by a later run.
 
 #include <ctime>
 #include <string>
 
-// True for "." + any name + platform::kPendingMarker + six letters or digits.
+// True for a name that this program gives its temporary files; never for a user's own file.
 bool isPendingFileName(const std::string& name);
 
 // The moment a run starts, on the clock the file system stamps files with.
 timespec runStartTime();
 
-// Removes the regular files of `folder` whose names follow the pattern and whose status change
-// time lies before `runStart`, so that a file another run is still writing is left alone.
-// Returns the number removed.
+// Settles the temporary files of `folder` that no live run holds and whose status change time
+// lies before `runStart`: a new photo that never took its place is removed; a backup in waiting
+// is removed while it still is the photo (or the same bytes), and becomes NAME.bak when the photo
+// was replaced and there is no NAME.bak yet. What could be the only copy of an original stays.
+// Returns the number removed or completed.
 int removeStrayPendingFiles(const std::string& folder, const timespec& runStart);

@@ -2,12 +2,15 @@
 // Lossless transcoding of one JPEG file: its DCT coefficients are moved by a transform and
 // written with the source's markers, never decoded to pixels.
 //
-// The result replaces the output only when it is complete: it is written to a private temporary
-// file beside the output, flushed to disk and renamed onto the output name. Nothing partial is
-// ever left under a name the user owns. When input and output name the same file (the same text,
-// or the same device and inode), the work is in place: the path holds the untouched file until the
-// finished result replaces it in one rename, and with keepInput the untouched bytes and times stay
-// under the path with ".bak" appended (an older file of that name is replaced, never read).
+// The result replaces the output only when it is complete: it is held in memory, then written to
+// a private temporary file beside the output, flushed to disk and renamed onto the output name
+// (platform::replaceFile), which keeps the replaced file's owner, group, mode, extended attributes
+// and ACLs. Nothing partial is ever left under a name the user owns. An output the user may not
+// write to, or one that changed on disk while the work went on, is left as it was. When input and
+// output name the same file (the same device and inode), the work is in place: the path holds the
+// untouched file until the finished result replaces it in one rename, and with keepInput the
+// untouched bytes and times stay under the path with ".bak" appended, unless a file of that name
+// exists: that one holds an older original and is kept as it is.
 
 #include <string>
 

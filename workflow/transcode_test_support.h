@@ -2,20 +2,17 @@
 // Shared by the workflow's tests: transcoded pictures compared, exact file times, and runs in a
 // child process for the faults that change the process itself (file size limit, no privileges).
 
-#include <fcntl.h>
-#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <functional>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "platform/file_attributes.h"
+#include "tests/support/child_run.h"
 #include "tests/support/files.h"
 #include "tests/support/jpeg_maker.h"
 #include "tests/support/transform_driver.h"
@@ -48,40 +45,6 @@ inline bool hasTimes(const std::string& path, const platform::FileTimes& want, b
 inline mode_t modeOf(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-// Folder permissions do not stop root, so a child gives its privileges away first.
-inline bool becomeUnprivileged() {
-    return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
-}
-
-// What a child run gave: the body's result (-1 when the child did not exit normally) and what it
-// wrote to standard error.
-struct ChildOutcome {
-    int exitCode = -1;
-    std::string errors;
-};
-
-// Runs `body` in a forked child whose files may grow to `fileSizeLimit` bytes at most.
-inline ChildOutcome runInChild(const std::function<int()>& body, rlim_t fileSizeLimit = RLIM_INFINITY) {
-    TempDir streams;
-    std::fflush(nullptr);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int fd = ::open(streams.file("errors").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        rlimit limit{fileSizeLimit, fileSizeLimit};
-        std::signal(SIGXFSZ, SIG_IGN);
-        if (fd < 0 || ::dup2(fd, 2) < 0 || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(120);
-        int result = body();
-        std::fflush(nullptr);
-        ::_exit(result);
-    }
-    ChildOutcome outcome;
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
-    const Bytes errors = readFile(streams.file("errors"));
-    outcome.errors.assign(errors.begin(), errors.end());
-    return outcome;
 }
 
 // A file the work must fail on: `message` expected on standard error; files may grow to

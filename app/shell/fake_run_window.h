@@ -1,5 +1,5 @@
 #pragma once
-// A run window for tests: counts the runs begun and hands out a status line that records its texts.
+// A run window for tests: counts the runs begun and records the progress shown.
 
 #include <string>
 #include <vector>
@@ -8,21 +8,17 @@
 
 namespace shell {
 
-class RecordingStatusLine : public platform::StatusLine {
-public:
-    void show(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
-
 class FakeRunWindow : public RunWindow {
 public:
     void beginRun() override { ++begun; }
     void endRun() override {}
     void pumpMessages() override {}
-    platform::StatusLine& statusLine() override { return status; }
+    void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) override {
+        progress.push_back(std::to_string(done) + " of " + std::to_string(total) + " " + fileInHand);
+    }
 
     int begun = 0;
-    RecordingStatusLine status;
+    std::vector<std::string> progress;  // "done of total fileInHand", as shown
 };
 
 }  // namespace shell

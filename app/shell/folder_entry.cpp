@@ -37,7 +37,7 @@ bool canEnterFolder(const std::string& path) {
 
 bool isChoosableFolder(const std::string& path) {
     struct stat info {};
-    return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string folderChooserStart(const std::string& initDir) {

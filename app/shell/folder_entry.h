@@ -12,7 +12,8 @@ int enterFolder(const std::string& path);
 // Whether `path` could be made the current directory; the current directory is left as it was.
 bool canEnterFolder(const std::string& path);
 
-// Whether the folder chooser may confirm `path`: it exists, is a folder, and is no symbolic link.
+// Whether the folder chooser may confirm `path`: it is a folder, or a symbolic link to one (the
+// folder run then resolves it once, at its top).
 bool isChoosableFolder(const std::string& path);
 
 // The start folder of the folder chooser for a stored "InitDir": the text itself when it can

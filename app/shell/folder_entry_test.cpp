@@ -16,9 +16,10 @@ TEST(FolderEntry, ChoosableFoldersAndTheFolderChooserStart) {
     const std::string before = std::filesystem::current_path(), photos = dir.file("Photos"), gone = dir.file("Gone");
     ASSERT_TRUE(std::filesystem::create_directory(photos));
     testsupport::writeFile(photos + "/x.jpg", {1});
-    ASSERT_EQ(symlink(photos.c_str(), dir.file("Shortcut").c_str()), 0);
-    EXPECT_TRUE(isChoosableFolder(photos + "/"));
-    for (const std::string& path : {dir.file("Shortcut"), gone, photos + "/x.jpg", std::string()})
+    ASSERT_EQ(symlink(photos.c_str(), dir.file("Link").c_str()), 0);
+    ASSERT_EQ(symlink(gone.c_str(), dir.file("Dangling").c_str()), 0);
+    EXPECT_TRUE(isChoosableFolder(photos + "/") && isChoosableFolder(dir.file("Link")));
+    for (const std::string& path : {dir.file("Dangling"), gone, photos + "/x.jpg", std::string()})
         EXPECT_FALSE(isChoosableFolder(path)) << path;
 
     // "InitDir" itself when it can be entered, else cut at its last "/".

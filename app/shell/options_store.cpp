@@ -7,6 +7,7 @@ ProcessingOptions loadOptions(platform::SettingsStore& store) {
     options.Backup = store.readInt(kSettingsSection, "Backup", 0);
     options.bSubfolders = store.readInt(kSettingsSection, "bSubfolders", 0);
     options.EXIFTimestamp = store.readInt(kSettingsSection, "EXIFTimestamp", 1);
+    options.AutoOrient = store.readInt(kSettingsSection, "AutoOrient", 0);
     return options;
 }
 
@@ -14,6 +15,7 @@ void saveOptions(platform::SettingsStore& store, const ProcessingOptions& option
     store.writeInt(kSettingsSection, "Backup", options.Backup);
     store.writeInt(kSettingsSection, "bSubfolders", options.bSubfolders);
     store.writeInt(kSettingsSection, "EXIFTimestamp", options.EXIFTimestamp);
+    store.writeInt(kSettingsSection, "AutoOrient", options.AutoOrient);
 }
 
 int shownOptionValue(int value) { return value >= 0 && value <= 2 ? value : 0; }

@@ -1,8 +1,9 @@
 #pragma once
 // The window side of a run, as the commands see it: the status window, the wait cursor and
-// the message pump.
+// the message pump. Called on the window's own thread only.
 
-#include "platform/status_line.h"
+#include <cstddef>
+#include <string>
 
 namespace shell {
 
@@ -14,8 +15,8 @@ struct RunWindow {
     virtual void endRun() = 0;
     // Handles the events waiting in the queue without waiting for more (repaints, Cancel).
     virtual void pumpMessages() = 0;
-    // The status window's text line, which the per-file workflow writes.
-    virtual platform::StatusLine& statusLine() = 0;
+    // Shows where the run stands: `done` of `total` files, and the file in hand (empty: none).
+    virtual void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) = 0;
 };
 
 }  // namespace shell

@@ -2,53 +2,93 @@
 
 #include <utility>
 
+#include "app/shell/drop_targets.h"
 #include "app/shell/folder_entry.h"
 #include "app/shell/launch_path.h"
 #include "app/shell/options_store.h"
 #include "platform/path_kind.h"
 #include "workflow/folder_walk.h"
+#include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
 
 namespace shell {
+namespace {
+
+bool leftWhole(const RotateResult& result) {
+    return result.outcome == FileOutcome::Rotated || result.outcome == FileOutcome::AlreadyUpright;
+}
+
+}  // namespace
 
 ShellCommands::ShellCommands(const ProcessingOptions& options, platform::SettingsStore& store,
                              platform::MessageSink& messages, RunWindow& window, Choosers& choosers,
-                             FileRotator rotate, std::string defaultInitDir)
+                             FileRotator rotate, std::string defaultInitDir, unsigned jobs)
     : options_(options),
       store_(store),
       messages_(messages),
       window_(window),
       choosers_(choosers),
       rotate_(std::move(rotate)),
-      defaultInitDir_(std::move(defaultInitDir)) {}
+      defaultInitDir_(std::move(defaultInitDir)),
+      jobs_(jobs) {}
 
 std::string ShellCommands::initDir() { return store_.readText(kSettingsSection, "InitDir", defaultInitDir_); }
 
-RotateResult ShellCommands::rotateOne(const std::string& path) {
+void ShellCommands::report(const ResultMessage& message) {
+    messages_.showWithDetails(message.text, message.icon, message.details);
+}
+
+bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHandler& onResult) {
     window_.beginRun();
     cancelRequested = 0;
-    const RotateResult rotated = rotate_(path, options_, window_.statusLine());
+    // The workers read the switches as they stood when the run started; the window may change them meanwhile.
+    const ProcessingOptions options = options_;
+    RunListing listing(options, [this](std::size_t) { window_.pumpMessages(); });
+    for (const std::string& target : targets) {
+        if (cancelRequested) break;
+        listing.add(target);
+    }
+    const bool listingCut = cancelRequested != 0;
+    // The workflow's own status line would be written from the workers; the window shows the
+    // progress the engine reports instead.
+    platform::SilentStatusLine quiet;
+    std::size_t finished = 0;
+    RunHooks hooks;
+    hooks.onResult = [&](const RunFile& file, const RotateResult& result) {
+        if (result.outcome != FileOutcome::Cancelled) ++finished;
+        onResult(file.path, result);
+    };
+    hooks.onProgress = [this](const RunProgress& progress) {
+        window_.showProgress(progress.filesDone, progress.filesTotal, progress.fileInHand);
+        window_.pumpMessages();
+    };
+    runFiles(listing.files(), jobs_, [&](const std::string& path) { return rotate_(path, options, quiet); }, hooks);
     window_.endRun();
+    return listingCut || finished < listing.files().size();
+}
+
+RotateResult ShellCommands::runOneFile(const std::string& path) {
+    RotateResult rotated = refusal(RefusalReason::CannotRead);  // it was gone when the run listed it
+    run({path}, [&rotated](const std::string&, const RotateResult& result) { rotated = result; });
     return rotated;
 }
 
-void ShellCommands::walk(const std::string& folder) {
+void ShellCommands::runFolders(const std::vector<std::string>& targets) {
     counters_ = RunCounters{};
-    window_.beginRun();
-    cancelRequested = 0;
-    walkFolder(
-        folder, options_, counters_,
-        [this](const std::string& path) { return rotate_(path, options_, window_.statusLine()); },
-        [this] { window_.pumpMessages(); });
-    window_.endRun();
+    cancelled_ = run(targets, [this](const std::string& path, const RotateResult& result) {
+        countResult(counters_, path, result);
+    });
+}
+
+ResultMessage ShellCommands::folderResult() const {
+    return folderRunResult(counters_, cancelled_);
 }
 
 void ShellCommands::processOneFile() {
     const std::optional<std::string> path = choosers_.chooseJpegFile(initDir());
     if (!path) return;
     store_.writeText(kSettingsSection, "InitDir", initDirForChosenFile(*path));
-    const RotateResult rotated = rotateOne(*path);
-    messages_.show(oneFileMessage(rotated.rotated() ? 1 : 0, *path), platform::MessageIcon::None);
+    report(oneFileResult(*path, runOneFile(*path)));
 }
 
 void ShellCommands::processFolder() {
@@ -60,26 +100,36 @@ void ShellCommands::processFolder() {
         return;
     }
     store_.writeText(kSettingsSection, "InitDir", chosenFolder_);
-    walk(chosenFolder_);
-    messages_.show(folderRunMessage(counters_), platform::MessageIcon::None);
+    runFolders({chosenFolder_});
+    report(folderResult());
 }
 
-bool ShellCommands::launch(const std::string& commandLine) {
-    const std::string launchPath = launchPathFrom(commandLine);
-    if (launchPath.empty()) return false;
+int ShellCommands::launch(const std::string& launchPath) {
     const int launchKind = launchKindOf(launchPath, platform::classifyPath);
-    if (launchKind != 1 && launchKind != 2) messages_.show(kNotFileOrPath, platform::MessageIcon::None);
-    processLaunchTarget(launchKind, launchPath);
-    return true;
+    if (launchKind == 1) {
+        const RotateResult result = runOneFile(launchPath);
+        if (leftWhole(result)) return 0;
+        report(oneFileResult(launchPath, result));
+        return 1;
+    }
+    if (launchKind == 2) {
+        runFolders({launchPath});
+        report(folderResult());
+        return counters_.failures.empty() && !cancelled_ ? 0 : 1;
+    }
+    report(notFileOrPathResult(launchPath));
+    return 1;
 }
 
-void ShellCommands::processLaunchTarget(int launchKind, const std::string& launchPath) {
-    if (launchKind == 1) {
-        if (!rotateOne(launchPath).rotated()) messages_.show(oneFileMessage(0, launchPath), platform::MessageIcon::None);
-    } else if (launchKind == 2) {
-        walk(launchPath);
-        messages_.show(folderRunMessage(counters_), platform::MessageIcon::None);
+void ShellCommands::processDropped(const std::vector<std::string>& paths) {
+    const std::vector<std::string> targets = dropTargets(paths, platform::classifyPath);
+    if (targets.empty()) return;
+    if (targets.size() == 1 && platform::classifyPath(targets.front()) == 1) {
+        report(oneFileResult(targets.front(), runOneFile(targets.front())));
+        return;
     }
+    runFolders(targets);
+    report(folderResult());
 }
 
 }  // namespace shell

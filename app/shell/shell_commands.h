@@ -1,12 +1,14 @@
 #pragma once
-// The three runs of the window: one chosen file, one chosen folder, and the path given on the
-// command line. Plain logic over the settings store, the message sink, the run window and the
-// choosers, so it is tested without a window.
+// The runs of the window: one chosen file, one chosen folder, the path given on the command
+// line, and paths dropped onto the window. Plain logic over the settings store, the message
+// sink, the run window and the choosers, so it is tested without a window.
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/shell/choosers.h"
+#include "app/shell/result_messages.h"
 #include "app/shell/run_window.h"
 #include "platform/message_sink.h"
 #include "platform/settings_store.h"
@@ -17,37 +19,52 @@
 
 namespace shell {
 
-// Rotates one file (rotatePhoto with the program's turn, or a substitute in tests).
+// Rotates one file (rotatePhoto with the program's turn, or a substitute in tests). Runs on the
+// run engine's worker threads, several at once: it must not touch the window.
 using FileRotator = std::function<RotateResult(const std::string& path, const ProcessingOptions& options,
                                                platform::StatusLine& status)>;
 
-inline constexpr const char* kNotFileOrPath = "Not file or path";
-
 class ShellCommands {
 public:
-    // `options` are read live during each run; `defaultInitDir` stands for an absent "InitDir".
+    // `options` are taken as they stand when a run starts; `defaultInitDir` stands for an absent
+    // "InitDir"; `jobs` is the number of files turned at once (0: one for each core).
     ShellCommands(const ProcessingOptions& options, platform::SettingsStore& store, platform::MessageSink& messages,
-                  RunWindow& window, Choosers& choosers, FileRotator rotate, std::string defaultInitDir);
+                  RunWindow& window, Choosers& choosers, FileRotator rotate, std::string defaultInitDir,
+                  unsigned jobs = 0);
 
     // The one-file command, after the caller saved the options: choose, rotate, report 103 or 104.
     void processOneFile();
     // The folder command, after the caller saved the options: choose, enter, walk, report 105, 106 or 107.
     void processFolder();
 
-    // The launch with the command-line text: false when it names no path (the window is then
-    // offered); otherwise the path is classified and run, or refused with "Not file or path",
-    // and true is returned. Reads and writes no settings.
-    bool launch(const std::string& commandLine);
-    // Runs a classified launch target: 1 a file (message 104 on failure only), 2 a folder
-    // (message 106 or 107); any other kind does nothing.
-    void processLaunchTarget(int launchKind, const std::string& launchPath);
+    // The launch with the path from the command line: a file is rotated (a message only when it
+    // was not), a folder is run as the folder command runs it, anything else is refused with
+    // "Not file or path: PATH". Reads and writes no settings. 0 when every file was rotated or
+    // already upright, 1 otherwise (the program's exit status).
+    int launch(const std::string& launchPath);
+
+    // Paths dropped onto the window, after the caller saved the options: a single JPEG file runs
+    // as the one-file command does, anything else (several, or folders) as one folder run over
+    // all of them. Paths dropTargets leaves out are ignored. Reads and writes no other setting.
+    void processDropped(const std::vector<std::string>& paths);
 
     const RunCounters& counters() const { return counters_; }
+    bool lastRunCancelled() const { return cancelled_; }
     const std::string& chosenFolder() const { return chosenFolder_; }
 
 private:
-    RotateResult rotateOne(const std::string& path);
-    void walk(const std::string& folder);
+    using ResultHandler = std::function<void(const std::string& path, const RotateResult& result)>;
+
+    // Lists `targets` (a file whatever its name, a folder walked) and turns the listed files on
+    // the run engine, off the window's thread, while the window shows the progress and handles
+    // its events; each result goes to `onResult` in listing order. True when a cancel left files
+    // of the run untouched (a cancel after the last file was taken changes nothing).
+    bool run(const std::vector<std::string>& targets, const ResultHandler& onResult);
+    RotateResult runOneFile(const std::string& path);
+    // Every folder and file of `targets` in one run with one set of counters.
+    void runFolders(const std::vector<std::string>& targets);
+    ResultMessage folderResult() const;
+    void report(const ResultMessage& message);
     std::string initDir();
 
     const ProcessingOptions& options_;
@@ -57,7 +74,9 @@ private:
     Choosers& choosers_;
     FileRotator rotate_;
     std::string defaultInitDir_;
+    unsigned jobs_;
     RunCounters counters_;
+    bool cancelled_ = false;
     std::string chosenFolder_;
 };
 

@@ -1,5 +1,8 @@
 #include "app/shell/shell_commands.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -11,6 +14,7 @@
 #include "platform/memory_settings_store.h"
 #include "platform/recording_message_sink.h"
 #include "tests/support/files.h"
+#include "workflow/run_messages.h"
 
 namespace shell {
 namespace {
@@ -21,17 +25,18 @@ class ShellCommandsTest : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::current_path(before); }
 
-    // Commands whose rotation only records the file (and fails for those in `failing`).
+    // Commands whose rotation only records the file (fails for those in `failing`, and presses
+    // Cancel during `cancelAt`), one file at a time.
     ShellCommands commands() {
-        auto rotate = [this](const std::string& path, const ProcessingOptions& given, platform::StatusLine& status) {
-            EXPECT_EQ(&status, static_cast<platform::StatusLine*>(&window.status));
+        auto rotate = [this](const std::string& path, const ProcessingOptions& given, platform::StatusLine&) {
             EXPECT_EQ(given.Backup, options.Backup);
             rotated.push_back(path);
+            if (path == cancelAt) cancelRequested = 1;
             RotateResult result = refusal(RefusalReason::NotJpeg);
             if (!failing.count(path)) result.outcome = FileOutcome::Rotated;
             return result;
         };
-        return ShellCommands(options, store, messages, window, choosers, rotate, "/home/tester");
+        return ShellCommands(options, store, messages, window, choosers, rotate, "/home/tester", 1);
     }
     std::string folder(const std::string& name, std::initializer_list<const char*> files = {}) {
         const std::string path = dir.file(name);
@@ -50,6 +55,7 @@ protected:
     FakeChoosers choosers;
     Texts rotated;
     std::set<std::string> failing;
+    std::string cancelAt;
 };
 
 TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEachOutcome) {
@@ -59,7 +65,7 @@ TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEa
     EXPECT_EQ(window.begun, 0);
     EXPECT_TRUE(messages.messages.empty() && store.writes().empty());
 
-    const std::string photo = folder("Pics") + "/x.jpg";
+    const std::string photo = folder("Pics", {"x.jpg"}) + "/x.jpg";
     choosers.fileAnswer = photo;
     options.Backup = 1;
     shell.processOneFile();
@@ -68,7 +74,8 @@ TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEa
     EXPECT_EQ(choosers.fileStarts, (Texts{"/home/tester", "/home/tester", dir.file("Pics/")}));
     EXPECT_EQ(initDir(), dir.file("Pics/"));
     EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + photo + " successfully rotated\n\n",
-                                     "\n\nFile " + photo + " could not be rotated\n\n"}));
+                                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n"}));
+    EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
 }
 
 TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndReports) {
@@ -86,23 +93,62 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
     shell.processFolder();
     EXPECT_EQ(choosers.folderStarts, (Texts{dir.file("Gone"), photos, dir.file("Empty")}));
     EXPECT_EQ(initDir(), dir.file("Empty"));
-    EXPECT_EQ(messages.texts(), (Texts{"\n\n3 files read, of which 2 files successfully rotated\n\n",
+    EXPECT_EQ(messages.texts(), (Texts{"\n\n4 files read, of which 3 files successfully rotated\n\n"
+                                     "1 file could not be rotated; the details name each with the reason\n\n",
                                      "\n\nNo files processed\n\n", "Could not open folder " + dir.file("Vanished")}));
+    EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file\n");
+    EXPECT_EQ(window.progress.back(), "4 of 4 ") << "the last progress shown: every file done";
     EXPECT_EQ(messages.messages[2].icon, platform::MessageIcon::Warning);
 }
 
-TEST_F(ShellCommandsTest, LaunchRunsAFileQuotedOrNotRefusesAnythingElseAndTouchesNoSetting) {
-    const std::string photo = folder("My Pics", {"a b.jpg"}) + "/a b.jpg";
+TEST_F(ShellCommandsTest, LaunchRunsAFileOrFolderRefusesAnythingElseTouchesNoSettingAndGivesTheExitStatus) {
+    const std::string photos = folder("My Pics", {"a b.jpg", "c.jpg"}), photo = photos + "/a b.jpg";
     ShellCommands shell = commands();
-    EXPECT_FALSE(shell.launch("\""));
-    EXPECT_TRUE(shell.launch(photo));
-    EXPECT_TRUE(shell.launch("\"" + photo + "\""));
-    EXPECT_TRUE(shell.launch(dir.file("missing.jpg")));
+    EXPECT_EQ(shell.launch(photo), 0);
+    EXPECT_EQ(shell.launch(photos), 0);
+    EXPECT_EQ(shell.launch(dir.file("missing.jpg")), 1);
     failing.insert(photo);
-    EXPECT_TRUE(shell.launch(photo));
-    EXPECT_EQ(rotated, Texts(3, photo));
-    EXPECT_EQ(messages.texts(), (Texts{"Not file or path", "\n\nFile " + photo + " could not be rotated\n\n"}));
+    EXPECT_EQ(shell.launch(photo), 1);
+    EXPECT_EQ(shell.launch(photos), 1);
+    EXPECT_EQ(messages.texts(),
+              (Texts{"\n\n2 files read, of which 2 files successfully rotated\n\n",
+                     "Not file or path: " + dir.file("missing.jpg"),
+                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n",
+                     "\n\n2 files read, of which 1 files successfully rotated\n\n"
+                     "1 file could not be rotated; the details name each with the reason\n\n"}));
+    EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
     EXPECT_TRUE(store.reads().empty() && store.writes().empty());
+}
+
+TEST_F(ShellCommandsTest, DropRunsOneJpegFileAsTheOneFileCommandAndAnythingElseAsOneFolderRun) {
+    const std::string photos = folder("Photos", {"a.jpg", "b.jpg"}), other = folder("Other", {"c.JPEG", "notes.txt"});
+    ASSERT_EQ(symlink(photos.c_str(), dir.file("Linked").c_str()), 0);
+    ShellCommands shell = commands();
+    shell.processDropped({other + "/notes.txt"});
+    EXPECT_EQ(window.begun, 0) << "nothing to run";
+    shell.processDropped({other + "/c.JPEG", other + "/notes.txt"});
+    shell.processDropped({dir.file("Linked"), other + "/c.JPEG", other + "/notes.txt"});
+    std::sort(rotated.begin() + 1, rotated.end());
+    EXPECT_EQ(rotated,
+              (Texts{other + "/c.JPEG", dir.file("Linked/a.jpg"), dir.file("Linked/b.jpg"), other + "/c.JPEG"}));
+    EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + other + "/c.JPEG successfully rotated\n\n",
+                                     "\n\n3 files read, of which 3 files successfully rotated\n\n"}));
+    EXPECT_TRUE(store.reads().empty() && store.writes().empty());
+}
+
+TEST_F(ShellCommandsTest, ARunSaysItWasCancelledOnlyWhenTheCancelLeftFilesUntouched) {
+    const std::string photos = folder("Photos", {"p1.jpg", "p2.jpg", "p3.jpg"});
+    const std::vector<std::string> dropped = {photos + "/p1.jpg", photos + "/p2.jpg", photos + "/p3.jpg"};
+    ShellCommands shell = commands();
+    for (const std::string& at : {dropped[0], dropped[2]}) {
+        cancelAt = at;
+        shell.processDropped(dropped);
+    }
+    EXPECT_EQ(rotated, (Texts{dropped[0], dropped[0], dropped[1], dropped[2]}));
+    const std::string cancelled =
+        runCancelledLine() + "\nRunning it again would turn the files already rotated a second time.";
+    EXPECT_EQ(messages.texts(), (Texts{cancelled + "\n\n1 files read, of which 1 files successfully rotated\n\n",
+                                     "\n\n3 files read, of which 3 files successfully rotated\n\n"}));
 }
 
 }  // namespace

@@ -7,9 +7,6 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
-#include <QTimer>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,6 +14,7 @@
 
 #include "app/main_dialog.h"
 #include "app/shell/fake_choosers.h"
+#include "app/testing/next_modal.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/recording_message_sink.h"
 #include "platform/scripted_link_opener.h"
@@ -40,13 +38,15 @@ private:
 };
 
 struct Window {
-    explicit Window(platform::SettingsStore& settings, shell::FileRotator rotate = {}) {
+    // `jobs` 1 for a substitute `rotate` that is not safe to run on several threads at once.
+    explicit Window(platform::SettingsStore& settings, shell::FileRotator rotate = {}, unsigned jobs = 0) {
         MainDialogServices services;
         services.settings = &settings;
         services.messages = &messages;
         services.choosers = &choosers;
         services.links = &links;
         services.rotate = std::move(rotate);
+        services.jobs = jobs;
         dialog = std::make_unique<MainDialog>(services);
     }
     platform::RecordingMessageSink messages;
@@ -71,20 +71,6 @@ inline QStringList shownTexts(const QWidget& window) {
         if (auto* group = qobject_cast<QGroupBox*>(child)) texts << group->title();
     }
     return texts;
-}
-
-// Runs `open` (which shows a modal window) and hands the modal window to `inspect` once it is
-// up; the window is then closed (rejected).
-inline void withNextModal(const std::function<void()>& open, const std::function<void(QWidget*)>& inspect) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        seen = true;
-        inspect(modal);
-        if (auto* dialog = qobject_cast<QDialog*>(modal.data())) dialog->reject();
-    });
-    open();
-    if (!seen) inspect(nullptr);
 }
 
 }  // namespace windowtest

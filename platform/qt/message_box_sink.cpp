@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "platform/qt/screen_fit.h"
+
 namespace platform {
 namespace {
 
@@ -14,10 +16,45 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The text with places where a line may break in long paths (zero-width spaces): after each
+// "/", and within any run of characters that would still be too long for a small screen's box.
+QString withBreakOpportunities(const QString& text) {
+    constexpr int kLongestRun = 40;
+    constexpr QChar kZeroWidthSpace(0x200B);
+    QString broken;
+    int run = 0;
+    for (const QChar c : text) {
+        broken += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (c == '/' || run == kLongestRun) {
+            broken += kZeroWidthSpace;
+            run = 0;
+        }
+    }
+    return broken;
+}
+
+// A message box that stays on a small screen.
+class FittedMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        fitOnScreen(*this);
+    }
+};
+
 }  // namespace
 
-void MessageBoxSink::show(const std::string& text, MessageIcon icon) {
-    QMessageBox box(boxIcon(icon), kMessageTitle, QString::fromStdString(text), QMessageBox::Ok, owner_.data());
+void MessageBoxSink::show(const std::string& text, MessageIcon icon) { showWithDetails(text, icon, {}); }
+
+void MessageBoxSink::showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) {
+    FittedMessageBox box(boxIcon(icon), kMessageTitle, withBreakOpportunities(QString::fromStdString(text)),
+                         QMessageBox::Ok, owner_.data());
+    box.setObjectName("message");
+    if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
     box.exec();
 }
 

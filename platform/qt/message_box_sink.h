@@ -1,5 +1,6 @@
 #pragma once
-// Messages in modal message boxes titled "Pivora", with one OK button, owned by a window.
+// Messages in modal message boxes titled "Pivora", with one OK button, owned by a window;
+// details behind the box's own "Show Details..." button.
 
 #include <QPointer>
 #include <QWidget>
@@ -14,6 +15,7 @@ class MessageBoxSink : public MessageSink {
 public:
     explicit MessageBoxSink(QWidget* owner) : owner_(owner) {}
     void show(const std::string& text, MessageIcon icon) override;
+    void showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) override;
 
 private:
     QPointer<QWidget> owner_;

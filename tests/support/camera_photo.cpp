@@ -14,19 +14,6 @@ void setDates(ExifSpec& exif, const std::string& text) {
     if (exif.exif) rewrite(*exif.exif);
 }
 
-// An ImageDescription whose text lies behind the thumbnail, so that the thumbnail no longer
-// ends the block. The block is built twice: the first build tells where the trailer starts.
-ExifBlock buildWithValueBehindThumbnail(ExifSpec exif) {
-    const std::string text = "described later";
-    exif.trailer = bytesOf(text);
-    exif.trailer.push_back(0);
-    exif.ifd0.push_back(rawEntry(0x010E, kExifAscii, static_cast<std::uint32_t>(exif.trailer.size()), 0));
-    ExifBlock first = buildExif(exif);
-    std::uint32_t trailerAt = first.thumbnailOffset + static_cast<std::uint32_t>(exif.thumbnail.size());
-    exif.ifd0.back().field = trailerAt;
-    return buildExif(exif);
-}
-
 }  // namespace
 
 CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
@@ -50,7 +37,11 @@ CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     if (recipe.withExif) {
         ExifSpec exif = cameraExifSpec(recipe.order, photo.thumbnail);
         if (!recipe.dateText.empty()) setDates(exif, recipe.dateText);
-        photo.exif = recipe.thumbnailAtEnd ? buildExif(exif) : buildWithValueBehindThumbnail(exif);
+        if (!recipe.thumbnailAtEnd) {  // an ImageDescription whose text lies behind the thumbnail
+            exif.ifd0.push_back(asciiEntry(0x010E, "described later"));
+            exif.ifd0.back().behindThumbnail = true;
+        }
+        photo.exif = buildExif(exif);
         main.writeJfif = false;
         main.markers.push_back({0xE1, photo.exif.payload});
         main.markers.push_back({0xE1, photo.xmp});

@@ -49,17 +49,23 @@ bool placedOutside(const ExifEntry& entry, ByteOrder order) {
     return !entry.field && encodeValue(entry, order).size() > 4;
 }
 
-// Bytes taken by a directory and its out-of-line values.
-std::uint32_t directorySize(const ExifEntries& entries, ByteOrder order) {
-    std::uint32_t size = 2 + 12 * static_cast<std::uint32_t>(entries.size()) + 4;
+// Bytes taken by the out-of-line values of `entries` that lie behind the thumbnail (`behind`) or not.
+std::uint32_t valuesSize(const ExifEntries& entries, ByteOrder order, bool behind) {
+    std::uint32_t size = 0;
     for (const ExifEntry& entry : entries)
-        if (placedOutside(entry, order)) size += evenSize(encodeValue(entry, order).size());
+        if (placedOutside(entry, order) && entry.behindThumbnail == behind) size += evenSize(encodeValue(entry, order).size());
     return size;
+}
+
+// Bytes taken by a directory and the values it keeps beside it.
+std::uint32_t directorySize(const ExifEntries& entries, ByteOrder order) {
+    return 2 + 12 * static_cast<std::uint32_t>(entries.size()) + 4 + valuesSize(entries, order, false);
 }
 
 struct Writer {
     Bytes& tiff;
     ByteOrder order;
+    std::uint32_t lateAt;  // where the next value placed behind the thumbnail goes
 
     void put(std::uint32_t at, std::uint64_t value, int size) { putNumber(tiff, at, value, size, order); }
 
@@ -81,9 +87,10 @@ struct Writer {
             } else if (value.size() <= 4) {
                 std::memcpy(&tiff[pos + 8], value.data(), value.size());
             } else {
-                put(pos + 8, valueAt, 4);
-                std::memcpy(&tiff[valueAt], value.data(), value.size());
-                valueAt += evenSize(value.size());
+                std::uint32_t& to = entry.behindThumbnail ? lateAt : valueAt;
+                put(pos + 8, to, 4);
+                std::memcpy(&tiff[to], value.data(), value.size());
+                to += evenSize(value.size());
             }
         }
         std::uint32_t linkAt = at + 2 + 12 * static_cast<std::uint32_t>(entries.size());
@@ -155,13 +162,14 @@ ExifBlock buildExif(const ExifSpec& recipe) {
     bool hasExif = recipe.exif || recipe.interop;
     ExifEntries exif = recipe.exif.value_or(ExifEntries{});
     ExifEntries ifd1 = recipe.ifd1.value_or(ExifEntries{});
+    const ExifEntries interop = recipe.interop.value_or(ExifEntries{}), gps = recipe.gps.value_or(ExifEntries{});
     bool hasIfd1 = recipe.ifd1 || !recipe.thumbnail.empty();
     if (hasExif) ifd0.push_back(pointerEntry(0x8769));
     if (recipe.gps) ifd0.push_back(pointerEntry(0x8825));
     if (recipe.interop) exif.push_back(pointerEntry(0xA005));
     if (!recipe.thumbnail.empty()) {
         ifd1.push_back(pointerEntry(0x0201));
-        ifd1.push_back(pointerEntry(0x0202));
+        ifd1.push_back(numberEntry(0x0202, recipe.thumbnailLengthFormat, {static_cast<std::int64_t>(recipe.thumbnail.size())}));
     }
 
     ExifBlock block;
@@ -172,10 +180,16 @@ ExifBlock buildExif(const ExifSpec& recipe) {
         offset = at;
         at += directorySize(entries, order);
     };
+    auto behind = [&](std::uint16_t pointerTag) {
+        return std::find(recipe.behindThumbnail.begin(), recipe.behindThumbnail.end(), pointerTag) != recipe.behindThumbnail.end();
+    };
+    auto placeSubdirectories = [&](bool behindThumbnail) {
+        place(block.exif, hasExif && behind(0x8769) == behindThumbnail, exif);
+        place(block.interop, recipe.interop && behind(0xA005) == behindThumbnail, interop);
+        place(block.gps, recipe.gps && behind(0x8825) == behindThumbnail, gps);
+    };
     place(block.ifd0, true, ifd0);
-    place(block.exif, hasExif, exif);
-    place(block.interop, recipe.interop.has_value(), recipe.interop.value_or(ExifEntries{}));
-    place(block.gps, recipe.gps.has_value(), recipe.gps.value_or(ExifEntries{}));
+    placeSubdirectories(false);
     place(block.ifd1, hasIfd1, ifd1);
     for (const ExifEntries& entries : recipe.extra) {
         block.extra.push_back(0);
@@ -183,24 +197,26 @@ ExifBlock buildExif(const ExifSpec& recipe) {
     }
     if (!recipe.thumbnail.empty()) block.thumbnailOffset = at;
     at += static_cast<std::uint32_t>(recipe.thumbnail.size());
+    placeSubdirectories(true);
+    const std::uint32_t lateAt = at;
+    std::vector<const ExifEntries*> all{&ifd0, &exif, &interop, &gps, &ifd1};
+    for (const ExifEntries& entries : recipe.extra) all.push_back(&entries);
+    for (const ExifEntries* entries : all) at += valuesSize(*entries, order, true);
 
     if (hasExif) ifd0[ifd0.size() - (recipe.gps ? 2 : 1)].field = block.exif;
     if (recipe.gps) ifd0.back().field = block.gps;
     if (recipe.interop) exif.back().field = block.interop;
-    if (!recipe.thumbnail.empty()) {
-        ifd1[ifd1.size() - 2].field = block.thumbnailOffset;
-        ifd1.back().field = static_cast<std::uint32_t>(recipe.thumbnail.size());
-    }
+    if (!recipe.thumbnail.empty()) ifd1[ifd1.size() - 2].field = block.thumbnailOffset;
 
     Bytes tiff(at + recipe.trailer.size());
-    Writer writer{tiff, order};
+    Writer writer{tiff, order, lateAt};
     tiff[0] = tiff[1] = order == ByteOrder::Motorola ? 'M' : 'I';
     writer.put(2, 42, 2);
     writer.put(4, block.ifd0, 4);
     writer.directory(block.ifd0, ifd0, block.ifd1);
     if (hasExif) writer.directory(block.exif, exif, 0);
-    if (recipe.interop) writer.directory(block.interop, *recipe.interop, 0);
-    if (recipe.gps) writer.directory(block.gps, *recipe.gps, 0);
+    if (recipe.interop) writer.directory(block.interop, interop, 0);
+    if (recipe.gps) writer.directory(block.gps, gps, 0);
     if (hasIfd1) writer.directory(block.ifd1, ifd1, 0);
     for (std::size_t i = 0; i < recipe.extra.size(); ++i) writer.directory(block.extra[i], recipe.extra[i], 0);
     if (!recipe.thumbnail.empty()) {

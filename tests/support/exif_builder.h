@@ -4,10 +4,11 @@
 //
 // Layout (offsets count from the TIFF header, as inside the block): the 8-byte header, IFD0 at 8
 // with its out-of-line values behind it, then the Exif, Interop, GPS, IFD1 and extra directories
-// (each followed by its values), then the thumbnail, then `trailer`. A directory's pointer entry is
-// appended to its parent (0x8769 and 0x8825 to IFD0, 0xA005 to the Exif directory) and IFD1 is
-// linked from IFD0's next-directory link. Hostile shapes: set `count` or `field` of an entry, or
-// patch the built bytes with put16/put32 at the offsets the block reports.
+// (each followed by its values), then the thumbnail, then the directories moved behind it, then
+// the values moved behind it, then `trailer`. A directory's pointer entry is appended to its
+// parent (0x8769 and 0x8825 to IFD0, 0xA005 to the Exif directory) and IFD1 is linked from IFD0's
+// next-directory link. Hostile shapes: set `count` or `field` of an entry, or patch the built
+// bytes with put16/put32 at the offsets the block reports.
 
 #include <cstdint>
 #include <optional>
@@ -33,6 +34,7 @@ struct ExifEntry {
     Bytes bytes;                         // 1-byte formats, FLOAT and DOUBLE: stored as they stand
     std::vector<std::int64_t> numbers;   // 2-, 4- and 8-byte integer formats; rationals as num, den, ...
     std::optional<std::uint32_t> field;  // set: written as the 4 value bytes (block order), no value placed
+    bool behindThumbnail = false;        // an out-of-line value goes behind the thumbnail
 };
 
 // Entry helpers; `count` is the number of components given.
@@ -57,8 +59,10 @@ struct ExifSpec {
     std::optional<ExifEntries> gps;      // GPS directory (0x8825 in IFD0)
     std::optional<ExifEntries> ifd1;     // the thumbnail's directory, made anyway when there is a thumbnail
     std::vector<ExifEntries> extra;      // further directories behind IFD1, linked from nothing (patch links)
-    Bytes thumbnail;                     // non-empty: ThumbnailOffset/ThumbnailLength (LONG) end IFD1
-    Bytes trailer;                       // bytes behind the thumbnail (or behind everything else)
+    Bytes thumbnail;                     // non-empty: ThumbnailOffset (LONG) and ThumbnailLength end IFD1
+    std::uint16_t thumbnailLengthFormat = kExifLong;
+    std::vector<std::uint16_t> behindThumbnail;  // pointer tags (0x8769, 0xA005, 0x8825) of directories placed behind it
+    Bytes trailer;                       // bytes behind everything else
 };
 
 struct ExifBlock {
@@ -68,7 +72,7 @@ struct ExifBlock {
     std::uint32_t ifd0 = 0, exif = 0, interop = 0, gps = 0, ifd1 = 0;
     std::vector<std::uint32_t> extra;
     std::uint32_t thumbnailOffset = 0;
-    std::uint32_t thumbnailLengthValue = 0;  // the 4 value bytes of the ThumbnailLength entry
+    std::uint32_t thumbnailLengthValue = 0;  // the value bytes of the ThumbnailLength entry
 
     std::uint32_t tiffLength() const { return static_cast<std::uint32_t>(payload.size() - 6); }
     // The whole segment as the Exif reader takes it: 2 big-endian length bytes, then the payload.

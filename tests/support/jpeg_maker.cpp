@@ -33,6 +33,9 @@ std::vector<JSAMPLE> makeRow(const JpegSpec& recipe, int y, int components, std:
     return row;
 }
 
+const jpeg_scan_info kScanPerComponent[] = {
+    {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}, {1, {3}, 0, 63, 0, 0}};
+
 void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
     cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
     cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
@@ -48,6 +51,10 @@ void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
         cinfo.comp_info[c].v_samp_factor = c == 0 ? recipe.lumaV : 1;
     }
     if (recipe.progressive) jpeg_simple_progression(&cinfo);
+    if (recipe.scanPerComponent) {
+        cinfo.scan_info = kScanPerComponent;
+        cinfo.num_scans = cinfo.num_components;
+    }
     cinfo.arith_code = recipe.arithmetic ? TRUE : FALSE;
     cinfo.optimize_coding = recipe.optimizedTables ? TRUE : FALSE;
     cinfo.restart_interval = static_cast<unsigned>(recipe.restartInterval);
@@ -82,6 +89,41 @@ Bytes makeJpeg(const JpegSpec& recipe) {
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
+    Bytes result(buffer, buffer + size);
+    std::free(buffer);
+    return result;
+}
+
+Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change) {
+    jpeg_decompress_struct src{};
+    jpeg_compress_struct dst{};
+    LibjpegTrap trap;
+    src.err = dst.err = installLibjpegTrap(trap);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_compress(&dst);
+        jpeg_destroy_decompress(&src);
+        std::free(buffer);
+        throw std::runtime_error(std::string("withCoefficients: ") + trap.message);
+    }
+    jpeg_create_decompress(&src);
+    jpeg_create_compress(&dst);
+    jpeg_mem_src(&src, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&src, TRUE);
+    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&src);
+    for (int c = 0; c < src.num_components; ++c)
+        for (JDIMENSION y = 0; y < src.comp_info[c].height_in_blocks; ++y) {
+            JBLOCKROW row = (*src.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&src), arrays[c], y, 1, TRUE)[0];
+            for (JDIMENSION x = 0; x < src.comp_info[c].width_in_blocks; ++x) change(c, int(x), int(y), row[x]);
+        }
+    jpeg_copy_critical_parameters(&src, &dst);
+    dst.arith_code = src.arith_code;
+    jpeg_mem_dest(&dst, &buffer, &size);
+    jpeg_write_coefficients(&dst, arrays);
+    jpeg_finish_compress(&dst);
+    jpeg_destroy_compress(&dst);
+    jpeg_destroy_decompress(&src);
     Bytes result(buffer, buffer + size);
     std::free(buffer);
     return result;
@@ -132,33 +174,6 @@ JpegCoefficients readCoefficients(const Bytes& jpeg) {
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return result;
-}
-
-Pixels decodePixels(const Bytes& jpeg) {
-    jpeg_decompress_struct cinfo{};
-    LibjpegTrap trap;
-    cinfo.err = installLibjpegTrap(trap);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        throw std::runtime_error(std::string("decodePixels: ") + trap.message);
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    Pixels pixels;
-    pixels.width = static_cast<int>(cinfo.output_width);
-    pixels.height = static_cast<int>(cinfo.output_height);
-    pixels.components = cinfo.output_components;
-    size_t stride = static_cast<size_t>(pixels.width) * pixels.components;
-    pixels.samples.resize(stride * pixels.height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW rows[1] = {pixels.samples.data() + stride * cinfo.output_scanline};
-        jpeg_read_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return pixels;
 }
 
 std::vector<Plane> decodePlanes(const Bytes& jpeg) {
@@ -233,6 +248,11 @@ std::vector<size_t> markerPositions(const Bytes& jpeg, int code) {
         pos += standalone || pos + 3 >= jpeg.size() ? 2 : 2 + (static_cast<size_t>(jpeg[pos + 2]) << 8 | jpeg[pos + 3]);
     }
     return found;
+}
+
+Bytes patched(Bytes jpeg, size_t at, const Bytes& bytes) {
+    std::copy(bytes.begin(), bytes.end(), jpeg.begin() + static_cast<long>(at));
+    return jpeg;
 }
 
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct JpegSpec {
     int lumaH = 2;  // sampling factors of component 0; the others are 1 x 1
     int lumaV = 2;
     bool progressive = false;
+    bool scanPerComponent = false;  // sequential, one scan per component instead of one interleaved scan
     bool arithmetic = false;       // arithmetic coding instead of Huffman
     bool optimizedTables = false;  // Huffman tables computed for the picture instead of the standard ones
     int restartInterval = 0;  // in MCUs, 0 for none
@@ -37,6 +39,11 @@ struct JpegSpec {
 
 // A complete JPEG file in memory.
 Bytes makeJpeg(const JpegSpec& recipe);
+
+// The same stream written again, in the same coding, after `change` has seen every block:
+// for coefficients no encoder of pixels would write.
+using BlockChange = std::function<void(int component, int x, int y, std::int16_t* block)>;
+Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change);
 
 // Quantized DCT coefficients of one component, blocks in row-major order.
 struct ComponentCoefficients {
@@ -61,22 +68,16 @@ struct JpegCoefficients {
 // Reads every component's coefficients; throws std::runtime_error when libjpeg refuses the data.
 JpegCoefficients readCoefficients(const Bytes& jpeg);
 
-// Decoded pixels, interleaved, for checks of the picture itself.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    int components = 0;
-    std::vector<std::uint8_t> samples;
-    int at(int x, int y, int c) const { return samples[(static_cast<size_t>(y) * width + x) * components + c]; }
-};
-Pixels decodePixels(const Bytes& jpeg);
-
-// One component's decoded samples at its own resolution: no upsampling, no colour conversion.
+// One component's decoded samples at its own resolution, for checks of the picture itself: no
+// upsampling, no colour conversion.
 struct Plane {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> samples;
     int at(int x, int y) const { return samples[static_cast<size_t>(y) * width + x]; }
+    bool operator==(const Plane& other) const {
+        return width == other.width && height == other.height && samples == other.samples;
+    }
 };
 std::vector<Plane> decodePlanes(const Bytes& jpeg);
 
@@ -87,5 +88,8 @@ std::vector<ExtraMarker> listMarkers(const Bytes& jpeg);
 // The offsets of every marker `code` (its 0xFF byte), found by walking the segments and the
 // coded data between them, restart markers (0xD0 to 0xD7) included.
 std::vector<size_t> markerPositions(const Bytes& jpeg, int code);
+
+// `jpeg` with `bytes` written over it from offset `at` on.
+Bytes patched(Bytes jpeg, size_t at, const Bytes& bytes);
 
 }  // namespace testsupport

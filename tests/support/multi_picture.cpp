@@ -12,15 +12,10 @@ Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end());
 
 void append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
 
-void put32(Bytes& bytes, std::size_t at, std::uint32_t value, ByteOrder order) {
-    for (int i = 0; i < 4; ++i)
-        bytes.at(at + i) = static_cast<std::uint8_t>(value >> (order == ByteOrder::Motorola ? 8 * (3 - i) : 8 * i));
-}
-
 Bytes entryBytes(ByteOrder order, const std::vector<MpEntryValues>& entries) {
     Bytes bytes(16 * entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
-        for (std::size_t field = 0; field < 3; ++field) put32(bytes, 16 * i + 4 * field, entries[i][field], order);
+        for (std::size_t field = 0; field < 3; ++field) putNumber(bytes, 16 * i + 4 * field, entries[i][field], 4, order);
     return bytes;
 }
 
@@ -42,7 +37,12 @@ std::string item(const MultiPictureSpec& recipe, std::vector<std::pair<std::stri
 
 }  // namespace
 
-void MultiPicture::put32(std::size_t at, std::uint32_t value) { testsupport::put32(file, at, value, order); }
+void putNumber(Bytes& bytes, std::size_t at, std::uint32_t value, int width, ByteOrder order) {
+    for (int i = 0; i < width; ++i)
+        bytes.at(at + i) = static_cast<std::uint8_t>(value >> (order == ByteOrder::Motorola ? 8 * (width - 1 - i) : 8 * i));
+}
+
+void MultiPicture::put32(std::size_t at, std::uint32_t value) { putNumber(file, at, value, 4, order); }
 
 MpfPayload makeMpfPayload(ByteOrder order, const std::vector<MpEntryValues>& entries) {
     ExifSpec index;

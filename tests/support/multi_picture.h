@@ -13,6 +13,9 @@
 
 namespace testsupport {
 
+// Writes a `width`-byte number at `at` in the given byte order.
+void putNumber(Bytes& bytes, std::size_t at, std::uint32_t value, int width, ByteOrder order);
+
 // One picture entry of an index: attribute, size, offset (from the index's byte-order mark).
 using MpEntryValues = std::array<std::uint32_t, 3>;
 

@@ -13,6 +13,7 @@ using RequestBlockArray = jvirt_barray_ptr (*)(j_common_ptr, int, boolean, JDIME
 // Everything the pass records, kept in plain storage so that a longjmp leaves nothing to destroy.
 struct Capture {
     RequestBlockArray originalRequest = nullptr;
+    void* memoryState = nullptr;  // the coefficient memory's client_data, lent to the capture
     WorkspaceRequest requests[MAX_COMPONENTS];
     int requestCount = 0;
     bool slotFilled[NUM_QUANT_TBLS] = {};
@@ -26,7 +27,10 @@ jvirt_barray_ptr recordRequest(j_common_ptr cinfo, int pool, boolean preZero, JD
     auto* capture = static_cast<Capture*>(cinfo->client_data);
     if (capture->requestCount < MAX_COMPONENTS)
         capture->requests[capture->requestCount++] = {pool, preZero != 0, blocksPerRow, rows, maxAccess};
-    return capture->originalRequest(cinfo, pool, preZero, blocksPerRow, rows, maxAccess);
+    cinfo->client_data = capture->memoryState;
+    jvirt_barray_ptr array = capture->originalRequest(cinfo, pool, preZero, blocksPerRow, rows, maxAccess);
+    cinfo->client_data = capture;
+    return array;
 }
 
 // The whole libjpeg pass. Holds no object with a destructor, since a libjpeg error longjmps out of it.
@@ -35,11 +39,13 @@ void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::
     jpeg_mem_src(src, data, length);
     jpeg_read_header(src, TRUE);
 
+    capture->memoryState = src->client_data;
     src->client_data = capture;
     capture->originalRequest = src->mem->request_virt_barray;
     src->mem->request_virt_barray = recordRequest;
     reserveTransformArrays(src, setup);
     src->mem->request_virt_barray = capture->originalRequest;
+    src->client_data = capture->memoryState;
 
     jvirt_barray_ptr* srcArrays = jpeg_read_coefficients(src);
     jpeg_copy_critical_parameters(src, dst);
@@ -55,7 +61,8 @@ void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::
 
 }  // namespace
 
-TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool trim, bool gray) {
+TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool trim, bool gray,
+                                    CoefficientMemory* memory) {
     jpeg_decompress_struct src{};
     jpeg_compress_struct dst{};
     LibjpegTrap trap{};
@@ -65,6 +72,7 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     setup.trimPartialBlocks = trim;
     setup.grayOnly = gray;
     Capture capture;
+    CoefficientMemory ownMemory;
 
     if (setjmp(trap.jump)) {
         jpeg_destroy_compress(&dst);
@@ -74,6 +82,7 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     }
     jpeg_create_decompress(&src);
     jpeg_create_compress(&dst);
+    useCoefficientMemory(&src, &dst, memory ? memory : &ownMemory);
     runPass(&src, &dst, jpeg.data(), static_cast<unsigned long>(jpeg.size()), &setup, &capture);
     jpeg_destroy_compress(&dst);
     jpeg_destroy_decompress(&src);
@@ -94,8 +103,8 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     return report;
 }
 
-Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim, bool gray) {
-    return transformWithReport(jpeg, kind, trim, gray).output;
+Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim, bool gray, CoefficientMemory* memory) {
+    return transformWithReport(jpeg, kind, trim, gray, memory).output;
 }
 
 }  // namespace testsupport

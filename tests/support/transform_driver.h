@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/jpeg_maker.h"
+#include "transform/coefficient_memory.h"
 #include "transform/transform_setup.h"
 
 namespace testsupport {
@@ -39,11 +40,14 @@ struct TransformReport {
 };
 
 // Runs read_header, reserveTransformArrays, read_coefficients, copy_critical_parameters,
-// prepareTransformOutput, write_coefficients, runTransform and the finish calls.
+// prepareTransformOutput, write_coefficients, runTransform and the finish calls, with the
+// coefficient arrays in `memory` (null: the program's defaults), as the transcoder keeps them.
 // Throws JpegError when libjpeg (or the engine through libjpeg) raises an error.
-TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool trim = false, bool gray = false);
+TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool trim = false, bool gray = false,
+                                    CoefficientMemory* memory = nullptr);
 
 // The same pass when only the output matters.
-Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim = false, bool gray = false);
+Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim = false, bool gray = false,
+                        CoefficientMemory* memory = nullptr);
 
 }  // namespace testsupport

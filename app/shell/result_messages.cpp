@@ -1,0 +1,56 @@
+#include "app/shell/result_messages.h"
+
+#include "workflow/run_messages.h"
+
+namespace shell {
+namespace {
+
+using platform::MessageIcon;
+
+// Lines below a message, each followed by a blank line as the fixed texts are; empty ones left out.
+std::string paragraphs(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        if (!line.empty()) text += line + "\n\n";
+    return text;
+}
+
+}  // namespace
+
+ResultMessage oneFileResult(const std::string& path, const RotateResult& result) {
+    switch (result.outcome) {
+    case FileOutcome::Rotated:
+        return {oneFileMessage(1, path) + paragraphs({thumbnailNote(result), earlierBackupNote(result)}),
+                MessageIcon::None, {}};
+    case FileOutcome::AlreadyUpright: return {alreadyUprightMessage(path), MessageIcon::None, {}};
+    case FileOutcome::Cancelled:
+        return {oneFileMessage(0, path) + "Reason: the run was cancelled; the file was left as it was\n\n",
+                MessageIcon::Warning, {}};
+    case FileOutcome::Refused: break;
+    }
+    return {oneFileMessage(0, path) + paragraphs({refusalReasonLine(result)}), MessageIcon::Warning, {}};
+}
+
+ResultMessage folderRunResult(const RunCounters& counters, bool cancelled) {
+    ResultMessage message;
+    if (cancelled) {
+        // Said in the window only: a desktop user's next step is often to start the same folder again.
+        message.text = runCancelledLine() + "\nRunning it again would turn the files already rotated a second time.";
+        message.icon = MessageIcon::Warning;
+    }
+    const std::size_t failed = counters.failures.size();
+    const std::string failedLine =
+        failed == 0 ? "" : std::to_string(failed) + (failed == 1 ? " file" : " files") +
+                               " could not be rotated; the details name each with the reason";
+    message.text += folderRunMessage(counters) +
+                    paragraphs({uprightCountLine(counters), thumbnailsNotTurnedLine(counters), failedLine});
+    if (failed > 0) message.icon = MessageIcon::Warning;
+    for (const RunFailure& failure : counters.failures) message.details += failure.path + ": " + failure.reason + "\n";
+    return message;
+}
+
+ResultMessage notFileOrPathResult(const std::string& path) {
+    return {"Not file or path: " + path, MessageIcon::Warning, {}};
+}
+
+}  // namespace shell

@@ -1,0 +1,31 @@
+#pragma once
+// The messages that end a run, as the window shows them: the texts of run_messages (the fixed
+// texts and the reason, note, cancel and count lines beside them) put together for a message box.
+
+#include <string>
+
+#include "platform/message_sink.h"
+#include "workflow/rotate_result.h"
+#include "workflow/run_state.h"
+
+namespace shell {
+
+struct ResultMessage {
+    std::string text;
+    platform::MessageIcon icon = platform::MessageIcon::None;
+    std::string details;  // the files that could not be rotated, one "path: reason" a line; may be empty
+};
+
+// 103 for a turned photo (with a line for each note), 104 with the reason below it for a photo
+// left as it was (refused, or abandoned by a cancel), or the line saying it already stood upright.
+ResultMessage oneFileResult(const std::string& path, const RotateResult& result);
+
+// 106 or 107, unchanged; above it the cancelled line (with a warning against running the folder
+// again), below it the photos already upright, the thumbnails not turned and the files that could
+// not be rotated, whose list with the reasons goes into the details.
+ResultMessage folderRunResult(const RunCounters& counters, bool cancelled);
+
+// "Not file or path: PATH", for a launch path that names neither.
+ResultMessage notFileOrPathResult(const std::string& path);
+
+}  // namespace shell

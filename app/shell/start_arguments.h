@@ -1,0 +1,32 @@
+#pragma once
+// What the program's arguments ask for: the window, a launch with one path, the help or version
+// text, or nothing sensible (a usage error).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace shell {
+
+enum class StartAction { Window, Launch, Help, Version, UsageError };
+
+struct StartRequest {
+    StartAction action = StartAction::Window;
+    std::string path;     // Launch: the launch path
+    std::string problem;  // UsageError: what was wrong, in a few words
+};
+
+// "--help" or "-h" and "--version" win wherever they stand before "--", which ends the options;
+// any other word starting with "-" is an unknown option. One path is taken by the quote rule of
+// launchPathFrom (an empty result opens the window). Several words are one path only when, joined
+// with blanks, they name an existing file or folder (an unquoted path with blanks); otherwise
+// they are a usage error. `classify` is classifyPath.
+StartRequest parseStartArguments(const std::vector<std::string>& arguments,
+                                 const std::function<int(const std::string&)>& classify);
+
+// "Usage: pivora [PATH]" and a pointer to --help, for standard error and the usage message box.
+std::string usageText(const std::string& problem);
+// What --help prints.
+std::string helpText();
+
+}  // namespace shell

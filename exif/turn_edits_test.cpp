@@ -1,0 +1,72 @@
+#include "exif/turn_edits.h"
+
+#include <functional>
+
+#include "exif/exif_test_helpers.h"
+
+namespace {
+
+using namespace exiftest;
+
+EXIF_BOTH_ORDERS(TurnEditsTest);
+
+// The value of the entry `tag` in the directory `dir` is to read `value` afterwards (2 or 4 bytes).
+struct Change {
+    std::uint32_t ExifBlock::*dir;
+    std::uint16_t tag;
+    int size;
+    std::uint32_t value;
+};
+
+struct EditCase {
+    ExifSpec recipe;
+    std::function<bool(Bytes&)> edit;  // on the segment that was read
+    bool result;
+    std::vector<Change> changes;  // every other byte stays
+};
+
+bool upright(Bytes& segment) { return setOrientationUpright(segment.data(), segment.size()); }
+std::function<bool(Bytes&)> dimensions(std::uint32_t width, std::uint32_t height) {
+    return [=](Bytes& segment) { return setPixelDimensions(segment.data(), segment.size(), width, height); };
+}
+
+TEST_P(TurnEditsTest, EachValueIsWrittenInItsOwnTypeOrNoneIs) {
+    ExifSpec both = recipe({shortEntry(0x0112, {6})});
+    both.ifd1 = ExifEntries{longEntry(0x0112, {8})};
+    ExifSpec shorts = recipe(), longs = recipe();
+    shorts.exif = ExifEntries{shortEntry(0xA002, {640}), shortEntry(0xA003, {480})};
+    longs.exif = ExifEntries{longEntry(0xA002, {640}), longEntry(0xA003, {480})};
+    const std::vector<EditCase> cases = {
+        {both, upright, true, {{&ExifBlock::ifd0, 0x0112, 2, 1}, {&ExifBlock::ifd1, 0x0112, 4, 1}}},
+        {recipe({shortEntry(0x0112, {6}), asciiEntry(0x0112, "6")}), upright, false, {}},  // text holds no number
+        {recipe(), upright, true, {}},
+        {recipe({shortEntry(0x0112, {6}), rawEntry(0x9999, kExifUndefined, 8, 14)}), upright, false, {}},  // bytes shared
+        {both, [](Bytes& segment) { Bytes copy = segment; return upright(copy); }, false, {}},  // not the block read
+        {shorts, dimensions(480, 640), true, {{&ExifBlock::exif, 0xA002, 2, 480}, {&ExifBlock::exif, 0xA003, 2, 640}}},
+        {longs, dimensions(70000, 480), true, {{&ExifBlock::exif, 0xA002, 4, 70000}, {&ExifBlock::exif, 0xA003, 4, 480}}},
+        {shorts, dimensions(70000, 480), false, {}},
+        {shorts, dimensions(480, 70000), false, {}},
+        {recipe(), dimensions(480, 640), true, {}},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE("case " + std::to_string(i));
+        const ExifBlock block = buildExif(inOrder(cases[i].recipe));
+        ExifBlock expected = block;
+        for (const Change& c : cases[i].changes) {
+            const std::uint32_t at = block.valueOf(block.*c.dir, c.tag);
+            c.size == 2 ? expected.put16(at, static_cast<std::uint16_t>(c.value)) : expected.put32(at, c.value);
+        }
+        Bytes segment = block.segment();
+        resetPhotoInfo("photo.jpg");
+        processExifBlock(segment.data(), static_cast<unsigned>(segment.size()));
+        EXPECT_EQ(cases[i].edit(segment), cases[i].result);
+        EXPECT_EQ(segment, expected.segment());
+    }
+    Bytes segment = buildExif(inOrder(shorts)).segment();
+    processExifBlock(segment.data(), static_cast<unsigned>(segment.size()));
+    std::uint32_t width = 0, height = 0;
+    EXPECT_TRUE(readPixelDimensions(segment.data(), segment.size(), &width, &height));
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(640u, 480u));
+}
+
+}  // namespace

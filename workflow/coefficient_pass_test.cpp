@@ -1,0 +1,214 @@
+#include "workflow/coefficient_pass.h"
+
+#include "workflow/run_state.h"
+#include "workflow/transcode_test_support.h"
+
+namespace {
+
+using namespace workflowtest;
+using K = TransformKind;
+
+CoefficientPassRequest requestFor(const Bytes& jpeg, K kind = K::Rotate270) {
+    CoefficientPassRequest request;
+    request.input = jpeg.data();
+    request.inputSize = jpeg.size();
+    request.kind = kind;
+    request.trimPartialBlocks = true;
+    return request;
+}
+
+CoefficientPassResult turn(const Bytes& jpeg, bool optimize = false) {
+    CoefficientPassRequest request = requestFor(jpeg);
+    request.optimize = optimize;
+    return runCoefficientPass(request);
+}
+
+std::string describe(const JpegCoding& coding) {
+    return std::string(coding.progressive ? "progressive" : "sequential") + (coding.arithmetic ? " arithmetic" : "") +
+           " restart " + std::to_string(coding.restartInterval) + (coding.standardHuffmanTables ? " standard" : "");
+}
+
+// A stream's coding, as the pass reports it for its source.
+std::string codingOf(const Bytes& jpeg) { return describe(runCoefficientPass(requestFor(jpeg, K::None)).source); }
+
+JpegSpec coded(bool progressive, bool arithmetic, bool optimizedTables, int restart) {
+    JpegSpec recipe;
+    recipe.width = 128;
+    recipe.height = 96;
+    std::tie(recipe.progressive, recipe.arithmetic, recipe.optimizedTables, recipe.restartInterval) =
+        std::tie(progressive, arithmetic, optimizedTables, restart);
+    return recipe;
+}
+
+struct CodingCase {
+    const char* name;
+    JpegSpec recipe;
+    const char* coding;         // of the source and, but for the tables, of the output
+    bool optimize = false;
+    const char* output = nullptr;  // the output's coding where it differs
+};
+
+// libjpeg always optimizes the tables of a progression; arithmetic coding has none.
+const CodingCase kCodings[] = {
+    {"baseline, standard tables", coded(false, false, false, 0), "sequential restart 0 standard"},
+    {"baseline, optimized tables", coded(false, false, true, 0), "sequential restart 0"},
+    {"progressive", coded(true, false, false, 0), "progressive restart 0"},
+    {"arithmetic", coded(false, true, false, 0), "sequential arithmetic restart 0 standard"},
+    {"arithmetic progressive", coded(true, true, false, 0), "progressive arithmetic restart 0 standard"},
+    {"baseline with restarts", coded(false, false, false, 3), "sequential restart 3 standard"},
+    {"progressive with restarts", coded(true, false, false, 2), "progressive restart 2"},
+    {"arithmetic with restarts", coded(false, true, false, 5), "sequential arithmetic restart 5 standard"},
+    {"optimize asked", coded(false, false, false, 0), "sequential restart 0 standard", true, "sequential restart 0"},
+    {"optimize asked, arithmetic", coded(false, true, false, 0), "sequential arithmetic restart 0 standard", true},
+};
+
+// The turned photo is coded as the source was, its coefficients are the engine's exact turn, and
+// it is as large as the source, give or take what the turn does to the statistics; asked to
+// optimize, it is smaller.
+TEST(CoefficientPassCoding, OutputKeepsTheSourcesCoding) {
+    for (const CodingCase& c : kCodings) {
+        SCOPED_TRACE(c.name);
+        const Bytes jpeg = makeJpeg(c.recipe);
+        CoefficientPassResult result = turn(jpeg, c.optimize);
+        ASSERT_TRUE(result.ok()) << result.message;
+        EXPECT_EQ(describe(result.source), c.coding);
+        EXPECT_EQ(codingOf(result.output), c.output ? c.output : c.coding);
+        expectSameImage(result.output, transformInMemory(jpeg, K::Rotate270, true));
+        double growth = double(result.output.size()) / double(jpeg.size()) - 1;
+        if (c.output) EXPECT_LT(growth, -0.01);
+        else EXPECT_LT(std::abs(growth), 0.01);
+    }
+}
+
+Bytes withEnd(Bytes jpeg, size_t cutAt) {
+    jpeg.resize(cutAt);
+    jpeg.insert(jpeg.end(), {0xFF, 0xD9});
+    return jpeg;
+}
+
+size_t markerAt(const Bytes& jpeg, int code, size_t index = 0) { return markerPositions(jpeg, code).at(index); }
+
+// A scan from its SOS to the next marker that is not a restart.
+std::pair<size_t, size_t> scanAt(const Bytes& jpeg, size_t sos) {
+    size_t end = jpeg.size();
+    for (int code : {0xC4, 0xDA, 0xD9})
+        for (size_t at : markerPositions(jpeg, code))
+            if (at > sos) end = std::min(end, at);
+    return {sos, end};
+}
+
+// The scans again, `times` times, before the EOI.
+Bytes withScansRepeated(const Bytes& jpeg, const std::vector<std::pair<size_t, size_t>>& scans, int times) {
+    Bytes result(jpeg.begin(), jpeg.end() - 2);
+    for (int i = 0; i < times; ++i)
+        for (auto [from, to] : scans) result.insert(result.end(), jpeg.begin() + long(from), jpeg.begin() + long(to));
+    result.insert(result.end(), {0xFF, 0xD9});
+    return result;
+}
+
+struct Refusal {
+    const char* name;
+    Bytes jpeg;
+    PassFailure failure;
+    const char* message;
+};
+
+// What libjpeg says of each damage, and our own checks where it says nothing or too late.
+std::vector<Refusal> refusals() {
+    const Bytes baseline = makeJpeg(coded(false, false, false, 0)), restarts = makeJpeg(coded(false, false, false, 1));
+    const Bytes progressive = makeJpeg(coded(true, false, false, 0)), arithmetic = makeJpeg(coded(false, true, false, 0));
+    JpegSpec separate = coded(false, false, false, 0);
+    separate.scanPerComponent = true;
+    const Bytes separateScans = makeJpeg(separate);
+    Bytes changedTable = separateScans;  // table 1 defined anew between the scans of Cb and Cr
+    Bytes table{0xFF, 0xDB, 0x00, 0x43, 0x01};
+    table.resize(table.size() + 64, 7);
+    changedTable.insert(changedTable.begin() + long(markerAt(separateScans, 0xDA, 2)), table.begin(), table.end());
+    // DC values in steps of 20000 in coding order (row by row, 16 blocks a row), which libjpeg
+    // codes and reads; a column steps by 40000, which it cannot code: the turn of this stream
+    // could not be read. No 8-bit picture has such values.
+    JpegSpec gray = coded(false, true, false, 0);
+    gray.color = ColorKind::Gray;
+    const Bytes outOfRange = withCoefficients(makeJpeg(gray), [](int, int x, int y, std::int16_t* block) {
+        const std::int16_t wave[] = {-30000, -10000, 10000, 30000, 10000, -10000};
+        block[0] = wave[(x + 16 * y) % 6];
+    });
+    JpegSpec tiny;  // 300 bytes
+    tiny.width = tiny.height = 8;
+    tiny.color = ColorKind::Gray;
+    const Bytes tinyJpeg = makeJpeg(tiny), sixtyThousand = {0xEA, 0x60, 0xEA, 0x60};
+    // The first DC scan and its refinement (the interleaved scans) need nothing from earlier scans
+    // and leave the progression as complete as it was: repeated, libjpeg reads them without a word.
+    std::vector<std::pair<size_t, size_t>> dcScans;
+    for (size_t sos : markerPositions(progressive, 0xDA))
+        if (progressive.at(sos + 4) == 3) dcScans.push_back(scanAt(progressive, sos));
+    const auto lastScan = scanAt(progressive, markerPositions(progressive, 0xDA).back());
+    constexpr auto D = PassFailure::Damaged;
+    return {
+        {"cut in half, end marker put back", withEnd(baseline, baseline.size() / 2), D, "premature end of data segment"},
+        {"progressive cut between scans", withEnd(progressive, markerAt(progressive, 0xDA, 3)), D,
+         "the progression ends early"},
+        {"scan per component, cut after the first", withEnd(separateScans, markerAt(separateScans, 0xDA, 1)), D,
+         "a component has no scan"},
+        {"frame byte read as arithmetic", patched(baseline, markerAt(baseline, 0xC0) + 1, {0xC9}), D,
+         "arithmetic-coded frame with Huffman"},
+        {"frame byte read as Huffman", patched(arithmetic, markerAt(arithmetic, 0xC9) + 1, {0xC0}), D, "Corrupt JPEG"},
+        {"restart markers out of order", patched(patched(restarts, markerAt(restarts, 0xD0) + 1, {0xD1}),
+                                                 markerAt(restarts, 0xD1) + 1, {0xD0}), D, "instead of RST"},
+        {"extraneous bytes", withEnd(Bytes(baseline.begin(), baseline.end() - 2), baseline.size() + 14), D,
+         "extraneous bytes"},
+        {"last scan repeated", withScansRepeated(progressive, {lastScan}, 1), D, "Inconsistent progression"},
+        {"DC scans repeated 50 times", withScansRepeated(progressive, dcScans, 50), D, "more than 100 scans"},
+        {"300 bytes claiming 60000 x 60000", patched(tinyJpeg, markerAt(tinyJpeg, 0xC0) + 5, sixtyThousand), D,
+         "larger than the data could hold"},
+        {"arithmetic coefficients out of range", outOfRange, D, "coefficient out of range"},
+        {"truncated", Bytes(baseline.begin(), baseline.begin() + long(baseline.size() / 2)), D, "Premature end"},
+        {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, PassFailure::NotJpeg, "Not a JPEG file"},
+        {"empty", {}, PassFailure::NotJpeg, "Empty input file"},
+        {"quantization table changed between scans", changedTable, PassFailure::Unsupported,
+         "multiple use of quantization table"},
+        {"lossless process", patched(baseline, markerAt(baseline, 0xC0) + 1, {0xC3}), PassFailure::Unsupported,
+         "SOF type 0xc3"},
+        {"arithmetic frame claiming 60000 x 60000", patched(arithmetic, markerAt(arithmetic, 0xC9) + 5, sixtyThousand),
+         PassFailure::NotEnoughMemory, ""},
+    };
+}
+
+TEST(CoefficientPassFaults, DamagedOrUnusableSourcesFailWithTheirReason) {
+    for (const Refusal& r : refusals()) {
+        SCOPED_TRACE(r.name);
+        CoefficientPassResult result = turn(r.jpeg);
+        EXPECT_EQ(int(result.failure), int(r.failure));
+        EXPECT_NE(result.message.find(r.message), std::string::npos) << result.message;
+        EXPECT_FALSE(result.message.empty());
+        EXPECT_TRUE(result.output.empty());
+    }
+}
+
+// Notes about the header are no damage, and the bytes after the picture are the caller's.
+TEST(CoefficientPassFaults, HeaderNotesAndTrailingDataPass) {
+    const Bytes jpeg = makeJpeg(coded(false, false, false, 0));
+    Bytes followed = patched(jpeg, markerAt(jpeg, 0xE0) + 9, {3});  // "unknown JFIF revision number 3.01"
+    followed.insert(followed.end(), jpeg.begin(), jpeg.end());
+    CoefficientPassResult result = turn(followed);
+    ASSERT_TRUE(result.ok()) << result.message;
+    EXPECT_EQ(result.consumed, jpeg.size());
+    expectSameImage(result.output, transformInMemory(jpeg, K::Rotate270, true));
+}
+
+TEST(CoefficientPassFaults, MemoryLimitAndCancelStopThePass) {
+    const Bytes jpeg = makeJpeg(coded(true, false, false, 0));
+    CoefficientMemory tight;
+    tight.limit = 4096;
+    CoefficientPassRequest request = requestFor(jpeg);
+    request.memory = &tight;
+    EXPECT_EQ(int(runCoefficientPass(request).failure), int(PassFailure::NotEnoughMemory));
+
+    cancelRequested = 1;
+    CoefficientPassResult cancelled = turn(jpeg);
+    cancelRequested = 0;
+    EXPECT_EQ(int(cancelled.failure), int(PassFailure::Cancelled));
+    EXPECT_TRUE(cancelled.output.empty());
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include "workflow/run_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<RunFile> numberedFiles(int count) {
+    std::vector<RunFile> files;
+    for (int i = 0; i < count; ++i) files.push_back({std::to_string(i)});
+    return files;
+}
+
+RotateResult outcome(FileOutcome kind) {
+    RotateResult result;
+    result.outcome = kind;
+    return result;
+}
+
+// A substitute workflow: file i takes `duration(i)`, gives up early once the run is cancelled,
+// and records which files it was handed and how many it held at once.
+class FakeWorkflow {
+public:
+    explicit FakeWorkflow(std::function<std::chrono::milliseconds(int)> duration) : duration_(std::move(duration)) {}
+
+    RotateResult operator()(const std::string& path) {
+        const int file = std::stoi(path);
+        enter(file);
+        const auto end = std::chrono::steady_clock::now() + duration_(file);
+        while (std::chrono::steady_clock::now() < end && !cancelRequested) std::this_thread::sleep_for(1ms);
+        leave();
+        if (cancelRequested) return outcome(FileOutcome::Cancelled);
+        if (file == 7) throw std::runtime_error("lost its way");
+        return outcome(FileOutcome::Rotated);
+    }
+
+    std::vector<int> started;
+    int mostAtOnce = 0;
+
+private:
+    void enter(int file) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        started.push_back(file);
+        mostAtOnce = std::max(mostAtOnce, ++atOnce_);
+    }
+    void leave() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        --atOnce_;
+    }
+
+    std::function<std::chrono::milliseconds(int)> duration_;
+    std::mutex mutex_;
+    int atOnce_ = 0;
+};
+
+struct HandedBack {
+    std::vector<std::string> paths;
+    std::vector<RotateResult> results;
+    std::vector<RunProgress> progress;
+};
+
+HandedBack run(const std::vector<RunFile>& files, unsigned jobs, FakeWorkflow& workflow,
+               const std::function<void()>& onProgress = nullptr) {
+    HandedBack back;
+    RunHooks hooks;
+    hooks.onResult = [&](const RunFile& file, const RotateResult& result) {
+        back.paths.push_back(file.path);
+        back.results.push_back(result);
+    };
+    hooks.onProgress = [&](const RunProgress& progress) {
+        back.progress.push_back(progress);
+        if (onProgress) onProgress();
+    };
+    cancelRequested = 0;
+    runFiles(files, jobs, [&](const std::string& path) { return workflow(path); }, hooks);
+    cancelRequested = 0;
+    return back;
+}
+
+TEST(RunEngine, HandsBackEveryResultInListingOrderWhateverTheDurations) {
+    std::vector<RunFile> files = numberedFiles(12);
+    files[5].regularFile = false;
+    FakeWorkflow workflow([](int file) { return std::chrono::milliseconds((12 - file) * 4); });  // the first slowest
+    const HandedBack back = run(files, 4, workflow);
+
+    std::vector<std::string> listed;
+    for (const RunFile& file : files) listed.push_back(file.path);
+    EXPECT_EQ(back.paths, listed);
+    EXPECT_EQ(workflow.started.size(), 11u) << "the pipe is refused without being handed to the workflow";
+    EXPECT_EQ(refusalText(back.results[5]), "not a regular file");
+    EXPECT_EQ(refusalText(back.results[7]), "the turned file could not be written (lost its way)");
+    EXPECT_TRUE(back.results[11].rotated());
+    EXPECT_GT(workflow.mostAtOnce, 1);
+    EXPECT_LE(workflow.mostAtOnce, 4);
+    ASSERT_FALSE(back.progress.empty());
+    for (size_t i = 1; i < back.progress.size(); ++i) EXPECT_LE(back.progress[i - 1].filesDone, back.progress[i].filesDone);
+    EXPECT_EQ(back.progress.back().filesDone, 12u);
+    EXPECT_EQ(back.progress.back().filesTotal, 12u);
+}
+
+// Cancel from inside a file (Ctrl-C) and from the hook while slow files are in hand (the
+// window's Cancel, seen only because the hook runs while the run waits).
+TEST(RunEngine, CancelStartsNoFurtherFileAndHandsBackTheFilesInHand) {
+    struct Case {
+        const char* name;
+        int cancelAtFile;  // -1: the hook cancels
+    };
+    for (const Case& c : {Case{"from a file", 2}, Case{"from the hook", -1}}) {
+        SCOPED_TRACE(c.name);
+        FakeWorkflow workflow([&](int file) {
+            if (file == c.cancelAtFile) cancelRequested = 1;
+            return c.cancelAtFile < 0 ? 2s : 5ms;
+        });
+        const HandedBack back = run(numberedFiles(10), 2, workflow, [&] {
+            if (c.cancelAtFile < 0) cancelRequested = 1;
+        });
+        const int lastStart = c.cancelAtFile < 0 ? 1 : c.cancelAtFile + 1;  // the other worker may have begun one more
+        ASSERT_LE(workflow.started.size(), static_cast<size_t>(lastStart + 1));
+        ASSERT_EQ(back.paths.size(), workflow.started.size());
+        for (size_t i = 0; i < back.paths.size(); ++i) EXPECT_EQ(back.paths[i], std::to_string(i));
+        EXPECT_EQ(back.results.back().outcome, FileOutcome::Cancelled);
+    }
+}
+
+TEST(RunEngine, AHookThatThrowsEndsTheRunAfterTheFilesInHand) {
+    FakeWorkflow workflow([](int) { return 5ms; });
+    RunHooks hooks;
+    hooks.onResult = [](const RunFile&, const RotateResult&) { throw std::runtime_error("window closed"); };
+    EXPECT_THROW(runFiles(numberedFiles(50), 2, [&](const std::string& path) { return workflow(path); }, hooks),
+                 std::runtime_error);
+    EXPECT_LT(workflow.started.size(), 50u);
+}
+
+}  // namespace
