@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "exif/exif_edits.h"
+#include "exif/turn_edits.h"
 #include "exif/photo_info.h"
 #include "jpegfile/further_pictures.h"
 #include "jpegfile/jfxx_thumbnail.h"
@@ -127,7 +127,8 @@ private:
         }
         if (upright_) {
             if (!editEntries(isXmp, setXmpOrientationUpright, reason)) return false;
-            if (!setOrientationUpright()) {
+            JpegSection* exif = findExifSection();
+            if (exif && !setOrientationUpright(exif->bytes, static_cast<std::size_t>(exif->byteCount))) {
                 *reason = "its orientation tag cannot be set to upright";
                 return false;
             }
@@ -139,12 +140,16 @@ private:
     // Swapped with the axes; the picture's own size where trimming made it smaller. A value that
     // does not fit its type is left as it stands.
     void statePixelDimensions() {
+        JpegSection* exif = findExifSection();
         std::uint32_t width = 0, height = 0;
-        if (!readPixelDimensions(&width, &height)) return;
+        if (!exif) return;
+        const std::size_t length = static_cast<std::size_t>(exif->byteCount);
+        if (!readPixelDimensions(exif->bytes, length, &width, &height)) return;
         if (pass_.trimmed) {
-            setPixelDimensions(static_cast<std::uint32_t>(pass_.width), static_cast<std::uint32_t>(pass_.height));
+            setPixelDimensions(exif->bytes, length, static_cast<std::uint32_t>(pass_.width),
+                               static_cast<std::uint32_t>(pass_.height));
         } else if (swapsAxes(kind_)) {
-            setPixelDimensions(height, width);
+            setPixelDimensions(exif->bytes, length, height, width);
         }
     }
 
