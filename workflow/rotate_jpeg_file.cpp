@@ -1,30 +1,26 @@
 #include "workflow/rotate_jpeg_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <cstdio>
 #include <ctime>
-#include <memory>
+#include <optional>
 #include <vector>
 
+#include "exif/exif_block.h"
 #include "exif/exif_date.h"
 #include "exif/photo_info.h"
+#include "exif/report_error.h"
 #include "jpegfile/section_table.h"
-#include "jpegfile/thumbnail.h"
 #include "platform/file_attributes.h"
-#include "platform/pending_file.h"
-#include "workflow/coefficient_pass.h"
+#include "platform/file_replacement.h"
+#include "platform/source_file.h"
+#include "workflow/orientation_turn.h"
 #include "workflow/run_messages.h"
 #include "workflow/run_state.h"
-#include "workflow/thumbnail_folder.h"
-#include "workflow/transcode_jpeg.h"
-#include "workflow/whole_stream.h"
+#include "workflow/turned_photo.h"
 
 namespace {
 
-const char* const kTransformName = "rotate 270";
+using Bytes = std::vector<unsigned char>;
+using platform::SourceFile;
 
 // The section table and photoInfo hold one file between the reset and the release; this makes
 // every way out of the workflow release them.
@@ -32,51 +28,64 @@ struct SectionsInUse {
     explicit SectionsInUse(const std::string& path) {
         clearSectionTable();
         resetPhotoInfo(path.c_str());
+        clearReportedErrors();
     }
     ~SectionsInUse() { releaseSections(); }
 };
 
-// Transcodes the photograph with "rotate 270" in memory and appends the result's segments and
-// image data to the table, as a read-back of a transcoded file would. Nothing reaches the disk
-// before the finished file, so a failure or a kill leaves no half-made copy anywhere.
-bool transcodeIntoTable(const std::string& photo) {
-    std::unique_ptr<FILE, int (*)(FILE*)> input(std::fopen(photo.c_str(), "rb"), std::fclose);
-    std::vector<unsigned char> bytes;
-    if (!input || !readWholeStream(input.get(), &bytes)) return false;
-    CoefficientPassRequest pass;
-    pass.input = bytes.data();
-    pass.inputSize = bytes.size();
-    pass.kind = transformKindFromName(kTransformName);
-    CoefficientPassResult turned = runCoefficientPass(pass);
-    if (!turned.ok()) return false;
-    FILE* rotated = ::fmemopen(turned.output.data(), turned.output.size(), "rb");
-    if (!rotated) return false;
-    bool read = readSectionsFromStream(rotated, ReadImageData) == 1;
-    std::fclose(rotated);
-    return read;
+RotateResult outcome(FileOutcome what) {
+    RotateResult result;
+    result.outcome = what;
+    return result;
 }
 
-bool thumbnailReplaceable() {
-    return photoInfo.thumbnailOffset != 0 && photoInfo.thumbnailSize != 0 && photoInfo.thumbnailAtEnd;
+RefusalReason reasonOfSource(SourceFile::Status status) {
+    switch (status) {
+    case SourceFile::Status::NotRegular: return RefusalReason::NotRegularFile;
+    case SourceFile::Status::InUse: return RefusalReason::InUse;
+    default: return RefusalReason::CannotRead;
+    }
 }
 
-// Turns the thumbnail of the kept Exif entry through two files in a private folder. false when
-// the folder or the files cannot be made or the thumbnail cannot be read. A turned thumbnail
-// too large for the block is refused by the import and the old one stays.
-bool rotateThumbnail() {
-    ThumbnailFolder folder;
-    if (!folder.create() || !exportThumbnail(folder.inputPath().c_str()) ||
-        !transcodeJpeg(folder.inputPath().c_str(), folder.outputPath().c_str(), kTransformName, 1))
-        return false;
-    importThumbnail(folder.outputPath().c_str());
-    return true;
+RefusalReason reasonOfReplacement(platform::ReplaceStatus status) {
+    switch (status) {
+    case platform::ReplaceStatus::NoPermission: return RefusalReason::NoPermission;
+    case platform::ReplaceStatus::AttributesNotKept: return RefusalReason::AttributesNotKept;
+    case platform::ReplaceStatus::ChangedByOther: return RefusalReason::ChangedByOther;
+    default: return RefusalReason::WriteFailed;
+    }
 }
 
-// The times the rewritten file gets: the Exif date as local time, the times it had before, or
-// none (it keeps the time of its writing) when the date cannot be read.
-bool chooseTimes(bool metadataRead, const ProcessingOptions& options, bool haveBefore, const struct stat& before,
-                 platform::FileTimes& times) {
-    if (metadataRead && photoInfo.dateTimeCount != 0 && options.EXIFTimestamp) {
+// The photo read once: opened (refused when it is no regular file or another run holds it) and
+// read whole into `bytes`.
+std::optional<RotateResult> readPhoto(const std::string& photo, SourceFile& source, Bytes& bytes) {
+    std::string error;
+    SourceFile::Status status = source.open(photo, &error);
+    if (status == SourceFile::Status::Ok) status = source.readAll(&bytes, &error);
+    if (status != SourceFile::Status::Ok) return refusal(reasonOfSource(status), error);
+    return std::nullopt;
+}
+
+// The photo's segments up to its scan into the table, its Exif block into photoInfo; then every
+// application segment and comment is kept for the turned file. A photo whose metadata cannot be
+// read is refused rather than turned with its thumbnail or times left wrong.
+std::optional<RotateResult> readMetadata(const Bytes& bytes) {
+    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return refusal(RefusalReason::NotJpeg);
+    if (readSectionsFromMemory(bytes.data(), bytes.size(), ReadMetadata) != 1) {
+        const auto& notes = reportedErrors();
+        return refusal(RefusalReason::UnreadableMetadata, notes.empty() ? "" : notes.back());
+    }
+    if (findExifSection() && !exifBlockWalked())
+        return refusal(RefusalReason::UnreadableMetadata, "its Exif block cannot be read");
+    keepApplicationSegments();
+    return std::nullopt;
+}
+
+// The times the rewritten file gets: the Exif date as local time when the switch asks for it and
+// the date is a real one, else the times it had before. None (the time of its writing) only when
+// a real date cannot be converted.
+bool chooseTimes(const ProcessingOptions& options, const struct stat& before, platform::FileTimes& times) {
+    if (options.EXIFTimestamp && photoInfo.dateTimeCount != 0 && isRealExifDate(photoInfo.dateTime)) {
         struct tm local {};
         if (!parseExifDateTime(&local, photoInfo.dateTime)) return false;
         std::time_t taken = std::mktime(&local);
@@ -84,33 +93,30 @@ bool chooseTimes(bool metadataRead, const ProcessingOptions& options, bool haveB
         times.access = times.modification = timespec{taken, 0};
         return true;
     }
-    if (!haveBefore) return false;
     times = platform::timesOf(before);
     return true;
 }
 
-// Puts the untouched photograph under its ".bak" name with the times it had before this run
-// read it (reading may have moved its access time). `created` tells whether no file of that
-// name was there before, so that a failed run can take it away again.
-bool keepBackup(const std::string& photo, bool haveBefore, const struct stat& before, bool& created) {
-    std::string backup = photo + ".bak";
-    if (!platform::placeBackup(photo, backup, nullptr, &created)) return false;
-    if (haveBefore) platform::setFileTimes(backup, platform::timesOf(before));
-    return true;
+std::optional<RotateResult> checkPermission(const std::string& photo, const SourceFile& source) {
+    platform::ReplaceStatus status = platform::ReplaceStatus::NoPermission;
+    const std::string why = platform::writeRefusal(photo, source, &status);
+    if (why.empty()) return std::nullopt;
+    return refusal(reasonOfReplacement(status), why);
 }
 
-// Writes the table to a new file beside the photograph with the photograph's permissions,
-// owner and the chosen times, and renames it onto the photograph.
-bool replacePhoto(const std::string& photo, bool haveBefore, const struct stat& before, bool setTimes,
-                  const platform::FileTimes& times, const ProcessingOptions& options) {
-    bool backupCreated = false;
-    if (options.Backup && !keepBackup(photo, haveBefore, before, backupCreated)) return false;
-    platform::PendingFile rewritten;
-    bool done = rewritten.open(photo, nullptr) && writeSectionsToStream(rewritten.stream()) &&
-                (!haveBefore || platform::applyOwnershipAndMode(rewritten.fd(), before)) &&
-                (!setTimes || platform::setFileTimes(rewritten.fd(), times)) && rewritten.commit(nullptr);
-    if (!done && backupCreated) ::unlink((photo + ".bak").c_str());
-    return done;
+// Puts the turned photo in place with its backup and times, as one careful step.
+RotateResult replacePhoto(const std::string& photo, const SourceFile& source, const Bytes& turned,
+                          const ProcessingOptions& options, const TurnSettings& settings, RotateResult result) {
+    platform::Replacement replacement;
+    replacement.target = photo;
+    replacement.original = &source;
+    replacement.keepBackup = options.Backup != 0;
+    replacement.setTimes = chooseTimes(options, source.status(), replacement.times);
+    replacement.beforeReplace = settings.beforeReplace;
+    const platform::ReplaceOutcome replaced = platform::replaceFile(replacement, turned.data(), turned.size());
+    if (!replaced.replaced()) return refusal(reasonOfReplacement(replaced.status), replaced.detail);
+    result.earlierBackupKept = replaced.earlierBackupKept;
+    return result;
 }
 
 }  // namespace
@@ -119,29 +125,22 @@ int rotateJpegFile(const std::string& path, const ProcessingOptions& options, pl
     return rotatePhoto(path, options, TurnSettings{}, status).rotated() ? 1 : 0;
 }
 
-RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings&,
+RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings& settings,
                          platform::StatusLine& status) {
-    RotateResult done;
-    done.outcome = FileOutcome::Rotated;
-    done.turn = TransformKind::Rotate270;
-    const RotateResult failed = refusal(RefusalReason::WriteFailed);
     status.show(processingFileText(path));
     const std::string photo = platform::fileBehindLink(path);
-    struct stat before {};
-    const bool haveBefore = ::stat(photo.c_str(), &before) == 0;
-    if (haveBefore && !S_ISREG(before.st_mode)) return failed;
+    SourceFile source;
+    Bytes bytes;
+    if (auto refused = readPhoto(photo, source, bytes)) return *refused;
 
     SectionsInUse sections(path);
-    const bool metadataRead = loadJpegFile(photo.c_str(), ReadMetadata) == 1;
-    if (metadataRead) keepExifAndComment();
+    if (auto refused = readMetadata(bytes)) return *refused;
+    const TransformKind kind = options.AutoOrient ? turnForOrientation(photoInfo.orientation) : settings.kind;
+    if (kind == TransformKind::None) return outcome(FileOutcome::AlreadyUpright);
+    if (auto refused = checkPermission(photo, source)) return *refused;
 
-    // The pass stops at a cancel, leaving the photo untouched.
-    RotateResult cancelled;
-    cancelled.outcome = FileOutcome::Cancelled;
-    if (metadataRead && thumbnailReplaceable() && !rotateThumbnail()) return cancelRequested ? cancelled : failed;
-    if (!transcodeIntoTable(photo)) return cancelRequested ? cancelled : failed;
-
-    platform::FileTimes times;
-    const bool setTimes = chooseTimes(metadataRead, options, haveBefore, before, times);
-    return replacePhoto(photo, haveBefore, before, setTimes, times, options) ? done : failed;
+    TurnedPhoto turned = turnPhoto(bytes, kind, options.AutoOrient != 0, settings);
+    if (cancelRequested) return outcome(FileOutcome::Cancelled);
+    if (!turned.result.rotated() || settings.dryRun) return turned.result;
+    return replacePhoto(photo, source, turned.bytes, options, settings, turned.result);
 }

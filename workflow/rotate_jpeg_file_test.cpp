@@ -3,144 +3,339 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
+#include "jpegfile/mpf_index.h"
 #include "tests/support/camera_photo.h"
+#include "tests/support/multi_picture.h"
+#include "workflow/run_state.h"
 #include "workflow/transcode_test_support.h"
 
 namespace {
 
 using namespace workflowtest;
-
-struct RecordingStatusLine : platform::StatusLine {
-    Names texts;
-    void show(const std::string& text) override { texts.push_back(text); }
-};
+using K = TransformKind;
 
 const std::time_t kTaken = 1211034600 - 2 * 3600;  // 2008:05:17 14:30:00 read at UTC+2
 
-class RotateJpegFile : public ::testing::Test {
+class RotatePhoto : public ::testing::Test {
 protected:
-    // The thumbnail's private folder goes to `scratch`; local time is two hours east of UTC.
     void SetUp() override {
-        if (const char* old = std::getenv("TMPDIR")) oldTmpdir = old;
-        ::setenv("TMPDIR", scratch.path().c_str(), 1);
         ::setenv("TZ", "PVT-2", 1);
         ::tzset();
+        cancelRequested = 0;
     }
-    void TearDown() override { oldTmpdir.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", oldTmpdir.c_str(), 1); }
-    std::string place(const Bytes& jpeg) {
+    void place(const Bytes& jpeg) {
         writeFile(path, jpeg);
-        EXPECT_TRUE(platform::setFileTimes(path, kOldTimes));
-        return path;
+        ASSERT_TRUE(platform::setFileTimes(path, kOldTimes));
     }
-    int rotate(const Bytes& jpeg) { return rotateJpegFile(place(jpeg), options, status); }
-    // Nothing but `names` beside the photograph, and nothing in the temporary folder.
-    void expectOnly(const Names& names) {
+    RotateResult rotate(const Bytes& jpeg) {
+        place(jpeg);
+        return rotatePhoto(path, options, settings, status);
+    }
+    // The photo is as it was, bytes and times, and nothing but `names` is beside it.
+    void expectUntouched(const Bytes& original, const Names& names = {"photo.jpg"}) {
+        EXPECT_TRUE(hasTimes(path, kOldTimes));
+        EXPECT_EQ(readFile(path), original);
+        platform::setFileTimes(path, kOldTimes);  // the test's own read may have moved the access time
         EXPECT_EQ(listFolder(folder.path()), names);
-        EXPECT_TRUE(listFolder(scratch.path()).empty());
     }
 
-    TempDir folder, scratch;
-    std::string oldTmpdir, path = folder.file("photo.jpg");
+    TempDir folder;
+    const std::string path = folder.file("photo.jpg");
     ProcessingOptions options;
-    RecordingStatusLine status;
+    TurnSettings settings;
+    platform::SilentStatusLine status;
 };
 
-class RotateCameraPhoto : public RotateJpegFile, public ::testing::WithParamInterface<std::pair<ByteOrder, bool>> {};
+// The application segments and comments of a file, in their order, as code and payload.
+std::vector<std::pair<int, Bytes>> applicationSegments(const Bytes& jpeg) {
+    std::vector<std::pair<int, Bytes>> segments;
+    for (const ExtraMarker& m : listMarkers(jpeg))
+        if ((m.code >= 0xE0 && m.code <= 0xEF) || m.code == 0xFE) segments.emplace_back(m.code, m.data);
+    return segments;
+}
 
-TEST_P(RotateCameraPhoto, TurnsImageAndThumbnailAndKeepsEverythingElse) {
+// The Exif payload of a file (its first segment), read as a block in `order`.
+ExifBlock exifOf(const Bytes& jpeg, ByteOrder order) {
+    ExifBlock block;
+    block.order = order;
+    block.payload = applicationSegments(jpeg).at(0).second;
+    return block;
+}
+
+Bytes thumbnailIn(const ExifBlock& block, std::uint32_t offset, std::uint32_t length) {
+    return Bytes(block.payload.begin() + 6 + offset, block.payload.begin() + 6 + offset + length);
+}
+
+// The payloads are equal but within the `changed` TIFF offsets [from, to).
+void expectSameBlockApart(const Bytes& before, const Bytes& after, std::vector<std::pair<size_t, size_t>> changed) {
+    ASSERT_GE(after.size(), before.size() - before.size() / 2);
+    for (size_t i = 0; i < std::min(before.size(), after.size()); ++i) {
+        bool allowed = std::any_of(changed.begin(), changed.end(), [&](auto range) {
+            return i >= 6 + range.first && i < 6 + range.second;
+        });
+        if (!allowed && before[i] != after[i]) {
+            ADD_FAILURE() << "Exif byte " << i << " changed";
+            return;
+        }
+    }
+}
+
+class CameraPhotoTurn : public RotatePhoto, public ::testing::WithParamInterface<ByteOrder> {};
+
+// Main picture and thumbnail turned, the Exif block the same apart from the thumbnail, its length
+// and the swapped pixel dimensions, every other segment byte for byte in its order, the times from
+// the Exif date, the mode kept, and an earlier backup left as it was.
+TEST_P(CameraPhotoTurn, TurnsPictureAndThumbnailAndKeepsEverythingElse) {
     CameraPhotoSpec recipe;
-    recipe.order = GetParam().first;
+    recipe.order = GetParam();
     recipe.dateText = "2008:05:17 14:30:00";
     const CameraPhoto photo = makeCameraPhoto(recipe);
-    options.Backup = GetParam().second;
-    options.EXIFTimestamp = 1;
-    writeFile(path + ".bak", {'o', 'l', 'd'});  // replaced with Backup, left alone without
-    ASSERT_EQ(::chmod(place(photo.jpeg).c_str(), 0640), 0);
-    ASSERT_EQ(rotateJpegFile(path, options, status), 1);
-    EXPECT_EQ(status.texts, Names{"Processing file " + path});
-    EXPECT_TRUE(hasTimes(path, {{kTaken, 0}, {kTaken, 0}}));
-    EXPECT_TRUE(!options.Backup || hasTimes(path + ".bak", kOldTimes));
-    EXPECT_EQ(readFile(path + ".bak"), (options.Backup ? photo.jpeg : Bytes{'o', 'l', 'd'}));
-    EXPECT_EQ(modeOf(path), 0640u);
-    const Bytes result = readFile(path);
-    expectSameImage(result, turned(photo.jpeg));
-
-    // Exif first, the same apart from the turned thumbnail at its end and the thumbnail's length.
-    const std::vector<ExtraMarker> markers = listMarkers(result);
-    ASSERT_EQ(markers.at(0).code, 0xE1);
-    ExifBlock after = photo.exif;
-    after.payload = markers[0].data;
-    const long thumbnailAt = 6 + photo.exif.thumbnailOffset, lengthAt = 6 + photo.exif.thumbnailLengthValue;
-    ASSERT_GT(after.payload.size(), static_cast<size_t>(thumbnailAt));
-    expectSameImage(Bytes(after.payload.begin() + thumbnailAt, after.payload.end()), turned(photo.thumbnail));
-    EXPECT_EQ(after.get32(photo.exif.thumbnailLengthValue), after.payload.size() - thumbnailAt);
-    Bytes expected(photo.exif.payload.begin(), photo.exif.payload.begin() + thumbnailAt);
-    std::copy_n(after.payload.begin() + lengthAt, 4, expected.begin() + lengthAt);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), after.payload.begin()));
-    EXPECT_EQ(after.get16(after.valueOf(after.ifd0, 0x0112)), 1) << "Orientation";
-    int kept = 0;
-    for (const ExtraMarker& m : markers)
-        kept += (m.code == 0xE1 && m.data == photo.xmp) + (m.code == 0xE2 && m.data == photo.icc) +
-                (m.code == 0xFE && m.data == photo.comment);
-    EXPECT_EQ(kept, 3) << "XMP, ICC profile and comment";
-    expectOnly({"photo.jpg", "photo.jpg.bak"});
-}
-
-INSTANTIATE_TEST_SUITE_P(ByteOrderAndBackup, RotateCameraPhoto,
-                         ::testing::Values(std::pair{ByteOrder::Intel, false}, std::pair{ByteOrder::Motorola, true}));
-
-TEST_F(RotateJpegFile, LessUsualPhotosAndTimes) {
-    CameraPhotoSpec recipe;
-    recipe.thumbnailAtEnd = false;
-    const CameraPhoto photo = makeCameraPhoto(recipe);
-    options.EXIFTimestamp = 0;
-    ASSERT_EQ(rotate(photo.jpeg), 1);
-    EXPECT_TRUE(hasTimes(path, kOldTimes));  // restored to the nanosecond
-    expectSameImage(readFile(path), turned(photo.jpeg));
-    EXPECT_EQ(listMarkers(readFile(path)).at(0).data, photo.exif.payload) << "a thumbnail not at the end stays";
-
-    recipe.withExif = false;  // times restored; reached through a link, which stays one while its photo turns
-    const Bytes plain = makeCameraPhoto(recipe).jpeg;
-    options.EXIFTimestamp = 1;
-    place(plain);
-    ASSERT_EQ(::symlink("photo.jpg", folder.file("link.jpg").c_str()), 0);
-    ASSERT_EQ(rotateJpegFile(folder.file("link.jpg"), options, status), 1);
-    EXPECT_TRUE(hasTimes(path, kOldTimes));
-    const Bytes result = readFile(path);
-    EXPECT_EQ(Bytes(result.begin(), result.begin() + 11), (Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I', 'F', 0}));
-    expectSameImage(result, turned(plain));
-
-    recipe.withExif = true;
-    recipe.dateText = "    :  :     :  :  ";
-    const std::time_t start = std::time(nullptr);
-    ASSERT_EQ(rotate(makeCameraPhoto(recipe).jpeg), 1);
-    struct stat st {};
-    EXPECT_TRUE(::stat(path.c_str(), &st) == 0 && st.st_mtim.tv_sec >= start - 1) << "blank date";
-    expectOnly({"link.jpg", "photo.jpg"});
-}
-
-// Whatever fails, the result is 0, the photograph stays as it was and nothing is left.
-TEST_F(RotateJpegFile, FaultsLeaveThePhotoByteForByteAndNothingElse) {
-    const CameraPhoto photo = makeCameraPhoto({});
-    const Bytes truncated(photo.jpeg.begin(), photo.jpeg.begin() + static_cast<long>(photo.jpeg.size() * 2 / 3));
-    const Fault faults[] = {
-        {"not a JPEG", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'h', 'o', 't', 'o'}},
-        {"truncated", truncated},
-        {"disk full while the thumbnail is written", photo.jpeg, "", photo.thumbnail.size() / 2},
-        {"disk full while the photo is written", photo.jpeg, "", photo.jpeg.size() / 2},
-        {"folder without write permission", photo.jpeg, "", RLIM_INFINITY, true},
-    };
-    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
     options.Backup = 1;
-    for (const Fault& f : faults) {
-        SCOPED_TRACE(f.name);
-        place(f.content);
-        expectFailure(f, folder.path(), [&] { return rotateJpegFile(path, options, status); });
-        EXPECT_TRUE(hasTimes(path, kOldTimes, false));  // a failed run may have read it
-        EXPECT_EQ(readFile(path), f.content);
-        expectOnly({"photo.jpg"});
+    options.EXIFTimestamp = 1;
+    writeFile(path + ".bak", {'o', 'l', 'd'});
+    place(photo.jpeg);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const RotateResult result = rotatePhoto(path, options, settings, status);
+    ASSERT_TRUE(result.rotated()) << refusalText(result);
+    EXPECT_TRUE(result.thumbnailNotTurned.empty()) << result.thumbnailNotTurned;
+    EXPECT_TRUE(result.earlierBackupKept);
+    EXPECT_EQ(readFile(path + ".bak"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_TRUE(hasTimes(path, {{kTaken, 0}, {kTaken, 0}}));
+    EXPECT_EQ(modeOf(path), 0640u);
+
+    const Bytes turnedFile = readFile(path);
+    expectSameImage(turnedFile, turned(photo.jpeg));
+    const auto segments = applicationSegments(turnedFile);
+    ASSERT_EQ(segments.size(), 4u);
+    EXPECT_EQ(segments[1].second, photo.xmp);
+    EXPECT_EQ(segments[2].second, photo.icc);
+    EXPECT_EQ(segments[3].second, photo.comment);
+    const ExifBlock before = photo.exif, after = exifOf(turnedFile, recipe.order);
+    const std::uint32_t thumbnailAt = before.thumbnailOffset;
+    expectSameImage(thumbnailIn(after, thumbnailAt, after.tiffLength() - thumbnailAt),
+                    transformInMemory(photo.thumbnail, K::Rotate270, true));
+    EXPECT_EQ(after.get32(before.thumbnailLengthValue), after.tiffLength() - thumbnailAt);
+    const std::uint32_t width = before.valueOf(before.exif, 0xA002), height = before.valueOf(before.exif, 0xA003);
+    EXPECT_EQ(std::make_pair(after.get32(width), after.get32(height)), std::make_pair(480u, 640u));
+    expectSameBlockApart(Bytes(before.payload.begin(), before.payload.begin() + 6 + thumbnailAt), after.payload,
+                         {{before.thumbnailLengthValue, before.thumbnailLengthValue + 4}, {width, width + 4},
+                          {height, height + 4}});
+    EXPECT_EQ(listFolder(folder.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrders, CameraPhotoTurn, ::testing::Values(ByteOrder::Intel, ByteOrder::Motorola));
+
+struct OrientationCase {
+    int orientation;  // -1: no Exif block at all
+    std::optional<K> turn;  // none: already upright
+};
+
+class TurnByOrientation : public RotatePhoto, public ::testing::WithParamInterface<std::tuple<OrientationCase, ByteOrder>> {};
+
+// Each value turns the photo and its thumbnail upright and then says 1 (the XMP too); values that
+// ask for nothing leave the file untouched, bytes and times.
+TEST_P(TurnByOrientation, EndsUprightOrIsLeftAlone) {
+    const auto [which, order] = GetParam();
+    CameraPhotoSpec recipe;
+    recipe.order = order;
+    recipe.orientation = std::max(which.orientation, 0);
+    recipe.withExif = which.orientation >= 0;
+    recipe.width = 72;  // 4:2:0 with a partial iMCU column: trimmed by every turn that moves it
+    recipe.adjustExif = [](ExifSpec& exif) {  // the pixel dimensions state the picture's own size
+        for (ExifEntry& entry : *exif.exif)
+            if (entry.tag == 0xA002 || entry.tag == 0xA003) entry = longEntry(entry.tag, {entry.tag == 0xA002 ? 72 : 48});
+    };
+    const CameraPhoto photo = makeCameraPhoto(recipe);
+    options.AutoOrient = 1;
+    const RotateResult result = rotate(photo.jpeg);
+    if (!which.turn) {
+        EXPECT_EQ(int(result.outcome), int(FileOutcome::AlreadyUpright)) << refusalText(result);
+        expectUntouched(photo.jpeg);
+        return;
     }
+    ASSERT_TRUE(result.rotated()) << refusalText(result);
+    EXPECT_EQ(int(result.turn), int(*which.turn));
+    const Bytes turnedFile = readFile(path);
+    expectSameImage(turnedFile, transformInMemory(photo.jpeg, *which.turn, true));
+    const ExifBlock before = photo.exif, after = exifOf(turnedFile, order);
+    expectSameImage(thumbnailIn(after, before.thumbnailOffset, after.tiffLength() - before.thumbnailOffset),
+                    transformInMemory(photo.thumbnail, *which.turn, true));
+    EXPECT_EQ(after.get16(before.valueOf(before.ifd0, 0x0112)), 1);
+    EXPECT_EQ(after.get16(before.valueOf(before.ifd1, 0x0112)), 1);
+    const Bytes xmpPayload = applicationSegments(turnedFile).at(1).second;
+    const std::string xmp(xmpPayload.begin(), xmpPayload.end());
+    EXPECT_NE(xmp.find("tiff:Orientation=\"1\""), std::string::npos) << xmp;
+    const JpegCoefficients picture = readCoefficients(turnedFile);
+    const std::uint32_t width = before.valueOf(before.exif, 0xA002), height = before.valueOf(before.exif, 0xA003);
+    EXPECT_EQ(std::make_pair(after.get32(width), after.get32(height)),
+              std::make_pair(std::uint32_t(picture.width), std::uint32_t(picture.height)));
+}
+
+const OrientationCase kOrientations[] = {{-1, {}},
+                                         {0, {}},
+                                         {1, {}},
+                                         {2, K::FlipHorizontal},
+                                         {3, K::Rotate180},
+                                         {4, K::FlipVertical},
+                                         {5, K::Transpose},
+                                         {6, K::Rotate90},
+                                         {7, K::Transverse},
+                                         {8, K::Rotate270},
+                                         {9, {}}};
+
+INSTANTIATE_TEST_SUITE_P(EveryValue, TurnByOrientation,
+                         ::testing::Combine(::testing::ValuesIn(kOrientations),
+                                            ::testing::Values(ByteOrder::Intel, ByteOrder::Motorola)));
+
+// A multi-picture photo with a gain map and a motion photo's video: the gain map is turned with
+// the picture, the index and the XMP container point at it, the video stays at the end, and the
+// file is hardly larger.
+TEST_F(RotatePhoto, MultiPicturePhotoKeepsItsPicturesAlignedAndItsVideo) {
+    MultiPictureSpec recipe = ultraHdrSpec(ContainerForm::Attributes, ByteOrder::Motorola);
+    recipe.video = Bytes(5000, 0x5A);
+    const MultiPicture photo = makeMultiPicture(recipe);
+    const RotateResult result = rotate(photo.file);
+    ASSERT_TRUE(result.rotated()) << refusalText(result);
+    const Bytes file = readFile(path);
+    expectSameImage(file, turned(photo.file));
+    EXPECT_TRUE(std::equal(recipe.video.rbegin(), recipe.video.rend(), file.rbegin()));
+    EXPECT_LE(file.size(), photo.file.size() + photo.file.size() / 100);
+
+    const auto segments = applicationSegments(file);
+    const Bytes* mpf = nullptr;
+    for (const auto& [code, data] : segments) mpf = code == 0xE2 && isMpfPayload(data.data(), data.size()) ? &data : mpf;
+    ASSERT_NE(mpf, nullptr);
+    MpIndex index;
+    std::string reason;
+    ASSERT_TRUE(readMpIndex(mpf->data(), mpf->size(), &index, &reason)) << reason;
+    ASSERT_EQ(index.entries.size(), 2u);
+    const size_t base = std::search(file.begin(), file.end(), mpf->begin(), mpf->end()) - file.begin() + 4;
+    const MpEntry& gainMap = index.entries[1];
+    const Bytes turnedMap(file.begin() + long(base + gainMap.offset), file.begin() + long(base + gainMap.offset + gainMap.size));
+    expectSameImage(turnedMap, turned(photo.pictures[0]));
+    const size_t firstEnd = index.entries[0].size;
+    EXPECT_EQ(file.at(firstEnd - 2) << 8 | file.at(firstEnd - 1), 0xFFD9) << "the first picture's size ends at its EOI";
+    const std::string lengthText = "Length=\"" + std::to_string(gainMap.size) + "\"";
+    EXPECT_TRUE(std::any_of(segments.begin(), segments.end(), [&](const auto& segment) {
+        return std::string(segment.second.begin(), segment.second.end()).find(lengthText) != std::string::npos;
+    })) << "the XMP container states the turned gain map's length";
+}
+
+// Legal but unusual: fill bytes before markers, directories behind the thumbnail with a SHORT
+// length (turned in place), a placeholder date (times restored), a damaged thumbnail (the photo
+// turns, the thumbnail stays and the result says why), a file without Exif (its JFIF as it stands).
+TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
+    options.EXIFTimestamp = 1;
+    CameraPhotoSpec recipe;
+    recipe.order = ByteOrder::Motorola;
+    recipe.dateText = "0000:00:00 00:00:00";
+    recipe.adjustExif = [](ExifSpec& exif) {
+        exif.behindThumbnail = {0x8769, 0x8825};
+        exif.thumbnailLengthFormat = kExifShort;
+        exif.thumbnail.resize(exif.thumbnail.size() + 200);  // room enough for the turned thumbnail
+    };
+    CameraPhoto photo = makeCameraPhoto(recipe);
+    Bytes filled = photo.jpeg;
+    filled.insert(filled.begin() + 2, 6, 0xFF);  // before the Exif APP1
+    RotateResult result = rotate(filled);
+    ASSERT_TRUE(result.rotated()) << refusalText(result);
+    EXPECT_TRUE(result.thumbnailNotTurned.empty()) << result.thumbnailNotTurned;
+    EXPECT_TRUE(hasTimes(path, kOldTimes));
+    const ExifBlock after = exifOf(readFile(path), recipe.order);
+    EXPECT_EQ(after.payload.size(), photo.exif.payload.size()) << "turned in place";
+    const std::uint32_t thumbnailAt = photo.exif.thumbnailOffset, length = after.get16(photo.exif.thumbnailLengthValue);
+    expectSameImage(thumbnailIn(after, thumbnailAt, length), transformInMemory(photo.thumbnail, K::Rotate270, true));
+
+    recipe = CameraPhotoSpec{};
+    recipe.adjustExif = [](ExifSpec& exif) { exif.thumbnail = {0xFF, 0xD8, 0xFF, 0xDB, 0, 4, 1, 2, 0xFF, 0xD9}; };
+    photo = makeCameraPhoto(recipe);
+    result = rotate(photo.jpeg);
+    ASSERT_TRUE(result.rotated()) << refusalText(result);
+    EXPECT_FALSE(result.thumbnailNotTurned.empty());
+
+    recipe.withExif = false;
+    JpegSpec plain;
+    plain.markers = {{0xE0, {'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 72, 0, 72, 0, 0}}};
+    plain.writeJfif = false;
+    const Bytes jfif = makeJpeg(plain);
+    ASSERT_TRUE(rotate(jfif).rotated());
+    EXPECT_EQ(applicationSegments(readFile(path)), applicationSegments(jfif)) << "its own JFIF, 72 dpi";
+    EXPECT_EQ(listFolder(folder.path()), Names{"photo.jpg"});
+}
+
+struct Refusal {
+    const char* name;
+    Bytes content;
+    RefusalReason reason;
+};
+
+Bytes withByte(Bytes jpeg, size_t at, std::uint8_t value) {
+    jpeg.at(at) = value;
+    return jpeg;
+}
+
+// Whatever stands against a photo, it is refused with its reason and left as it was.
+TEST_F(RotatePhoto, RefusedPhotosAreLeftAsTheyWere) {
+    const Bytes good = makeCameraPhoto({}).jpeg;
+    const size_t scan = markerPositions(good, 0xDA).at(0);
+    Bytes halved(good.begin(), good.begin() + long(scan + (good.size() - scan) / 2));
+    halved.insert(halved.end(), {0xFF, 0xD9});
+    const size_t frame = markerPositions(good, 0xC0).at(0);
+    const size_t exif = markerPositions(good, 0xE1).at(0);
+    const Refusal refusals[] = {
+        {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, RefusalReason::NotJpeg},
+        {"cut in half, end marker put back", halved, RefusalReason::DamagedData},
+        {"frame marker byte damaged", withByte(good, frame + 1, 0xC9), RefusalReason::DamagedData},
+        {"Exif block that cannot be walked", withByte(good, exif + 10, 'X'), RefusalReason::UnreadableMetadata},
+    };
+    options.Backup = 1;
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        const RotateResult result = rotate(r.content);
+        EXPECT_EQ(int(result.outcome), int(FileOutcome::Refused));
+        EXPECT_EQ(reasonText(result.reason), reasonText(r.reason)) << result.detail;
+        expectUntouched(r.content);
+    }
+
+    place(good);  // another program edits the photo while it is being turned: the edit stays
+    settings.beforeReplace = [&] { writeFile(path, {'e', 'd', 'i', 't'}); };
+    EXPECT_EQ(int(rotatePhoto(path, options, settings, status).reason), int(RefusalReason::ChangedByOther));
+    EXPECT_EQ(readFile(path), (Bytes{'e', 'd', 'i', 't'}));
+    EXPECT_EQ(listFolder(folder.path()), Names{"photo.jpg"});
+
+    place(good);  // a cancel stops the photo in hand
+    settings.beforeReplace = nullptr;
+    cancelRequested = 1;
+    EXPECT_EQ(int(rotatePhoto(path, options, settings, status).outcome), int(FileOutcome::Cancelled));
+    cancelRequested = 0;
+    expectUntouched(good);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);  // protected by its owner: refused even for root
+    EXPECT_EQ(int(rotatePhoto(path, options, settings, status).reason), int(RefusalReason::NoPermission));
+    expectUntouched(good);
+}
+
+// A full disk while an earlier backup exists: the photo and that backup stay byte for byte. A dry
+// run changes nothing either.
+TEST_F(RotatePhoto, FullDiskAndDryRunChangeNothing) {
+    const Bytes good = makeCameraPhoto({}).jpeg;
+    options.Backup = 1;
+    writeFile(path + ".bak", {'o', 'l', 'd'});
+    place(good);
+    const ChildOutcome full = runInChild([&] { return int(rotatePhoto(path, options, settings, status).reason); },
+                                         good.size() / 2);
+    EXPECT_EQ(full.exitCode, int(RefusalReason::WriteFailed)) << full.errors;
+    expectUntouched(good, {"photo.jpg", "photo.jpg.bak"});
+    EXPECT_EQ(readFile(path + ".bak"), (Bytes{'o', 'l', 'd'}));
+
+    settings.dryRun = true;
+    settings.kind = K::Rotate90;
+    const RotateResult result = rotatePhoto(path, options, settings, status);
+    EXPECT_TRUE(result.rotated());
+    EXPECT_EQ(int(result.turn), int(K::Rotate90));
+    expectUntouched(good, {"photo.jpg", "photo.jpg.bak"});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // A photograph as a camera writes it: Exif APP1 first (with an IFD1 thumbnail that is itself a
 // JPEG), then XMP, an ICC profile and a comment, then the image. Made by the tests themselves.
 
+#include <functional>
 #include <string>
 
 #include "tests/support/exif_builder.h"
@@ -20,6 +21,8 @@ struct CameraPhotoSpec {
     bool thumbnailAtEnd = true;  // false: an IFD0 value is placed behind the thumbnail
     std::string dateText;        // non-empty: DateTime, DateTimeOriginal and DateTimeDigitized all read this
     bool withExif = true;        // false: a plain JFIF file with the comment only
+    int orientation = 1;         // IFD0's Orientation; other than 1 also IFD1's and the XMP's; 0: no tag
+    std::function<void(ExifSpec&)> adjustExif;  // last changes to the Exif recipe
 };
 
 struct CameraPhoto {

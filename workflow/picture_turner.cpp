@@ -1,0 +1,67 @@
+#include "workflow/picture_turner.h"
+
+namespace {
+
+constexpr std::size_t kMegabyte = 1000000;
+
+CoefficientPassResult runPass(const unsigned char* input, std::size_t size, TransformKind kind,
+                              const TurnSettings& settings, bool trim, MarkerCopyOption copy,
+                              CoefficientMemory* memory) {
+    CoefficientPassRequest pass;
+    pass.input = input;
+    pass.inputSize = size;
+    pass.kind = kind;
+    pass.trimPartialBlocks = trim;
+    pass.copy = copy;
+    pass.writeOwnHeaders = false;
+    pass.optimize = settings.optimize;
+    pass.memory = memory;
+    return runCoefficientPass(pass);
+}
+
+std::string megabytes(std::size_t bytes) { return std::to_string((bytes + kMegabyte - 1) / kMegabyte) + " MB"; }
+
+}  // namespace
+
+CoefficientPassResult turnMainPicture(const std::vector<unsigned char>& source, TransformKind kind,
+                                      const TurnSettings& settings, CoefficientMemory* memory) {
+    return runPass(source.data(), source.size(), kind, settings, true, CopyNone, memory);
+}
+
+JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim) {
+    return [kind, &settings, trim](const unsigned char* stream, std::size_t size, std::vector<unsigned char>* turned,
+                                   std::string* reason) {
+        CoefficientMemory memory;
+        memory.budget = settings.memoryBudget;
+        CoefficientPassResult pass = runPass(stream, size, kind, settings, trim, CopyAll, &memory);
+        if (pass.ok() && !pass.exact) pass.message = "too small to be turned exactly";
+        if (!pass.ok() || !pass.exact) {
+            *reason = pass.message;
+            return false;
+        }
+        *turned = std::move(pass.output);
+        return true;
+    };
+}
+
+RotateResult refusalOfPass(const CoefficientPassResult& pass, const CoefficientMemory& memory) {
+    switch (pass.failure) {
+    case PassFailure::None:
+        return refusal(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
+    case PassFailure::NotJpeg: return refusal(RefusalReason::NotJpeg, pass.message);
+    case PassFailure::Damaged: return refusal(RefusalReason::DamagedData, pass.message);
+    case PassFailure::Unsupported: return refusal(RefusalReason::Unsupported, pass.message);
+    case PassFailure::NotEnoughMemory:
+        if (!memory.refused) return refusal(RefusalReason::NotEnoughMemory, pass.message);
+        return refusal(RefusalReason::NotEnoughMemory, "it needs " + megabytes(memory.neededBytes) + ", more than the " +
+                                                           megabytes(memory.limit ? memory.limit : machineCoefficientLimit()) +
+                                                           " this machine allows for one photo");
+    case PassFailure::Cancelled: {
+        RotateResult cancelled;
+        cancelled.outcome = FileOutcome::Cancelled;
+        return cancelled;
+    }
+    case PassFailure::Failed: break;
+    }
+    return refusal(RefusalReason::WriteFailed, pass.message);
+}

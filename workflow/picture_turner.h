@@ -1,0 +1,26 @@
+#pragma once
+// One coefficient pass as the per-file workflow uses it: the picture turned in memory with the
+// run's memory, and what a failed pass means for the photo.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "jpegfile/jpeg_stream_turner.h"
+#include "workflow/coefficient_pass.h"
+#include "workflow/processing_options.h"
+#include "workflow/rotate_result.h"
+
+// The main picture of a photo: its coding kept, its partial edge blocks trimmed, and no marker
+// of its own (the photo's segments are put back by the section table).
+CoefficientPassResult turnMainPicture(const std::vector<unsigned char>& source, TransformKind kind,
+                                      const TurnSettings& settings, CoefficientMemory* memory);
+
+// A picture inside the photo (a thumbnail, a further picture of a multi-picture file), turned
+// whole with its own segments byte for byte. `trim` drops its partial edge blocks: right for a
+// thumbnail, which stands alone; a further picture keeps its size so that it stays aligned with
+// the picture it belongs to.
+JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim);
+
+// The refusal that a failed pass of the main picture means; `memory` tells what it needed.
+RotateResult refusalOfPass(const CoefficientPassResult& pass, const CoefficientMemory& memory);

@@ -1,0 +1,21 @@
+#pragma once
+// The turned photo as bytes, built from the photo read once: its main picture turned with its
+// coding kept, every application segment and comment of the photo in its order (the Exif block
+// with its thumbnail turned, a JFXX thumbnail turned, the multi-picture index and the XMP
+// container lengths following the turned pictures), then the bytes after the picture with every
+// further picture turned. The section table must hold the photo's metadata read.
+
+#include <string>
+#include <vector>
+
+#include "workflow/processing_options.h"
+#include "workflow/rotate_result.h"
+
+struct TurnedPhoto {
+    std::vector<unsigned char> bytes;  // the complete file; empty when refused
+    RotateResult result;               // Rotated with its notes, or why not
+};
+
+// `upright` also sets every orientation the photo states (Exif and XMP) to 1.
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, TransformKind kind, bool upright,
+                      const TurnSettings& settings);
