@@ -10,6 +10,7 @@
 #include "exif/report_error.h"
 #include "exif/tag_names.h"
 #include "jpegfile/diagnostics.h"
+#include "jpegfile/picture_layout.h"
 #include "jpegfile/section_table.h"
 #include "platform/source_file.h"
 
@@ -47,7 +48,24 @@ std::string messagesJson() {
     return list + "]";
 }
 
-std::string photoInfoJson(const PhotoInfo& info, const std::string& path) {
+std::string textListJson(const std::vector<std::string>& texts) {
+    std::string list = "[";
+    for (const std::string& text : texts) list += (list.size() > 1 ? "," : "") + jsonString(text);
+    return list + "]";
+}
+
+// What the file holds beyond its Exif block: its coding, its segments by kind, the pictures its
+// multi-picture index lists after the first, and the bytes after the first picture.
+void addLayout(JsonObject& object, const std::vector<unsigned char>& bytes) {
+    const PictureLayout layout = pictureLayout(bytes.data(), bytes.size());
+    object.add("coding", jsonString(codingName(layout.frameMarker)));
+    object.add("restartInterval", static_cast<long long>(layout.restartInterval));
+    object.add("segments", textListJson(layout.segments));
+    object.add("furtherPictures", static_cast<long long>(layout.furtherPictures));
+    object.add("trailingBytes", layout.pictureEnd ? static_cast<long long>(bytes.size() - layout.pictureEnd) : -1LL);
+}
+
+std::string photoInfoJson(const PhotoInfo& info, const std::string& path, const std::vector<unsigned char>& bytes) {
     JsonObject object;
     object.add("fileName", jsonPath(path));  // whole, where the record's field would cut it
     FIELD_TEXT(cameraMake);
@@ -88,6 +106,7 @@ std::string photoInfoJson(const PhotoInfo& info, const std::string& path) {
     FIELD_TEXT(gpsLat);
     FIELD_TEXT(gpsLong);
     FIELD_TEXT(gpsAlt);
+    addLayout(object, bytes);
     object.add("messages", messagesJson());
     return object.close();
 }
@@ -99,9 +118,8 @@ std::string photoInfoJson(const PhotoInfo& info, const std::string& path) {
 // The photograph's segments up to the start of scan, read as the rotation reads them: the
 // container records the frame and the first comment, the Exif reader the rest of photoInfo.
 // Anything but a regular file is refused without being opened for reading.
-bool readMetadata(const std::string& path, std::string* error) {
+bool readMetadata(const std::string& path, std::vector<unsigned char>& bytes, std::string* error) {
     platform::SourceFile source;
-    std::vector<unsigned char> bytes;
     if (source.open(path, error, platform::SourceFile::Locking::None) != platform::SourceFile::Status::Ok ||
         source.readAll(&bytes, error) != platform::SourceFile::Status::Ok)
         return false;
@@ -110,9 +128,7 @@ bool readMetadata(const std::string& path, std::string* error) {
         return false;
     }
     clearSectionTable();
-    FILE* stream = ::fmemopen(bytes.data(), bytes.size(), "rb");
-    const int read = stream ? readSectionsFromStream(stream, ReadMetadata) : 0;
-    if (stream) std::fclose(stream);
+    const int read = readSectionsFromMemory(bytes.data(), bytes.size(), ReadMetadata);
     if (!read) {
         std::fprintf(sectionDiagnostics(), "Not JPEG: %s\n", path.c_str());
         releaseSections();
@@ -128,13 +144,14 @@ bool reportFile(const std::string& path, bool listing) {
     clearReportedErrors();
     if (listing) std::printf("File: %s\n", path.c_str());
     std::string error;
-    bool read = readMetadata(path, &error);
+    std::vector<unsigned char> bytes;
+    bool read = readMetadata(path, bytes, &error);
     std::fflush(stdout);
     if (!read) {
         std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), error.c_str());
         return false;
     }
-    if (!listing) std::printf("%s\n", photoInfoJson(photoInfo, path).c_str());
+    if (!listing) std::printf("%s\n", photoInfoJson(photoInfo, path, bytes).c_str());
     std::fflush(stdout);
     releaseSections();
     return true;

@@ -10,6 +10,7 @@
 #include "tests/cli_process.h"
 #include "tests/support/camera_photo.h"
 #include "tests/support/files.h"
+#include "tests/support/multi_picture.h"
 
 namespace {
 
@@ -37,7 +38,19 @@ TEST(CliInfo, CameraPhotoPrintsOneJsonLineWithItsValues) {
                             "\"thumbnailSize\":" + std::to_string(photo.thumbnail.size()) + ",", "\"thumbnailAtEnd\":1",
                             "\"thumbnailSizeOffset\":" + std::to_string(photo.exif.thumbnailLengthValue) + ",", "\"gpsInfoPresent\":1",
                             "\"gpsLat\":\"N 52d 22m  5.12s\"", "\"gpsLong\":\"E 13d 24m  3.000s\"", "\"gpsAlt\":\" 123m\"",
-                            "\"comments\":\"Pivora test photo 1\"", "\"messages\":[]}\n"});
+                            "\"comments\":\"Pivora test photo 1\"", "\"coding\":\"baseline\",\"restartInterval\":0,",
+                            "\"segments\":[\"Exif\",\"XMP\",\"ICC profile\",\"COM\"],\"furtherPictures\":0,\"trailingBytes\":0,",
+                            "\"messages\":[]}\n"});
+
+    MultiPictureSpec multi = ultraHdrSpec(ContainerForm::Elements);  // a gain map and a video behind the picture
+    multi.primary.progressive = true;
+    multi.primary.restartInterval = 2;
+    multi.video = Bytes(300, 0x5A);
+    const MultiPicture picture = makeMultiPicture(multi);
+    writeFile(dir.file("b.jpg"), picture.file);
+    run = runCli({"--info", dir.file("b.jpg")});
+    expectMembers(run.out, {"\"coding\":\"progressive\",\"restartInterval\":2,", "\"furtherPictures\":1,",
+                            "\"trailingBytes\":" + std::to_string(picture.file.size() - picture.firstEnd) + ","});
 }
 
 TEST(CliInfo, NotAJpegFailsButTheOtherFilesAreStillReported) {
