@@ -15,20 +15,29 @@ namespace clitest {
 
 using testsupport::Bytes;
 
+// The arguments of a run over `paths` with `options` in front.
+inline std::vector<std::string> withOptions(std::vector<std::string> options, const std::vector<std::string>& paths) {
+    options.insert(options.end(), paths.begin(), paths.end());
+    return options;
+}
+
 struct PhotoSet {
-    // `count` photos of both byte orders, a few with the thumbnail not at the end of the block.
-    explicit PhotoSet(int count, const std::vector<std::string>& env = {}) {
+    // `count` photos of both byte orders, a few with the thumbnail not at the end of the block;
+    // `byTag`: of every Orientation value (0 for none) and turned by it, else by the fixed turn.
+    explicit PhotoSet(int count, const std::vector<std::string>& env = {}, bool byTag = false) : options{"--keep-times"} {
+        if (byTag) options.push_back("--auto");
         testsupport::TempDir reference;
         for (int i = 0; i < count; ++i) {
             testsupport::CameraPhotoSpec recipe;
             recipe.seed = static_cast<std::uint32_t>(i + 1);
             recipe.order = i % 2 ? testsupport::ByteOrder::Motorola : testsupport::ByteOrder::Intel;
             recipe.thumbnailAtEnd = i % 7 != 3;
+            if (byTag) recipe.orientation = i % 9;
             originals.push_back(testsupport::makeCameraPhoto(recipe).jpeg);
         }
         writeInto(reference.path());
         const auto start = std::chrono::steady_clock::now();
-        const CliRun run = runCli({"--keep-times", reference.path()}, env);
+        const CliRun run = runCli(withOptions(options, {reference.path()}), env);
         fullRunMicros = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
                             .count();
         EXPECT_EQ(run.status, 0) << run.err;
@@ -48,14 +57,9 @@ struct PhotoSet {
         return paths;
     }
 
+    std::vector<std::string> options;  // of the run that turned them
     std::vector<Bytes> originals, rotated;
     long fullRunMicros = 0;
 };
-
-// The arguments of a run over `paths` with `options` in front.
-inline std::vector<std::string> withOptions(std::vector<std::string> options, const std::vector<std::string>& paths) {
-    options.insert(options.end(), paths.begin(), paths.end());
-    return options;
-}
 
 }  // namespace clitest
