@@ -13,5 +13,6 @@ struct SegmentSpan {
 
 // The segments from behind SOI up to and including the first SOS, any number of 0xFF fill bytes
 // before each marker. Empty when the bytes do not begin with SOI; ends early at a segment that
-// does not fit in the bytes or a marker without its 0xFF.
-std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size_t size);
+// does not fit in the bytes or a marker without its 0xFF. With `cutShort`, tells whether it ended
+// early because the bytes ran out (a file cut short before its picture data).
+std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size_t size, bool* cutShort = nullptr);

@@ -9,6 +9,7 @@
 #include "exif/photo_info.h"
 #include "exif/report_error.h"
 #include "jpegfile/section_table.h"
+#include "jpegfile/segment_walk.h"
 #include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "platform/source_file.h"
@@ -72,6 +73,9 @@ std::optional<RotateResult> readPhoto(const std::string& photo, SourceFile& sour
 std::optional<RotateResult> readMetadata(const Bytes& bytes) {
     if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return refusal(RefusalReason::NotJpeg);
     if (readSectionsFromMemory(bytes.data(), bytes.size(), ReadMetadata) != 1) {
+        bool cutShort = false;
+        segmentsBeforeScan(bytes.data(), bytes.size(), &cutShort);
+        if (cutShort) return refusal(RefusalReason::DamagedData, "the file ends before its picture");
         const auto& notes = reportedErrors();
         return refusal(RefusalReason::UnreadableMetadata, notes.empty() ? "" : notes.back());
     }

@@ -286,6 +286,7 @@ TEST_F(RotatePhoto, RefusedPhotosAreLeftAsTheyWere) {
     const size_t exif = markerPositions(good, 0xE1).at(0);
     const Refusal refusals[] = {
         {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, RefusalReason::NotJpeg},
+        {"cut short in its Exif block", Bytes(good.begin(), good.begin() + long(exif + 100)), RefusalReason::DamagedData},
         {"cut in half, end marker put back", halved, RefusalReason::DamagedData},
         {"frame marker byte damaged", withByte(good, frame + 1, 0xC9), RefusalReason::DamagedData},
         {"Exif block that cannot be walked", withByte(good, exif + 10, 'X'), RefusalReason::UnreadableMetadata},
