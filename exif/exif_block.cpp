@@ -20,7 +20,6 @@ thread_local std::int32_t exifImageWidth = 0;
 namespace {
 
 constexpr unsigned kSegmentHeaderSize = 16;  // length bytes, "Exif\0\0", TIFF header
-constexpr unsigned kTiffHeaderStart = 8;
 constexpr std::uint32_t kNearLinkSlack = 20;  // links this little past the end: a removed thumbnail
 
 void raiseLargestOffset(std::uint32_t offset) {
