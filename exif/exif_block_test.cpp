@@ -31,7 +31,6 @@ TEST(ExifBlockOrder, SixtySixByteBlockAndItsLittleEndianTwinGiveTheSameRecord) {
     const long got[] = {photoInfo.orientation, photoInfo.dateTimeCount, photoInfo.dateTimeOffsets[0],
                         photoInfo.largestExifOffset, photoInfo.thumbnailAtEnd};
     EXPECT_EQ(std::vector<long>(got, got + 5), (std::vector<long>{6, 1, 38, 38, 0}));
-    EXPECT_EQ(messages(), "");
 }
 
 TEST_P(ExifBlockTest, BrokenOrShortHeadersAreRefusedWithoutReadingPastTheSegment) {
@@ -106,14 +105,9 @@ TEST_P(ExifBlockTest, DirectoriesAndThumbnailsAreKeptWithinTheBlock) {
                   {orientation, FIELD(orientation), "0", illegal, 3}, {orientation, FIELD(orientation), "0", illegal, 1},
                   {orientation, kThumbnail, "0 none 1"},             {thumbnail, kThumbnail, "700 at end 1"},
                   {thumbnail, kThumbnail, "400 at end 1", "", 300},  {thumbnail, kThumbnail, "0 none 0", "", 702},
-                  {both, kThumbnail, "4 neither 0"},                 {camera(), kThumbnail, "64 at end 1"},
-                  // Whatever the block refers to behind the thumbnail: directories, values, MakerNote.
-                  {camera([](ExifSpec& s) { s.behindThumbnail = {0x8825}; }), kThumbnail, "64 in place only 0"},
-                  {camera([](ExifSpec& s) { s.behindThumbnail = {0x8769}; }), kThumbnail, "64 in place only 0"},
-                  {camera([](ExifSpec& s) { s.behindThumbnail = {0xA005}; }), kThumbnail, "64 in place only 0"},
+                  {both, kThumbnail, "4 neither 0"},
+                  // A GPS value behind the thumbnail (the thumbnail's tests place directories and MakerNote there).
                   {camera([](ExifSpec& s) { s.gps->push_back(behind(asciiEntry(0x001B, "GPS-FIX"))); }), kThumbnail, "64 in place only 0"},
-                  {camera([](ExifSpec& s) { s.exif->push_back(behind(bytesEntry(0x927C, kExifUndefined, Bytes(40, 'M')))); }),
-                   kThumbnail, "64 in place only 0"},
                   // A MakerNote pointing past the end, where a grown block would reach, and beyond any block.
                   {camera([](ExifSpec& s) { s.exif->push_back(rawEntry(0x927C, kExifUndefined, 40, 60000)); }), kThumbnail,
                    "64 in place only 0", pointer},
