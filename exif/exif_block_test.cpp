@@ -92,7 +92,6 @@ ExifSpec camera(void (*change)(ExifSpec&) = nullptr) {
     if (change) change(s);
     return s;
 }
-ExifEntry behind(ExifEntry entry) { return entry.behindThumbnail = true, entry; }
 
 TEST_P(ExifBlockTest, DirectoriesAndThumbnailsAreKeptWithinTheBlock) {
     const ExifSpec orientation = ifd0({shortEntry(0x0112, {6})});  // the directory and its link end the block
@@ -107,7 +106,8 @@ TEST_P(ExifBlockTest, DirectoriesAndThumbnailsAreKeptWithinTheBlock) {
                   {thumbnail, kThumbnail, "400 at end 1", "", 300},  {thumbnail, kThumbnail, "0 none 0", "", 702},
                   {both, kThumbnail, "4 neither 0"},
                   // A GPS value behind the thumbnail (the thumbnail's tests place directories and MakerNote there).
-                  {camera([](ExifSpec& s) { s.gps->push_back(behind(asciiEntry(0x001B, "GPS-FIX"))); }), kThumbnail, "64 in place only 0"},
+                  {camera([](ExifSpec& s) { s.gps->push_back(asciiEntry(0x001B, "GPS-FIX")), s.gps->back().behindThumbnail = true; }),
+                   kThumbnail, "64 in place only 0"},
                   // A MakerNote pointing past the end, where a grown block would reach, and beyond any block.
                   {camera([](ExifSpec& s) { s.exif->push_back(rawEntry(0x927C, kExifUndefined, 40, 60000)); }), kThumbnail,
                    "64 in place only 0", pointer},

@@ -47,7 +47,7 @@ TEST_P(TurnEditsTest, EachValueIsWrittenInItsOwnTypeOrNoneIs) {
         {shorts, dimensions(70000, 480), false, {}},
         {shorts, dimensions(480, 70000), false, {}},
         {recipe(), dimensions(480, 640), true, {}},
-        {shorts, [](Bytes& s) { std::uint32_t w = 0, h = 0; return readPixelDimensions(s.data(), s.size(), &w, &h) && w == 640 && h == 480; },
+        {shorts, [](Bytes& s) { std::uint32_t w, h; return readPixelDimensions(s.data(), s.size(), &w, &h) && w == 640 && h == 480; },
          true, {}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -107,8 +107,12 @@ ExifEntry numberEntry(std::uint16_t tag, std::uint16_t format, std::vector<std::
     return ExifEntry{tag, format, count, {}, std::move(values), {}, false};
 }
 
-ExifEntry shortEntry(std::uint16_t tag, std::vector<std::int64_t> values) { return numberEntry(tag, kExifShort, std::move(values)); }
-ExifEntry longEntry(std::uint16_t tag, std::vector<std::int64_t> values) { return numberEntry(tag, kExifLong, std::move(values)); }
+ExifEntry shortEntry(std::uint16_t tag, std::vector<std::int64_t> values) {
+    return numberEntry(tag, kExifShort, std::move(values));
+}
+ExifEntry longEntry(std::uint16_t tag, std::vector<std::int64_t> values) {
+    return numberEntry(tag, kExifLong, std::move(values));
+}
 ExifEntry rationalEntry(std::uint16_t tag, std::vector<std::int64_t> numDenPairs) {
     return numberEntry(tag, kExifRational, std::move(numDenPairs));
 }
