@@ -95,12 +95,9 @@ struct ExifBlock {
 
 ExifBlock buildExif(const ExifSpec& recipe);
 
-// A camera-like block: Make "Velmora", Model "PV-1 Zoom", Orientation 1, DateTime
-// "2008:05:17 14:30:00", DateTimeOriginal "2008:05:17 14:29:58", DateTimeDigitized
-// "2008:05:17 14:29:59", ExposureTime 1/250, FNumber 28/10, ISO 200, FocalLength 63/10,
-// Flash 16, MeteringMode 5, WhiteBalance 0, ExifImageWidth 640, ExifImageLength 480, an Interop
-// directory, GPS N 52/1 22/1 512/100, E 13/1 24/1 3000/1000, altitude 1234/10 above sea level,
-// and IFD1 (Compression 6) with `thumbnail` as its thumbnail at the end of the block.
+// A camera-like block (Make "Velmora", Orientation 1, DateTime "2008:05:17 14:30:00", an Exif
+// directory with ExifImageWidth 640 and ExifImageLength 480 as LONG, an Interop directory, a GPS
+// position) and IFD1 (Compression 6) with `thumbnail` at the end of the block.
 ExifSpec cameraExifSpec(ByteOrder order, const Bytes& thumbnail);
 
 }  // namespace testsupport
