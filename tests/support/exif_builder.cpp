@@ -34,52 +34,48 @@ Bytes encodeValue(const ExifEntry& entry, ByteOrder order) {
     return out;
 }
 
-std::uint32_t evenSize(std::size_t n) { return static_cast<std::uint32_t>((n + 1) & ~std::size_t{1}); }
-
-// Bytes taken by the out-of-line values of `entries` that lie behind the thumbnail (`behind`) or not.
-std::uint32_t valuesSize(const ExifEntries& entries, ByteOrder order, bool behind) {
-    std::uint32_t size = 0;
-    for (const ExifEntry& entry : entries) {
-        const std::size_t bytes = encodeValue(entry, order).size();
-        if (!entry.field && bytes > 4 && entry.behindThumbnail == behind) size += evenSize(bytes);
-    }
-    return size;
-}
-
-// Bytes taken by a directory and the values it keeps beside it.
-std::uint32_t directorySize(const ExifEntries& entries, ByteOrder order) {
-    return 2 + 12 * static_cast<std::uint32_t>(entries.size()) + 4 + valuesSize(entries, order, false);
-}
-
+// Appends directories one after another, each followed by the values that lie beside it; the
+// values that go behind the thumbnail wait, in directory order, until placeLateValues.
 struct Writer {
-    Bytes& tiff;
     ByteOrder order;
-    std::uint32_t lateAt;  // where the next value placed behind the thumbnail goes
+    Bytes tiff;
+    std::vector<std::pair<int, std::pair<std::uint32_t, Bytes>>> late;  // directory rank, value field, value
 
     void put(std::uint32_t at, std::uint64_t value, int size) { putNumber(tiff, at, value, size, order); }
+    std::uint32_t end() const { return static_cast<std::uint32_t>(tiff.size()); }
+    void append(const Bytes& bytes) { tiff.insert(tiff.end(), bytes.begin(), bytes.end()); }
+    void appendValue(std::uint32_t field, const Bytes& value) {
+        put(field, end(), 4);
+        append(value);
+        if (value.size() % 2) tiff.push_back(0);
+    }
 
-    // Writes the directory at `at`, its values behind it, then its link.
-    void directory(std::uint32_t at, const ExifEntries& entries, std::uint32_t link) {
+    // The directory's offset; its link is 0.
+    std::uint32_t directory(const ExifEntries& entries, int rank) {
+        const std::uint32_t at = end();
+        tiff.resize(at + 2 + 12 * entries.size() + 4);
         put(at, entries.size(), 2);
-        std::uint32_t pos = at + 2, valueAt = pos + 12 * static_cast<std::uint32_t>(entries.size()) + 4;
+        std::uint32_t pos = at + 2;
         for (const ExifEntry& entry : entries) {
             put(pos, entry.tag, 2);
             put(pos + 2, entry.format, 2);
             put(pos + 4, entry.count, 4);
             const Bytes value = encodeValue(entry, order);
-            if (entry.field) {
+            if (entry.field)
                 put(pos + 8, *entry.field, 4);
-            } else if (value.size() <= 4) {  // an empty value leaves the 4 bytes zero
+            else if (value.size() <= 4)  // an empty value leaves the 4 bytes zero
                 std::copy(value.begin(), value.end(), tiff.begin() + pos + 8);
-            } else {
-                std::uint32_t& to = entry.behindThumbnail ? lateAt : valueAt;
-                put(pos + 8, to, 4);
-                std::copy(value.begin(), value.end(), tiff.begin() + to);
-                to += evenSize(value.size());
-            }
+            else if (entry.behindThumbnail)
+                late.push_back({rank, {pos + 8, value}});
+            else
+                appendValue(pos + 8, value);
             pos += 12;
         }
-        put(pos, link, 4);
+        return at;
+    }
+    void placeLateValues() {
+        std::stable_sort(late.begin(), late.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [rank, value] : late) appendValue(value.first, value.second);
     }
 };
 
@@ -131,76 +127,53 @@ ExifEntry rawEntry(std::uint16_t tag, std::uint16_t format, std::uint32_t count,
 }
 
 ExifBlock buildExif(const ExifSpec& recipe) {
-    const ByteOrder order = recipe.order;
-    ExifEntries ifd0 = recipe.ifd0;
-    bool hasExif = recipe.exif || recipe.interop;
-    ExifEntries exif = recipe.exif.value_or(ExifEntries{});
-    ExifEntries ifd1 = recipe.ifd1.value_or(ExifEntries{});
-    const ExifEntries interop = recipe.interop.value_or(ExifEntries{}), gps = recipe.gps.value_or(ExifEntries{});
-    bool hasIfd1 = recipe.ifd1 || !recipe.thumbnail.empty();
+    ExifEntries ifd0 = recipe.ifd0, exif = recipe.exif.value_or(ExifEntries{}), ifd1 = recipe.ifd1.value_or(ExifEntries{});
+    const bool hasExif = recipe.exif || recipe.interop, hasThumbnail = !recipe.thumbnail.empty();
     if (hasExif) ifd0.push_back(pointerEntry(0x8769));
     if (recipe.gps) ifd0.push_back(pointerEntry(0x8825));
     if (recipe.interop) exif.push_back(pointerEntry(0xA005));
-    if (!recipe.thumbnail.empty()) {
+    if (hasThumbnail) {
         ifd1.push_back(pointerEntry(0x0201));
         ifd1.push_back(numberEntry(0x0202, recipe.thumbnailLengthFormat, {static_cast<std::int64_t>(recipe.thumbnail.size())}));
     }
 
     ExifBlock block;
-    block.order = order;
-    std::uint32_t at = kHeaderSize;
-    auto place = [&](std::uint32_t& offset, bool present, const ExifEntries& entries) {
-        if (!present) return;
-        offset = at;
-        at += directorySize(entries, order);
-    };
-    auto behind = [&](std::uint16_t pointerTag) {
-        return std::find(recipe.behindThumbnail.begin(), recipe.behindThumbnail.end(), pointerTag) != recipe.behindThumbnail.end();
-    };
-    auto placeSubdirectories = [&](bool behindThumbnail) {
-        place(block.exif, hasExif && behind(0x8769) == behindThumbnail, exif);
-        place(block.interop, recipe.interop && behind(0xA005) == behindThumbnail, interop);
-        place(block.gps, recipe.gps && behind(0x8825) == behindThumbnail, gps);
-    };
-    place(block.ifd0, true, ifd0);
-    placeSubdirectories(false);
-    place(block.ifd1, hasIfd1, ifd1);
-    for (const ExifEntries& entries : recipe.extra) {
-        block.extra.push_back(0);
-        place(block.extra.back(), true, entries);
-    }
-    if (!recipe.thumbnail.empty()) block.thumbnailOffset = at;
-    at += static_cast<std::uint32_t>(recipe.thumbnail.size());
-    placeSubdirectories(true);
-    const std::uint32_t lateAt = at;
-    std::vector<const ExifEntries*> all{&ifd0, &exif, &interop, &gps, &ifd1};
-    for (const ExifEntries& entries : recipe.extra) all.push_back(&entries);
-    for (const ExifEntries* entries : all) at += valuesSize(*entries, order, true);
-
-    if (hasExif) ifd0[ifd0.size() - (recipe.gps ? 2 : 1)].field = block.exif;
-    if (recipe.gps) ifd0.back().field = block.gps;
-    if (recipe.interop) exif.back().field = block.interop;
-    if (!recipe.thumbnail.empty()) ifd1[ifd1.size() - 2].field = block.thumbnailOffset;
-
-    Bytes tiff(at + recipe.trailer.size());
-    Writer writer{tiff, order, lateAt};
-    tiff[0] = tiff[1] = order == ByteOrder::Motorola ? 'M' : 'I';
+    block.order = recipe.order;
+    Writer writer{recipe.order, Bytes(kHeaderSize), {}};
+    writer.tiff[0] = writer.tiff[1] = recipe.order == ByteOrder::Motorola ? 'M' : 'I';
     writer.put(2, 42, 2);
-    writer.put(4, block.ifd0, 4);
-    writer.directory(block.ifd0, ifd0, block.ifd1);
-    if (hasExif) writer.directory(block.exif, exif, 0);
-    if (recipe.interop) writer.directory(block.interop, interop, 0);
-    if (recipe.gps) writer.directory(block.gps, gps, 0);
-    if (hasIfd1) writer.directory(block.ifd1, ifd1, 0);
-    for (std::size_t i = 0; i < recipe.extra.size(); ++i) writer.directory(block.extra[i], recipe.extra[i], 0);
-    if (!recipe.thumbnail.empty()) {
-        std::copy(recipe.thumbnail.begin(), recipe.thumbnail.end(), tiff.begin() + block.thumbnailOffset);
-        block.thumbnailLengthValue = block.entryAt(block.ifd1, static_cast<int>(ifd1.size()) - 1) + 8;
-    }
-    std::copy(recipe.trailer.begin(), recipe.trailer.end(), tiff.begin() + at);
+    writer.put(4, kHeaderSize, 4);
+    block.ifd0 = writer.directory(ifd0, 0);
+    auto subdirectories = [&](bool behindThumbnail) {
+        auto behind = [&](std::uint16_t tag) {
+            return std::count(recipe.behindThumbnail.begin(), recipe.behindThumbnail.end(), tag) != 0;
+        };
+        if (hasExif && behind(0x8769) == behindThumbnail) block.exif = writer.directory(exif, 1);
+        if (recipe.interop && behind(0xA005) == behindThumbnail) block.interop = writer.directory(*recipe.interop, 2);
+        if (recipe.gps && behind(0x8825) == behindThumbnail) block.gps = writer.directory(*recipe.gps, 3);
+    };
+    subdirectories(false);
+    if (recipe.ifd1 || hasThumbnail) block.ifd1 = writer.directory(ifd1, 4);
+    for (const ExifEntries& entries : recipe.extra)
+        block.extra.push_back(writer.directory(entries, 5 + static_cast<int>(block.extra.size())));
+    if (hasThumbnail) block.thumbnailOffset = writer.end();
+    writer.append(recipe.thumbnail);
+    subdirectories(true);
+    writer.placeLateValues();
+    writer.append(recipe.trailer);
 
+    // What was not known while the directories were written: links, pointers, the thumbnail's place.
+    auto valueField = [](std::uint32_t dir, std::size_t index) { return dir + 2 + 12 * static_cast<std::uint32_t>(index) + 8; };
+    writer.put(valueField(block.ifd0, ifd0.size()) - 8, block.ifd1, 4);
+    if (hasExif) writer.put(valueField(block.ifd0, ifd0.size() - (recipe.gps ? 2 : 1)), block.exif, 4);
+    if (recipe.gps) writer.put(valueField(block.ifd0, ifd0.size() - 1), block.gps, 4);
+    if (recipe.interop) writer.put(valueField(block.exif, exif.size() - 1), block.interop, 4);
+    if (hasThumbnail) {
+        writer.put(valueField(block.ifd1, ifd1.size() - 2), block.thumbnailOffset, 4);
+        block.thumbnailLengthValue = valueField(block.ifd1, ifd1.size() - 1);
+    }
     block.payload = {'E', 'x', 'i', 'f', 0, 0};
-    block.payload.insert(block.payload.end(), tiff.begin(), tiff.end());
+    block.payload.insert(block.payload.end(), writer.tiff.begin(), writer.tiff.end());
     return block;
 }
 
