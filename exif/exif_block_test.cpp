@@ -1,6 +1,5 @@
 #include "exif/exif_block.h"
 
-#include <cstring>
 #include <utility>
 
 #include "exif/byte_order.h"
@@ -14,19 +13,17 @@ EXIF_BOTH_ORDERS(ExifBlockTest);
 
 ExifEntries orientationAndDate() { return {shortEntry(0x0112, {6}), asciiEntry(0x0132, "2008:05:17 14:30:00")}; }
 
-TEST(ExifBlockOrder, SixtySixByteBlockAndItsLittleEndianTwinGiveTheSameRecord) {
+// Written out by hand, so that the builder's blocks (each case runs in both orders) are known to be real ones.
+TEST(ExifBlockOrder, HandWrittenBigEndianBlockIsTheBuildersAndReadsAsWritten) {
     const Bytes bigEndian = {0x00, 0x42, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0x00, 0x2A, 0, 0, 0, 8, 0x00, 0x02,
                              0x01, 0x12, 0x00, 0x03, 0, 0, 0, 1, 0x00, 0x06, 0, 0, 0x01, 0x32, 0x00, 0x02, 0, 0,
                              0, 0x14, 0, 0, 0, 0x26, 0, 0, 0, 0, '2', '0', '0', '8', ':', '0', '5', ':', '1', '7',
                              ' ', '1', '4', ':', '3', '0', ':', '0', '0', 0};
-    ExifSpec twin = ifd0(orientationAndDate());
-    readBlock(buildExif(twin));
-    const PhotoInfo fromTwin = photoInfo;
-    twin.order = ByteOrder::Motorola;
-    ASSERT_EQ(buildExif(twin).segment(), bigEndian);
+    ExifSpec recipe = ifd0(orientationAndDate());
+    recipe.order = ByteOrder::Motorola;
+    EXPECT_EQ(buildExif(recipe).segment(), bigEndian);
     readSegment(bigEndian);
     EXPECT_EQ(motorolaOrder, 1);
-    EXPECT_EQ(std::memcmp(&fromTwin, &photoInfo, sizeof photoInfo), 0);
     EXPECT_STREQ(photoInfo.dateTime, "2008:05:17 14:30:00");
     const long got[] = {photoInfo.orientation, photoInfo.dateTimeCount, photoInfo.dateTimeOffsets[0],
                         photoInfo.largestExifOffset, photoInfo.thumbnailAtEnd};
@@ -34,7 +31,7 @@ TEST(ExifBlockOrder, SixtySixByteBlockAndItsLittleEndianTwinGiveTheSameRecord) {
 }
 
 TEST_P(ExifBlockTest, BrokenOrShortHeadersAreRefusedWithoutReadingPastTheSegment) {
-    const Bytes good = build(orientationAndDate()).segment();
+    const Bytes good = buildExif(recipe(orientationAndDate())).segment();
     const bool motorola = GetParam() == ByteOrder::Motorola;
     const std::pair<std::size_t, const char*> flips[] = {  // the first directory's offset becomes 0x80000008
         {5, "Incorrect Exif header\n"}, {7, "Incorrect Exif header\n"}, {8, "Invalid Exif alignment marker.\n"},

@@ -75,8 +75,8 @@ TEST_P(ExifTagsTest, EntriesSetTheirFields) {
 }
 
 TEST_P(ExifTagsTest, ASecondBlockAddsItsDatesAndTakesItsOwnFirstOrientation) {
-    readBlock(build({shortEntry(0x0112, {6}), asciiEntry(0x0132, "2008:05:17 14:30:00")}));
-    Bytes second = build({shortEntry(0x0112, {3}), asciiEntry(0x9003, "2009:01:01 00:00:00")}).segment();
+    readBlock(buildExif(recipe({shortEntry(0x0112, {6}), asciiEntry(0x0132, "2008:05:17 14:30:00")})));
+    Bytes second = buildExif(recipe({shortEntry(0x0112, {3}), asciiEntry(0x9003, "2009:01:01 00:00:00")})).segment();
     processExifBlock(second.data(), static_cast<unsigned>(second.size()));
     EXPECT_EQ(photoInfo.orientation, 3);
     EXPECT_STREQ(photoInfo.dateTime, "2009:01:01 00:00:00");

@@ -54,7 +54,6 @@ class BothOrders : public ::testing::TestWithParam<ByteOrder> {
 protected:
     ExifSpec inOrder(ExifSpec s) const { s.order = GetParam(); return s; }
     ExifSpec recipe(ExifEntries entries = {}) const { return inOrder(ifd0(std::move(entries))); }
-    ExifBlock build(ExifEntries entries) const { return buildExif(recipe(std::move(entries))); }
 
     // Also: reading leaves every byte of the block as it was.
     void expectFields(const std::vector<FieldCase>& cases) const {

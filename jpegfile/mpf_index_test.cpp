@@ -14,7 +14,6 @@ class MpIndexTest : public ::testing::TestWithParam<ByteOrder> {
 protected:
     const std::vector<MpEntryValues> values = {{0x20030000, 5000, 0}, {0x00000000, 700, 4990}, {0x00020002, 900, 5690}};
     MpfPayload mpf = makeMpfPayload(GetParam(), values);
-    bool bigEndian() const { return GetParam() == ByteOrder::Motorola; }
     void put(std::size_t at, std::uint32_t value, int width) { putNumber(mpf.payload, at, value, width, GetParam()); }
 };
 
@@ -22,7 +21,7 @@ TEST_P(MpIndexTest, ReadsEveryEntryWithItsFieldsAndRewritesSizesAndOffsetsInItsB
     MpIndex index;
     std::string reason;
     ASSERT_TRUE(readMpIndex(mpf.payload.data(), mpf.payload.size(), &index, &reason)) << reason;
-    EXPECT_EQ(index.bigEndian, bigEndian());
+    EXPECT_EQ(index.bigEndian, GetParam() == ByteOrder::Motorola);
     ASSERT_EQ(index.entries.size(), values.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
         const MpEntry& entry = index.entries[i];
