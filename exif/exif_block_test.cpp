@@ -1,6 +1,5 @@
 #include "exif/exif_block.h"
 
-#include <cstring>
 #include <utility>
 
 #include "exif/byte_order.h"
@@ -14,28 +13,25 @@ EXIF_BOTH_ORDERS(ExifBlockTest);
 
 ExifEntries orientationAndDate() { return {shortEntry(0x0112, {6}), asciiEntry(0x0132, "2008:05:17 14:30:00")}; }
 
-TEST(ExifBlockOrder, SixtySixByteBlockAndItsLittleEndianTwinGiveTheSameRecord) {
+// Written out by hand, so that the builder's blocks (each case runs in both orders) are known to be real ones.
+TEST(ExifBlockOrder, HandWrittenBigEndianBlockIsTheBuildersAndReadsAsWritten) {
     const Bytes bigEndian = {0x00, 0x42, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0x00, 0x2A, 0, 0, 0, 8, 0x00, 0x02,
                              0x01, 0x12, 0x00, 0x03, 0, 0, 0, 1, 0x00, 0x06, 0, 0, 0x01, 0x32, 0x00, 0x02, 0, 0,
                              0, 0x14, 0, 0, 0, 0x26, 0, 0, 0, 0, '2', '0', '0', '8', ':', '0', '5', ':', '1', '7',
                              ' ', '1', '4', ':', '3', '0', ':', '0', '0', 0};
-    ExifSpec twin = ifd0(orientationAndDate());
-    readBlock(buildExif(twin));
-    const PhotoInfo fromTwin = photoInfo;
-    twin.order = ByteOrder::Motorola;
-    ASSERT_EQ(buildExif(twin).segment(), bigEndian);
+    ExifSpec recipe = ifd0(orientationAndDate());
+    recipe.order = ByteOrder::Motorola;
+    EXPECT_EQ(buildExif(recipe).segment(), bigEndian);
     readSegment(bigEndian);
     EXPECT_EQ(motorolaOrder, 1);
-    EXPECT_EQ(std::memcmp(&fromTwin, &photoInfo, sizeof photoInfo), 0);
     EXPECT_STREQ(photoInfo.dateTime, "2008:05:17 14:30:00");
     const long got[] = {photoInfo.orientation, photoInfo.dateTimeCount, photoInfo.dateTimeOffsets[0],
                         photoInfo.largestExifOffset, photoInfo.thumbnailAtEnd};
     EXPECT_EQ(std::vector<long>(got, got + 5), (std::vector<long>{6, 1, 38, 38, 0}));
-    EXPECT_EQ(messages(), "");
 }
 
 TEST_P(ExifBlockTest, BrokenOrShortHeadersAreRefusedWithoutReadingPastTheSegment) {
-    const Bytes good = build(orientationAndDate()).segment();
+    const Bytes good = buildExif(recipe(orientationAndDate())).segment();
     const bool motorola = GetParam() == ByteOrder::Motorola;
     const std::pair<std::size_t, const char*> flips[] = {  // the first directory's offset becomes 0x80000008
         {5, "Incorrect Exif header\n"}, {7, "Incorrect Exif header\n"}, {8, "Invalid Exif alignment marker.\n"},
@@ -93,7 +89,6 @@ ExifSpec camera(void (*change)(ExifSpec&) = nullptr) {
     if (change) change(s);
     return s;
 }
-ExifEntry behind(ExifEntry entry) { return entry.behindThumbnail = true, entry; }
 
 TEST_P(ExifBlockTest, DirectoriesAndThumbnailsAreKeptWithinTheBlock) {
     const ExifSpec orientation = ifd0({shortEntry(0x0112, {6})});  // the directory and its link end the block
@@ -106,13 +101,9 @@ TEST_P(ExifBlockTest, DirectoriesAndThumbnailsAreKeptWithinTheBlock) {
                   {orientation, FIELD(orientation), "0", illegal, 3}, {orientation, FIELD(orientation), "0", illegal, 1},
                   {orientation, kThumbnail, "0 none 1"},             {thumbnail, kThumbnail, "700 at end 1"},
                   {thumbnail, kThumbnail, "400 at end 1", "", 300},  {thumbnail, kThumbnail, "0 none 0", "", 702},
-                  {both, kThumbnail, "4 neither 0"},                 {camera(), kThumbnail, "64 at end 1"},
-                  // Whatever the block refers to behind the thumbnail: directories, values, MakerNote.
-                  {camera([](ExifSpec& s) { s.behindThumbnail = {0x8825}; }), kThumbnail, "64 in place only 0"},
-                  {camera([](ExifSpec& s) { s.behindThumbnail = {0x8769}; }), kThumbnail, "64 in place only 0"},
-                  {camera([](ExifSpec& s) { s.behindThumbnail = {0xA005}; }), kThumbnail, "64 in place only 0"},
-                  {camera([](ExifSpec& s) { s.gps->push_back(behind(asciiEntry(0x001B, "GPS-FIX"))); }), kThumbnail, "64 in place only 0"},
-                  {camera([](ExifSpec& s) { s.exif->push_back(behind(bytesEntry(0x927C, kExifUndefined, Bytes(40, 'M')))); }),
+                  {both, kThumbnail, "4 neither 0"},
+                  // A GPS value behind the thumbnail (the thumbnail's tests place directories and MakerNote there).
+                  {camera([](ExifSpec& s) { s.gps->push_back(asciiEntry(0x001B, "GPS-FIX")), s.gps->back().behindThumbnail = true; }),
                    kThumbnail, "64 in place only 0"},
                   // A MakerNote pointing past the end, where a grown block would reach, and beyond any block.
                   {camera([](ExifSpec& s) { s.exif->push_back(rawEntry(0x927C, kExifUndefined, 40, 60000)); }), kThumbnail,

@@ -1,7 +1,6 @@
 #include "exif/tag_listing.h"
 
 #include "exif/exif_test_helpers.h"
-#include "exif/tag_names.h"
 
 namespace {
 
@@ -27,7 +26,6 @@ TEST_P(TagListingTest, ListsEveryEntryByNameOnlyWhenSwitchedOn) {
           std::string("    GPS info dir:\n        GPSVersionID        =02, 02, 00, 00\n        GPSLatitudeRef      =\"N\"\n"),
           std::string("    Continued directory\n(dir has 3 entries)\n"), std::string("Thumbnail size: 50 bytes\n")})
         EXPECT_NE(out[1].find(part), std::string::npos) << part << "---\n" << out[1];
-    EXPECT_EQ(sizeof kTagNames / sizeof kTagNames[0], 98u);
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ TEST_P(TurnEditsTest, EachValueIsWrittenInItsOwnTypeOrNoneIs) {
         {shorts, dimensions(70000, 480), false, {}},
         {shorts, dimensions(480, 70000), false, {}},
         {recipe(), dimensions(480, 640), true, {}},
+        {shorts, [](Bytes& s) { std::uint32_t w, h; return readPixelDimensions(s.data(), s.size(), &w, &h) && w == 640 && h == 480; },
+         true, {}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE("case " + std::to_string(i));
@@ -62,11 +64,6 @@ TEST_P(TurnEditsTest, EachValueIsWrittenInItsOwnTypeOrNoneIs) {
         EXPECT_EQ(cases[i].edit(segment), cases[i].result);
         EXPECT_EQ(segment, expected.segment());
     }
-    Bytes segment = buildExif(inOrder(shorts)).segment();
-    processExifBlock(segment.data(), static_cast<unsigned>(segment.size()));
-    std::uint32_t width = 0, height = 0;
-    EXPECT_TRUE(readPixelDimensions(segment.data(), segment.size(), &width, &height));
-    EXPECT_EQ(std::make_pair(width, height), std::make_pair(640u, 480u));
 }
 
 }  // namespace

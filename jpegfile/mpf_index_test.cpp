@@ -14,7 +14,6 @@ class MpIndexTest : public ::testing::TestWithParam<ByteOrder> {
 protected:
     const std::vector<MpEntryValues> values = {{0x20030000, 5000, 0}, {0x00000000, 700, 4990}, {0x00020002, 900, 5690}};
     MpfPayload mpf = makeMpfPayload(GetParam(), values);
-    bool bigEndian() const { return GetParam() == ByteOrder::Motorola; }
     void put(std::size_t at, std::uint32_t value, int width) { putNumber(mpf.payload, at, value, width, GetParam()); }
 };
 
@@ -22,7 +21,7 @@ TEST_P(MpIndexTest, ReadsEveryEntryWithItsFieldsAndRewritesSizesAndOffsetsInItsB
     MpIndex index;
     std::string reason;
     ASSERT_TRUE(readMpIndex(mpf.payload.data(), mpf.payload.size(), &index, &reason)) << reason;
-    EXPECT_EQ(index.bigEndian, bigEndian());
+    EXPECT_EQ(index.bigEndian, GetParam() == ByteOrder::Motorola);
     ASSERT_EQ(index.entries.size(), values.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
         const MpEntry& entry = index.entries[i];
@@ -42,6 +41,7 @@ TEST_P(MpIndexTest, ReadsEveryEntryWithItsFieldsAndRewritesSizesAndOffsetsInItsB
 }
 
 // Every number read must lie inside the payload; an index that contradicts itself is refused.
+// Without an entry list (the attribute directory of a further picture) it lists no picture.
 TEST_P(MpIndexTest, MalformedIndexesAreRefusedWithAReason) {
     const std::size_t directory = 12, entriesTag = directory + 2 + 24;  // the third directory entry
     struct Case { const char* name; std::function<void()> spoil; std::size_t keep; const char* reason; };
@@ -57,6 +57,7 @@ TEST_P(MpIndexTest, MalformedIndexesAreRefusedWithAReason) {
         {"entries not UNDEFINED", [&] { put(entriesTag + 2, 4, 2); }, 0, "the multi-picture index has malformed picture entries"},
         {"count differs", [&] { put(directory + 2 + 12 + 8, 2, 4); }, 0,
          "the multi-picture index counts its pictures differently from the entries it lists"},
+        {"no entry list", [&] { put(entriesTag, 0xB00F, 2); }, 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,16 +65,10 @@ TEST_P(MpIndexTest, MalformedIndexesAreRefusedWithAReason) {
         c.spoil();
         MpIndex index;
         std::string reason;
-        EXPECT_FALSE(readMpIndex(mpf.payload.data(), c.keep ? c.keep : mpf.payload.size(), &index, &reason));
+        EXPECT_EQ(readMpIndex(mpf.payload.data(), c.keep ? c.keep : mpf.payload.size(), &index, &reason), !*c.reason);
         EXPECT_EQ(reason, c.reason);
         EXPECT_TRUE(index.entries.empty());
     }
-    mpf = makeMpfPayload(GetParam(), values);
-    put(entriesTag, 0xB00F, 2);  // no entry list: the attribute directory of a further picture
-    MpIndex index;
-    std::string reason;
-    EXPECT_TRUE(readMpIndex(mpf.payload.data(), mpf.payload.size(), &index, &reason));
-    EXPECT_TRUE(index.entries.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothByteOrders, MpIndexTest, ::testing::Values(ByteOrder::Intel, ByteOrder::Motorola));

@@ -76,74 +76,55 @@ Markers appAndComment(const Bytes& jpeg) {
     return found;
 }
 
-// The rotation workflow's sequence: the photograph read for its metadata and kept, its transformed
-// copy read for its image data behind the kept entries, the table written back.
-TEST_F(SectionTableTest, KeptEntriesReplaceOnlyTheCopysExifAndFirstComment) {
-    const Bytes keptExif = text("Exif\0\0MM\0\x2a kept"), copyExif = text("Exif\0\0II\x2a\0 copy");
-    const Bytes xmp = text("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>"), icc = text("ICC_PROFILE\0\x01\x01 profile");
-    const Markers copied = {{0xE1, copyExif}, {0xE1, xmp}, {0xFE, text("1")}, {0xFE, text("2")}};
-    struct Case { const char* name; Bytes photograph; Markers copy, expected; };  // expected: the result's
+Bytes soiAnd(const Markers& markers) {
+    Bytes out{0xFF, 0xD8};
+    for (const auto& [code, data] : markers) out = join(out, segment(code, data));
+    return out;
+}
+
+// The turning sequence: the photograph read for its metadata and its segments kept, the
+// transformed copy read for its image data behind them, the table written back. The kept
+// segments arrive byte for byte and in order; of the copy's own, its JFIF header and, where kept
+// ones stand for them, its Exif block and first comment give way. A JFIF header goes only for an
+// Exif block, and none is added.
+TEST_F(SectionTableTest, KeptSegmentsStandInFrontOfTheTransformedImage) {
+    const Bytes exif = text("Exif\0\0MM\0\x2a kept"), copyExif = text("Exif\0\0II\x2a\0 copy");
+    const Bytes xmp = text("http://ns.adobe.com/xap/1.0/\0<x/>"), icc = text("ICC_PROFILE\0\x01\x01");
+    const Bytes jfif72dpi = text("JFIF\0\x01\x02\x01\0\x48\0\x48\0\0");
+    const Markers everything = {{0xE1, exif}, {0xE1, xmp}, {0xE2, icc}, {0xE0, text("HEAPJPGM\0heap")},
+                                {0xE0, text("JFXX\0\x13\x01\x01rgb")}, {0xEC, text("Ducky\0")},
+                                {0xED, text("Photoshop 3.0\0")}, {0xFE, text("one")}, {0xFE, text("two")}, {0xEF, text("last")}};
+    const Markers copied = {{0xE0, jfif72dpi}, {0xE1, copyExif}, {0xE1, xmp}, {0xE2, icc}, {0xFE, text("1")}, {0xFE, text("2")}};
+    JpegSpec noJfif, cmyk;
+    noJfif.writeJfif = false;
+    cmyk.color = ColorKind::Cmyk;
     const Bytes plain = photo({{0xFE, text("kept")}});
+    struct Case { const char* name; void (*keep)(); Bytes photograph; Markers copy, expected; };
     const Case cases[] = {
-        {"Exif, XMP, ICC and two comments",
-         photo({{0xE1, keptExif}, {0xE1, xmp}, {0xE2, icc}, {0xFE, text("first")}, {0xFE, text("second")}}),
-         {{0xE1, copyExif}, {0xE1, xmp}, {0xE2, icc}, {0xFE, text("first")}, {0xFE, text("second")}},
-         {{0xE1, keptExif}, {0xFE, text("first")}, {0xE1, xmp}, {0xE2, icc}, {0xFE, text("second")}}},
-        {"JFIF and comment: the photo's own JFIF header stays first", plain, copied,
-         {appAndComment(plain)[0], {0xFE, text("kept")}, {0xE1, copyExif}, {0xE1, xmp}, {0xFE, text("2")}}},
-        {"nothing kept from a photograph that is no JPEG", text("no JPEG"), copied, copied},
+        {"Exif and first comment, in this order", keepExifAndComment,
+         photo({{0xFE, text("one")}, {0xE1, exif}, {0xE1, xmp}, {0xFE, text("two")}}), copied,
+         {{0xE1, exif}, {0xFE, text("one")}, {0xE1, xmp}, {0xE2, icc}, {0xFE, text("2")}}},
+        {"JFIF and comment: the photo's own JFIF header stays first", keepExifAndComment, plain, copied,
+         {appAndComment(plain)[0], {0xFE, text("kept")}, {0xE1, copyExif}, {0xE1, xmp}, {0xE2, icc}, {0xFE, text("2")}}},
+        {"nothing kept from a photograph without image", keepExifAndComment,
+         join(soiAnd({{0xFE, text("read before the end")}}), {0xFF, 0xD9}), copied,
+         Markers(copied.begin() + 1, copied.end())},
+        {"all: libjpeg's JFIF header goes for the Exif block", keepApplicationSegments, photo(everything), {}, everything},
+        {"all, no Exif: the 72 dpi JFIF header stays", keepApplicationSegments,
+         photo({{0xE0, jfif72dpi}, {0xFE, text("c")}}, noJfif), {}, {{0xE0, jfif72dpi}, {0xFE, text("c")}}},
+        {"all, CMYK: the Adobe segment stays, no JFIF comes", keepApplicationSegments, photo({{0xFE, text("c")}}, cmyk), {},
+         {{0xEE, appAndComment(photo({}, cmyk)).at(0).second}, {0xFE, text("c")}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         releaseSections();
         writeFile(path, c.photograph);
-        if (loadJpegFile(path.c_str(), ReadMetadata)) keepExifAndComment();
-        Bytes transformed = photo(c.copy);
-        writeFile(path, transformed);
-        ASSERT_EQ(loadJpegFile(path.c_str(), ReadImageData), 1);
-        ASSERT_EQ(writeSectionsToFile(path.c_str()), 1);
-        Bytes result = readFile(path);
-        EXPECT_EQ(result.at(3), c.expected[0].first);  // the first APPn or COM right behind SOI
-        EXPECT_EQ(appAndComment(result), c.expected);
-        EXPECT_TRUE(decodePlanes(result) == decodePlanes(transformed));
-    }
-}
-
-// The turning sequence: the photograph read for its metadata, its application segments kept, a
-// transformed copy without markers of its own read behind them, the table written back. Every
-// APPn and COM segment arrives byte for byte and in order; a JFIF header goes only for an Exif
-// block, and none is added.
-TEST_F(SectionTableTest, KeptApplicationSegmentsStandInFrontOfTheTransformedImage) {
-    const Bytes exif = text("Exif\0\0MM\0\x2a kept"), xmp = text("http://ns.adobe.com/xap/1.0/\0<x/>");
-    const Bytes jfif72dpi = text("JFIF\0\x01\x02\x01\0\x48\0\x48\0\0");
-    const Markers everything = {{0xE1, exif}, {0xE1, xmp}, {0xE2, text("ICC_PROFILE\0\x01\x01")},
-                                {0xE0, text("HEAPJPGM\0heap")}, {0xE0, text("JFXX\0\x13\x01\x01rgb")},
-                                {0xEC, text("Ducky\0")}, {0xED, text("Photoshop 3.0\0")}, {0xFE, text("one")},
-                                {0xFE, text("two")}, {0xEF, text("last")}};
-    JpegSpec noJfif, cmyk;
-    noJfif.writeJfif = false;
-    cmyk.color = ColorKind::Cmyk;
-    struct Case { const char* name; Bytes photograph; Markers expected; };
-    const Case cases[] = {
-        {"Exif: libjpeg's JFIF header goes, all else stays", photo(everything), everything},
-        {"no Exif: the 72 dpi JFIF header stays", photo({{0xE0, jfif72dpi}, {0xFE, text("c")}}, noJfif),
-         {{0xE0, jfif72dpi}, {0xFE, text("c")}}},
-        {"CMYK: the Adobe segment stays, no JFIF comes", photo({{0xFE, text("c")}}, cmyk),
-         {{0xEE, appAndComment(photo({}, cmyk)).at(0).second}, {0xFE, text("c")}}},
-    };
-    const Bytes transformed = photo({}, noJfif);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        releaseSections();
-        ASSERT_EQ(readSectionsFromMemory(c.photograph.data(), c.photograph.size(), ReadMetadata), 1);
-        keepApplicationSegments();
-        EXPECT_EQ(sectionTable.count, int(c.expected.size()));
+        if (loadJpegFile(path.c_str(), ReadMetadata)) c.keep();
+        const Bytes transformed = photo(c.copy, noJfif);
         ASSERT_EQ(readSectionsFromMemory(transformed.data(), transformed.size(), ReadImageData), 1);
         Bytes result;
         ASSERT_EQ(writeSectionsToMemory(&result), 1);
-        Bytes expected{0xFF, 0xD8};
-        for (const auto& [code, data] : c.expected) expected = join(expected, segment(code, data));
-        EXPECT_EQ(result, join(expected, Bytes(transformed.begin() + 2, transformed.end())));
+        EXPECT_EQ(result, join(soiAnd(c.expected), Bytes(transformed.begin() + long(soiAnd(c.copy).size()), transformed.end())));
     }
 }
 

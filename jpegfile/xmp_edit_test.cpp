@@ -45,20 +45,6 @@ TEST(XmpEditTest, ContainerItemLengthsFollowTheTurnedPictures) {
     }
 }
 
-// A directory whose items do not lie where the pictures are cannot be corrected: refused as it is.
-TEST(XmpEditTest, DirectoryThatDoesNotMatchThePicturesIsRefusedUnchanged) {
-    const MultiPictureSpec recipe = ultraHdrSpec(ContainerForm::Attributes);
-    const MultiPicture made = makeMultiPicture(recipe);
-    Bytes xmp = containerXmp(recipe, {made.pictures[0].size() - 10});
-    const Bytes before = xmp;
-    std::string reason;
-    std::vector<MovedPicture> pictures = turnedPictures(made, 1);
-    pictures[0].sourceStart -= 10;  // the item ends ten bytes behind the picture's end
-    EXPECT_FALSE(rewriteContainerLengths(&xmp, made.firstEnd, pictures, &reason));
-    EXPECT_EQ(reason, "the XMP container directory does not match the pictures of the file");
-    EXPECT_EQ(xmp, before);
-}
-
 TEST(XmpEditTest, OrientationBecomesUprightInEitherFormUnderAnyPrefix) {
     const MultiPictureSpec attributes = ultraHdrSpec(ContainerForm::Attributes), elements = ultraHdrSpec(ContainerForm::Elements);
     const std::pair<Bytes, Bytes> cases[] = {
@@ -76,27 +62,40 @@ TEST(XmpEditTest, OrientationBecomesUprightInEitherFormUnderAnyPrefix) {
     }
 }
 
-// The segment must keep within 65535 bytes; what is not an XMP packet is not edited.
+// A directory whose items do not lie where the pictures are cannot be corrected; the segment must
+// keep within 65535 bytes; what is not an XMP packet is not edited.
 TEST(XmpEditTest, EditsThatCannotStandAreRefusedUnchanged) {
+    const MultiPictureSpec recipe = ultraHdrSpec(ContainerForm::Attributes);
+    const MultiPicture made = makeMultiPicture(recipe);
+    std::vector<MovedPicture> misplaced = turnedPictures(made, 1);
+    misplaced[0].sourceStart -= 10;  // the item ends ten bytes behind the picture's end
     const std::string head = "<c xmlns:C='http://ns.google.com/photos/1.0/container/' "
                              "xmlns:I='http://ns.google.com/photos/1.0/container/item/'><C:Directory>"
                              "<C:Item I:Semantic='Primary'/><C:Item I:Length='9'/></C:Directory>";
     const Bytes full = xmpOf(head + std::string(65529 - 29 - head.size() - 4, ' ') + "</c>");
-    const Bytes notXmp = xmpOf("<x/>");
-    Bytes wrongIdentifier = notXmp;
+    Bytes wrongIdentifier = xmpOf("<x/>");
     wrongIdentifier[28] = '!';
+    struct Case { Bytes xmp; std::size_t firstEnd; std::vector<MovedPicture> pictures; const char* reason; };
+    const Case cases[] = {
+        {containerXmp(recipe, {made.pictures[0].size() - 10}), made.firstEnd, misplaced,
+         "the XMP container directory does not match the pictures of the file"},
+        {full, 100, {{1, 100, 9, 0, 100000}}, "the XMP segment would exceed 65535 bytes"},
+        {wrongIdentifier, 100, {}, "the segment is no XMP packet"},
+    };
+    for (const Case& c : cases) {
+        Bytes xmp = c.xmp;
+        std::string reason;
+        EXPECT_FALSE(rewriteContainerLengths(&xmp, c.firstEnd, c.pictures, &reason));
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_EQ(xmp, c.xmp);
+    }
+    Bytes xmp = wrongIdentifier;
     std::string reason;
-    Bytes xmp = full;
-    EXPECT_FALSE(rewriteContainerLengths(&xmp, 100, {{1, 100, 9, 0, 100000}}, &reason));
-    EXPECT_EQ(reason, "the XMP segment would exceed 65535 bytes");
-    EXPECT_EQ(xmp, full);
+    EXPECT_FALSE(setXmpOrientationUpright(&xmp, &reason));
+    EXPECT_EQ(xmp, wrongIdentifier);
+    xmp = full;
     EXPECT_TRUE(rewriteContainerLengths(&xmp, 100, {{1, 100, 9, 0, 10000}}, &reason)) << "exactly 65535 bytes";
     EXPECT_EQ(xmp.size(), 65533u);
-    xmp = wrongIdentifier;
-    EXPECT_FALSE(setXmpOrientationUpright(&xmp, &reason));
-    EXPECT_FALSE(rewriteContainerLengths(&xmp, 100, {}, &reason));
-    EXPECT_EQ(reason, "the segment is no XMP packet");
-    EXPECT_EQ(xmp, wrongIdentifier);
 }
 
 }  // namespace

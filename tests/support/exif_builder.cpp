@@ -16,92 +16,76 @@ int componentSize(std::uint16_t format) {
     return format < 13 ? sizes[format] : 1;
 }
 
-void putNumber(Bytes& out, std::size_t at, std::uint64_t value, int size, ByteOrder order) {
-    for (int i = 0; i < size; ++i) {
-        int shift = order == ByteOrder::Motorola ? 8 * (size - 1 - i) : 8 * i;
-        out[at + i] = static_cast<std::uint8_t>(value >> shift);
-    }
-}
+int shiftOf(int byte, int size, ByteOrder order) { return order == ByteOrder::Motorola ? 8 * (size - 1 - byte) : 8 * byte; }
 
 std::uint64_t getNumber(const Bytes& in, std::size_t at, int size, ByteOrder order) {
     std::uint64_t value = 0;
-    for (int i = 0; i < size; ++i) {
-        int shift = order == ByteOrder::Motorola ? 8 * (size - 1 - i) : 8 * i;
-        value |= static_cast<std::uint64_t>(in.at(at + i)) << shift;
-    }
+    for (int i = 0; i < size; ++i) value |= std::uint64_t{in.at(at + i)} << shiftOf(i, size, order);
     return value;
 }
 
 // The value bytes of an entry in the block's order.
 Bytes encodeValue(const ExifEntry& entry, ByteOrder order) {
     if (!entry.bytes.empty()) return entry.bytes;
-    int size = componentSize(entry.format);
-    if (size == 8) size = 4;  // rationals: numerator and denominator one by one
+    const int size = std::min(componentSize(entry.format), 4);  // rationals: numerator and denominator one by one
     Bytes out(entry.numbers.size() * size);
     for (std::size_t i = 0; i < entry.numbers.size(); ++i)
         putNumber(out, i * size, static_cast<std::uint64_t>(entry.numbers[i]), size, order);
     return out;
 }
 
-std::uint32_t evenSize(std::size_t n) { return static_cast<std::uint32_t>((n + 1) & ~std::size_t{1}); }
-
-bool placedOutside(const ExifEntry& entry, ByteOrder order) {
-    return !entry.field && encodeValue(entry, order).size() > 4;
-}
-
-// Bytes taken by the out-of-line values of `entries` that lie behind the thumbnail (`behind`) or not.
-std::uint32_t valuesSize(const ExifEntries& entries, ByteOrder order, bool behind) {
-    std::uint32_t size = 0;
-    for (const ExifEntry& entry : entries)
-        if (placedOutside(entry, order) && entry.behindThumbnail == behind) size += evenSize(encodeValue(entry, order).size());
-    return size;
-}
-
-// Bytes taken by a directory and the values it keeps beside it.
-std::uint32_t directorySize(const ExifEntries& entries, ByteOrder order) {
-    return 2 + 12 * static_cast<std::uint32_t>(entries.size()) + 4 + valuesSize(entries, order, false);
-}
-
+// Appends directories one after another, each followed by the values that lie beside it; the
+// values that go behind the thumbnail wait, in directory order, until placeLateValues.
 struct Writer {
-    Bytes& tiff;
     ByteOrder order;
-    std::uint32_t lateAt;  // where the next value placed behind the thumbnail goes
+    Bytes tiff;
+    std::vector<std::pair<int, std::pair<std::uint32_t, Bytes>>> late;  // directory rank, value field, value
 
     void put(std::uint32_t at, std::uint64_t value, int size) { putNumber(tiff, at, value, size, order); }
+    std::uint32_t end() const { return static_cast<std::uint32_t>(tiff.size()); }
+    void append(const Bytes& bytes) { tiff.insert(tiff.end(), bytes.begin(), bytes.end()); }
+    void appendValue(std::uint32_t field, const Bytes& value) {
+        put(field, end(), 4);
+        append(value);
+        if (value.size() % 2) tiff.push_back(0);
+    }
 
-    // Writes the directory at `at`, its values behind it; returns the offset of its link.
-    std::uint32_t directory(std::uint32_t at, const ExifEntries& entries, std::uint32_t link) {
+    // The directory's offset; its link is 0.
+    std::uint32_t directory(const ExifEntries& entries, int rank) {
+        const std::uint32_t at = end();
+        tiff.resize(at + 2 + 12 * entries.size() + 4);
         put(at, entries.size(), 2);
-        std::uint32_t valueAt = at + 2 + 12 * static_cast<std::uint32_t>(entries.size()) + 4;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            const ExifEntry& entry = entries[i];
-            std::uint32_t pos = at + 2 + 12 * static_cast<std::uint32_t>(i);
+        std::uint32_t pos = at + 2;
+        for (const ExifEntry& entry : entries) {
             put(pos, entry.tag, 2);
             put(pos + 2, entry.format, 2);
             put(pos + 4, entry.count, 4);
-            Bytes value = encodeValue(entry, order);
-            if (entry.field) {
+            const Bytes value = encodeValue(entry, order);
+            if (entry.field)
                 put(pos + 8, *entry.field, 4);
-            } else if (value.empty()) {
-                // nothing to place: the 4 value bytes stay zero
-            } else if (value.size() <= 4) {
-                std::memcpy(&tiff[pos + 8], value.data(), value.size());
-            } else {
-                std::uint32_t& to = entry.behindThumbnail ? lateAt : valueAt;
-                put(pos + 8, to, 4);
-                std::memcpy(&tiff[to], value.data(), value.size());
-                to += evenSize(value.size());
-            }
+            else if (value.size() <= 4)  // an empty value leaves the 4 bytes zero
+                std::copy(value.begin(), value.end(), tiff.begin() + pos + 8);
+            else if (entry.behindThumbnail)
+                late.push_back({rank, {pos + 8, value}});
+            else
+                appendValue(pos + 8, value);
+            pos += 12;
         }
-        std::uint32_t linkAt = at + 2 + 12 * static_cast<std::uint32_t>(entries.size());
-        put(linkAt, link, 4);
-        return linkAt;
+        return at;
+    }
+    void placeLateValues() {
+        std::stable_sort(late.begin(), late.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [rank, value] : late) appendValue(value.first, value.second);
     }
 };
 
 ExifEntry pointerEntry(std::uint16_t tag) { return rawEntry(tag, kExifLong, 1, 0); }
 
 }  // namespace
+
+void putNumber(Bytes& bytes, std::size_t at, std::uint64_t value, int size, ByteOrder order) {
+    for (int i = 0; i < size; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> shiftOf(i, size, order));
+}
 
 ExifEntry asciiEntry(std::uint16_t tag, const std::string& text) {
     Bytes bytes(text.begin(), text.end());
@@ -110,22 +94,13 @@ ExifEntry asciiEntry(std::uint16_t tag, const std::string& text) {
 }
 
 ExifEntry bytesEntry(std::uint16_t tag, std::uint16_t format, const Bytes& bytes) {
-    ExifEntry entry;
-    entry.tag = tag;
-    entry.format = format;
-    entry.count = static_cast<std::uint32_t>(bytes.size() / componentSize(format));
-    entry.bytes = bytes;
-    return entry;
+    return ExifEntry{tag, format, static_cast<std::uint32_t>(bytes.size() / componentSize(format)), bytes, {}, {}, false};
 }
 
 ExifEntry numberEntry(std::uint16_t tag, std::uint16_t format, std::vector<std::int64_t> values) {
-    ExifEntry entry;
-    entry.tag = tag;
-    entry.format = format;
-    bool rational = format == kExifRational || format == kExifSRational;
-    entry.count = static_cast<std::uint32_t>(rational ? values.size() / 2 : values.size());
-    entry.numbers = std::move(values);
-    return entry;
+    const bool rational = format == kExifRational || format == kExifSRational;
+    const auto count = static_cast<std::uint32_t>(rational ? values.size() / 2 : values.size());
+    return ExifEntry{tag, format, count, {}, std::move(values), {}, false};
 }
 
 ExifEntry shortEntry(std::uint16_t tag, std::vector<std::int64_t> values) {
@@ -148,116 +123,82 @@ ExifEntry doubleEntry(std::uint16_t tag, double value) {
 }
 
 ExifEntry rawEntry(std::uint16_t tag, std::uint16_t format, std::uint32_t count, std::uint32_t field) {
-    ExifEntry entry;
-    entry.tag = tag;
-    entry.format = format;
-    entry.count = count;
-    entry.field = field;
-    return entry;
+    return ExifEntry{tag, format, count, {}, {}, field, false};
 }
 
 ExifBlock buildExif(const ExifSpec& recipe) {
-    const ByteOrder order = recipe.order;
-    ExifEntries ifd0 = recipe.ifd0;
-    bool hasExif = recipe.exif || recipe.interop;
-    ExifEntries exif = recipe.exif.value_or(ExifEntries{});
-    ExifEntries ifd1 = recipe.ifd1.value_or(ExifEntries{});
-    const ExifEntries interop = recipe.interop.value_or(ExifEntries{}), gps = recipe.gps.value_or(ExifEntries{});
-    bool hasIfd1 = recipe.ifd1 || !recipe.thumbnail.empty();
+    ExifEntries ifd0 = recipe.ifd0, exif = recipe.exif.value_or(ExifEntries{}), ifd1 = recipe.ifd1.value_or(ExifEntries{});
+    const bool hasExif = recipe.exif || recipe.interop, hasThumbnail = !recipe.thumbnail.empty();
     if (hasExif) ifd0.push_back(pointerEntry(0x8769));
     if (recipe.gps) ifd0.push_back(pointerEntry(0x8825));
     if (recipe.interop) exif.push_back(pointerEntry(0xA005));
-    if (!recipe.thumbnail.empty()) {
+    if (hasThumbnail) {
         ifd1.push_back(pointerEntry(0x0201));
         ifd1.push_back(numberEntry(0x0202, recipe.thumbnailLengthFormat, {static_cast<std::int64_t>(recipe.thumbnail.size())}));
     }
 
     ExifBlock block;
-    block.order = order;
-    std::uint32_t at = kHeaderSize;
-    auto place = [&](std::uint32_t& offset, bool present, const ExifEntries& entries) {
-        if (!present) return;
-        offset = at;
-        at += directorySize(entries, order);
-    };
-    auto behind = [&](std::uint16_t pointerTag) {
-        return std::find(recipe.behindThumbnail.begin(), recipe.behindThumbnail.end(), pointerTag) != recipe.behindThumbnail.end();
-    };
-    auto placeSubdirectories = [&](bool behindThumbnail) {
-        place(block.exif, hasExif && behind(0x8769) == behindThumbnail, exif);
-        place(block.interop, recipe.interop && behind(0xA005) == behindThumbnail, interop);
-        place(block.gps, recipe.gps && behind(0x8825) == behindThumbnail, gps);
-    };
-    place(block.ifd0, true, ifd0);
-    placeSubdirectories(false);
-    place(block.ifd1, hasIfd1, ifd1);
-    for (const ExifEntries& entries : recipe.extra) {
-        block.extra.push_back(0);
-        place(block.extra.back(), true, entries);
-    }
-    if (!recipe.thumbnail.empty()) block.thumbnailOffset = at;
-    at += static_cast<std::uint32_t>(recipe.thumbnail.size());
-    placeSubdirectories(true);
-    const std::uint32_t lateAt = at;
-    std::vector<const ExifEntries*> all{&ifd0, &exif, &interop, &gps, &ifd1};
-    for (const ExifEntries& entries : recipe.extra) all.push_back(&entries);
-    for (const ExifEntries* entries : all) at += valuesSize(*entries, order, true);
-
-    if (hasExif) ifd0[ifd0.size() - (recipe.gps ? 2 : 1)].field = block.exif;
-    if (recipe.gps) ifd0.back().field = block.gps;
-    if (recipe.interop) exif.back().field = block.interop;
-    if (!recipe.thumbnail.empty()) ifd1[ifd1.size() - 2].field = block.thumbnailOffset;
-
-    Bytes tiff(at + recipe.trailer.size());
-    Writer writer{tiff, order, lateAt};
-    tiff[0] = tiff[1] = order == ByteOrder::Motorola ? 'M' : 'I';
+    block.order = recipe.order;
+    Writer writer{recipe.order, Bytes(kHeaderSize), {}};
+    writer.tiff[0] = writer.tiff[1] = recipe.order == ByteOrder::Motorola ? 'M' : 'I';
     writer.put(2, 42, 2);
-    writer.put(4, block.ifd0, 4);
-    writer.directory(block.ifd0, ifd0, block.ifd1);
-    if (hasExif) writer.directory(block.exif, exif, 0);
-    if (recipe.interop) writer.directory(block.interop, interop, 0);
-    if (recipe.gps) writer.directory(block.gps, gps, 0);
-    if (hasIfd1) writer.directory(block.ifd1, ifd1, 0);
-    for (std::size_t i = 0; i < recipe.extra.size(); ++i) writer.directory(block.extra[i], recipe.extra[i], 0);
-    if (!recipe.thumbnail.empty()) {
-        std::memcpy(&tiff[block.thumbnailOffset], recipe.thumbnail.data(), recipe.thumbnail.size());
-        block.thumbnailLengthValue = block.entryAt(block.ifd1, static_cast<int>(ifd1.size()) - 1) + 8;
-    }
-    if (!recipe.trailer.empty()) std::memcpy(&tiff[at], recipe.trailer.data(), recipe.trailer.size());
+    writer.put(4, kHeaderSize, 4);
+    block.ifd0 = writer.directory(ifd0, 0);
+    auto subdirectories = [&](bool behindThumbnail) {
+        auto behind = [&](std::uint16_t tag) {
+            return std::count(recipe.behindThumbnail.begin(), recipe.behindThumbnail.end(), tag) != 0;
+        };
+        if (hasExif && behind(0x8769) == behindThumbnail) block.exif = writer.directory(exif, 1);
+        if (recipe.interop && behind(0xA005) == behindThumbnail) block.interop = writer.directory(*recipe.interop, 2);
+        if (recipe.gps && behind(0x8825) == behindThumbnail) block.gps = writer.directory(*recipe.gps, 3);
+    };
+    subdirectories(false);
+    if (recipe.ifd1 || hasThumbnail) block.ifd1 = writer.directory(ifd1, 4);
+    for (const ExifEntries& entries : recipe.extra)
+        block.extra.push_back(writer.directory(entries, 5 + static_cast<int>(block.extra.size())));
+    if (hasThumbnail) block.thumbnailOffset = writer.end();
+    writer.append(recipe.thumbnail);
+    subdirectories(true);
+    writer.placeLateValues();
+    writer.append(recipe.trailer);
 
+    // What was not known while the directories were written: links, pointers, the thumbnail's place.
+    auto valueField = [](std::uint32_t dir, std::size_t index) { return dir + 2 + 12 * static_cast<std::uint32_t>(index) + 8; };
+    writer.put(valueField(block.ifd0, ifd0.size()) - 8, block.ifd1, 4);
+    if (hasExif) writer.put(valueField(block.ifd0, ifd0.size() - (recipe.gps ? 2 : 1)), block.exif, 4);
+    if (recipe.gps) writer.put(valueField(block.ifd0, ifd0.size() - 1), block.gps, 4);
+    if (recipe.interop) writer.put(valueField(block.exif, exif.size() - 1), block.interop, 4);
+    if (hasThumbnail) {
+        writer.put(valueField(block.ifd1, ifd1.size() - 2), block.thumbnailOffset, 4);
+        block.thumbnailLengthValue = valueField(block.ifd1, ifd1.size() - 1);
+    }
     block.payload = {'E', 'x', 'i', 'f', 0, 0};
-    block.payload.insert(block.payload.end(), tiff.begin(), tiff.end());
+    block.payload.insert(block.payload.end(), writer.tiff.begin(), writer.tiff.end());
     return block;
 }
 
 Bytes ExifBlock::segment() const {
-    std::size_t length = payload.size() + 2;
+    const std::size_t length = payload.size() + 2;
     Bytes out(length);
-    out[0] = static_cast<std::uint8_t>(length >> 8);
-    out[1] = static_cast<std::uint8_t>(length);
+    putNumber(out, 0, length, 2, ByteOrder::Motorola);
     std::copy(payload.begin(), payload.end(), out.begin() + 2);
     return out;
 }
 
-std::uint16_t ExifBlock::get16(std::uint32_t tiffOffset) const {
-    return static_cast<std::uint16_t>(getNumber(payload, kPayloadPrefix + tiffOffset, 2, order));
+std::uint16_t ExifBlock::get16(std::uint32_t at) const {
+    return static_cast<std::uint16_t>(getNumber(payload, kPayloadPrefix + at, 2, order));
 }
-std::uint32_t ExifBlock::get32(std::uint32_t tiffOffset) const {
-    return static_cast<std::uint32_t>(getNumber(payload, kPayloadPrefix + tiffOffset, 4, order));
+std::uint32_t ExifBlock::get32(std::uint32_t at) const {
+    return static_cast<std::uint32_t>(getNumber(payload, kPayloadPrefix + at, 4, order));
 }
-void ExifBlock::put16(std::uint32_t tiffOffset, std::uint16_t value) {
-    putNumber(payload, kPayloadPrefix + tiffOffset, value, 2, order);
-}
-void ExifBlock::put32(std::uint32_t tiffOffset, std::uint32_t value) {
-    putNumber(payload, kPayloadPrefix + tiffOffset, value, 4, order);
-}
+void ExifBlock::put16(std::uint32_t at, std::uint16_t value) { putNumber(payload, kPayloadPrefix + at, value, 2, order); }
+void ExifBlock::put32(std::uint32_t at, std::uint32_t value) { putNumber(payload, kPayloadPrefix + at, value, 4, order); }
 
 std::uint32_t ExifBlock::valueOf(std::uint32_t dir, std::uint16_t tag) const {
-    int count = get16(dir);
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t entry = entryAt(dir, i);
+    for (int i = 0; i < get16(dir); ++i) {
+        const std::uint32_t entry = entryAt(dir, i);
         if (get16(entry) != tag) continue;
-        std::uint64_t bytes = std::uint64_t{get32(entry + 4)} * componentSize(get16(entry + 2));
+        const std::uint64_t bytes = std::uint64_t{get32(entry + 4)} * componentSize(get16(entry + 2));
         return bytes <= 4 ? entry + 8 : get32(entry + 8);
     }
     throw std::out_of_range("no such tag in the directory");
@@ -266,29 +207,18 @@ std::uint32_t ExifBlock::valueOf(std::uint32_t dir, std::uint16_t tag) const {
 ExifSpec cameraExifSpec(ByteOrder order, const Bytes& thumbnail) {
     ExifSpec recipe;
     recipe.order = order;
-    recipe.ifd0 = {asciiEntry(0x010F, "Velmora"),         asciiEntry(0x0110, "PV-1 Zoom"),
-                 shortEntry(0x0112, {1}),               rationalEntry(0x011A, {72, 1}),
-                 rationalEntry(0x011B, {72, 1}),        shortEntry(0x0128, {2}),
-                 asciiEntry(0x0132, "2008:05:17 14:30:00")};
-    recipe.exif = ExifEntries{rationalEntry(0x829A, {1, 250}),
-                            rationalEntry(0x829D, {28, 10}),
-                            shortEntry(0x8827, {200}),
-                            asciiEntry(0x9003, "2008:05:17 14:29:58"),
-                            asciiEntry(0x9004, "2008:05:17 14:29:59"),
-                            shortEntry(0x9207, {5}),
-                            shortEntry(0x9209, {16}),
-                            rationalEntry(0x920A, {63, 10}),
-                            longEntry(0xA002, {640}),
-                            longEntry(0xA003, {480}),
-                            shortEntry(0xA403, {0})};
+    recipe.ifd0 = {asciiEntry(0x010F, "Velmora"), asciiEntry(0x0110, "PV-1 Zoom"), shortEntry(0x0112, {1}),
+                   rationalEntry(0x011A, {72, 1}), rationalEntry(0x011B, {72, 1}), shortEntry(0x0128, {2}),
+                   asciiEntry(0x0132, "2008:05:17 14:30:00")};
+    recipe.exif = ExifEntries{rationalEntry(0x829A, {1, 250}), rationalEntry(0x829D, {28, 10}), shortEntry(0x8827, {200}),
+                              asciiEntry(0x9003, "2008:05:17 14:29:58"), asciiEntry(0x9004, "2008:05:17 14:29:59"),
+                              shortEntry(0x9207, {5}), shortEntry(0x9209, {16}), rationalEntry(0x920A, {63, 10}),
+                              longEntry(0xA002, {640}), longEntry(0xA003, {480}), shortEntry(0xA403, {0})};
     recipe.interop = ExifEntries{asciiEntry(0x0001, "R98")};
-    recipe.gps = ExifEntries{bytesEntry(0x0000, kExifByte, {2, 2, 0, 0}),
-                           asciiEntry(0x0001, "N"),
-                           rationalEntry(0x0002, {52, 1, 22, 1, 512, 100}),
-                           asciiEntry(0x0003, "E"),
-                           rationalEntry(0x0004, {13, 1, 24, 1, 3000, 1000}),
-                           bytesEntry(0x0005, kExifByte, {0}),
-                           rationalEntry(0x0006, {1234, 10})};
+    recipe.gps = ExifEntries{bytesEntry(0x0000, kExifByte, {2, 2, 0, 0}), asciiEntry(0x0001, "N"),
+                             rationalEntry(0x0002, {52, 1, 22, 1, 512, 100}), asciiEntry(0x0003, "E"),
+                             rationalEntry(0x0004, {13, 1, 24, 1, 3000, 1000}), bytesEntry(0x0005, kExifByte, {0}),
+                             rationalEntry(0x0006, {1234, 10})};
     recipe.ifd1 = ExifEntries{shortEntry(0x0103, {6})};
     recipe.thumbnail = thumbnail;
     return recipe;

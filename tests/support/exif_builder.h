@@ -21,6 +21,9 @@ namespace testsupport {
 
 enum class ByteOrder { Intel, Motorola };  // "II" little-endian, "MM" big-endian
 
+// Writes a `size`-byte number at `at` in the given byte order.
+void putNumber(Bytes& bytes, std::size_t at, std::uint64_t value, int size, ByteOrder order);
+
 // TIFF format codes.
 enum ExifFormat : std::uint16_t {
     kExifByte = 1, kExifAscii, kExifShort, kExifLong, kExifRational, kExifSByte,
@@ -77,11 +80,11 @@ struct ExifBlock {
     std::uint32_t tiffLength() const { return static_cast<std::uint32_t>(payload.size() - 6); }
     // The whole segment as the Exif reader takes it: 2 big-endian length bytes, then the payload.
     Bytes segment() const;
-    // Reads and patches inside the TIFF data, in the block's byte order.
-    std::uint16_t get16(std::uint32_t tiffOffset) const;
-    std::uint32_t get32(std::uint32_t tiffOffset) const;
-    void put16(std::uint32_t tiffOffset, std::uint16_t value);
-    void put32(std::uint32_t tiffOffset, std::uint32_t value);
+    // Reads and patches at an offset inside the TIFF data, in the block's byte order.
+    std::uint16_t get16(std::uint32_t at) const;
+    std::uint32_t get32(std::uint32_t at) const;
+    void put16(std::uint32_t at, std::uint16_t value);
+    void put32(std::uint32_t at, std::uint32_t value);
     // Offset of entry `index` of the directory at `dir`, and of the directory's next-directory link.
     std::uint32_t entryAt(std::uint32_t dir, int index) const { return dir + 2 + 12 * static_cast<std::uint32_t>(index); }
     std::uint32_t linkAt(std::uint32_t dir) const { return entryAt(dir, get16(dir)); }
@@ -92,12 +95,9 @@ struct ExifBlock {
 
 ExifBlock buildExif(const ExifSpec& recipe);
 
-// A camera-like block: Make "Velmora", Model "PV-1 Zoom", Orientation 1, DateTime
-// "2008:05:17 14:30:00", DateTimeOriginal "2008:05:17 14:29:58", DateTimeDigitized
-// "2008:05:17 14:29:59", ExposureTime 1/250, FNumber 28/10, ISO 200, FocalLength 63/10,
-// Flash 16, MeteringMode 5, WhiteBalance 0, ExifImageWidth 640, ExifImageLength 480, an Interop
-// directory, GPS N 52/1 22/1 512/100, E 13/1 24/1 3000/1000, altitude 1234/10 above sea level,
-// and IFD1 (Compression 6) with `thumbnail` as its thumbnail at the end of the block.
+// A camera-like block (Make "Velmora", Orientation 1, DateTime "2008:05:17 14:30:00", an Exif
+// directory with ExifImageWidth 640 and ExifImageLength 480 as LONG, an Interop directory, a GPS
+// position) and IFD1 (Compression 6) with `thumbnail` at the end of the block.
 ExifSpec cameraExifSpec(ByteOrder order, const Bytes& thumbnail);
 
 }  // namespace testsupport

@@ -37,11 +37,6 @@ std::string item(const MultiPictureSpec& recipe, std::vector<std::pair<std::stri
 
 }  // namespace
 
-void putNumber(Bytes& bytes, std::size_t at, std::uint32_t value, int width, ByteOrder order) {
-    for (int i = 0; i < width; ++i)
-        bytes.at(at + i) = static_cast<std::uint8_t>(value >> (order == ByteOrder::Motorola ? 8 * (width - 1 - i) : 8 * i));
-}
-
 void MultiPicture::put32(std::size_t at, std::uint32_t value) { putNumber(file, at, value, 4, order); }
 
 MpfPayload makeMpfPayload(ByteOrder order, const std::vector<MpEntryValues>& entries) {
@@ -111,11 +106,10 @@ MultiPicture makeMultiPicture(const MultiPictureSpec& recipe) {
     }
     made.file = makeJpeg(primary);
     made.firstEnd = made.file.size();
-    made.mpfAt = static_cast<std::size_t>(
-        std::search(made.file.begin(), made.file.end(), placeholder.payload.begin(), placeholder.payload.end()) -
-        made.file.begin());
-    made.mpfBase = made.mpfAt + 4;
-    made.entriesAt = made.mpfAt + placeholder.entriesAt;
+    const long mpfAt =
+        std::search(made.file.begin(), made.file.end(), placeholder.payload.begin(), placeholder.payload.end()) - made.file.begin();
+    made.mpfBase = std::size_t(mpfAt) + 4;
+    made.entriesAt = std::size_t(mpfAt) + placeholder.entriesAt;
 
     entries[0] = {kPrimaryAttribute, static_cast<std::uint32_t>(made.firstEnd), 0};
     for (std::size_t i = 0; i < recipe.further.size(); ++i) {
@@ -127,7 +121,7 @@ MultiPicture makeMultiPicture(const MultiPictureSpec& recipe) {
     }
     append(made.file, recipe.video);
     const Bytes mpf = makeMpfPayload(recipe.order, entries).payload;
-    std::copy(mpf.begin(), mpf.end(), made.file.begin() + static_cast<long>(made.mpfAt));
+    std::copy(mpf.begin(), mpf.end(), made.file.begin() + mpfAt);
     return made;
 }
 

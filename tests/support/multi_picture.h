@@ -13,9 +13,6 @@
 
 namespace testsupport {
 
-// Writes a `width`-byte number at `at` in the given byte order.
-void putNumber(Bytes& bytes, std::size_t at, std::uint32_t value, int width, ByteOrder order);
-
 // One picture entry of an index: attribute, size, offset (from the index's byte-order mark).
 using MpEntryValues = std::array<std::uint32_t, 3>;
 
@@ -50,7 +47,6 @@ struct MultiPicture {
     Bytes file;
     std::size_t firstEnd = 0;   // behind the first picture's EOI
     std::size_t mpfBase = 0;    // the index's byte-order mark in the file
-    std::size_t mpfAt = 0;      // the MPF payload in the file
     std::size_t entriesAt = 0;  // the first index entry in the file
     std::vector<std::size_t> starts;  // each further picture's first byte in the file
     std::vector<Bytes> pictures;      // each further picture
