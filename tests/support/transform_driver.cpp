@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdlib>
+#include <memory>
 
 #include "tests/support/libjpeg_trap.h"
 
@@ -16,7 +17,6 @@ struct Capture {
     void* memoryState = nullptr;  // the coefficient memory's client_data, lent to the capture
     WorkspaceRequest requests[MAX_COMPONENTS];
     int requestCount = 0;
-    bool slotFilled[NUM_QUANT_TBLS] = {};
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
 };
@@ -50,7 +50,6 @@ void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::
     jvirt_barray_ptr* srcArrays = jpeg_read_coefficients(src);
     jpeg_copy_critical_parameters(src, dst);
     jvirt_barray_ptr* dstArrays = prepareTransformOutput(src, dst, srcArrays, setup);
-    for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot) capture->slotFilled[slot] = dst->quant_tbl_ptrs[slot] != nullptr;
 
     jpeg_mem_dest(dst, &capture->buffer, &capture->size);
     jpeg_write_coefficients(dst, dstArrays);
@@ -67,10 +66,7 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     jpeg_compress_struct dst{};
     LibjpegTrap trap{};
     src.err = dst.err = installLibjpegTrap(trap);
-    TransformSetup setup{};
-    setup.kind = kind;
-    setup.trimPartialBlocks = trim;
-    setup.grayOnly = gray;
+    TransformSetup setup{kind, trim, gray, 0, nullptr, false, false};
     Capture capture;
     CoefficientMemory ownMemory;
 
@@ -87,20 +83,9 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     jpeg_destroy_compress(&dst);
     jpeg_destroy_decompress(&src);
 
-    TransformReport report;
-    try {
-        report.output.assign(capture.buffer, capture.buffer + capture.size);
-        report.workspace.assign(capture.requests, capture.requests + capture.requestCount);
-        for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot)
-            if (capture.slotFilled[slot]) report.quantSlots.push_back(slot);
-        report.trimmed = setup.trimmed;
-        report.exact = setup.exact;
-    } catch (...) {
-        std::free(capture.buffer);
-        throw;
-    }
-    std::free(capture.buffer);
-    return report;
+    const std::unique_ptr<unsigned char, void (*)(void*)> buffer(capture.buffer, std::free);
+    return {Bytes(buffer.get(), buffer.get() + capture.size),
+            {capture.requests, capture.requests + capture.requestCount}, setup.trimmed, setup.exact};
 }
 
 Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim, bool gray, CoefficientMemory* memory) {

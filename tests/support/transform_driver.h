@@ -34,8 +34,7 @@ struct WorkspaceRequest {
 struct TransformReport {
     Bytes output;  // the complete transformed JPEG
     std::vector<WorkspaceRequest> workspace;
-    std::vector<int> quantSlots;  // the destination's filled quantization table slots, as it is written
-    bool trimmed = false;         // as prepareTransformOutput reported them
+    bool trimmed = false;  // as prepareTransformOutput reported them
     bool exact = false;
 };
 
