@@ -149,7 +149,8 @@ JpegCoefficients readCoefficients(const Bytes& jpeg) {
             ComponentCoefficients comp{int(info.width_in_blocks), int(info.height_in_blocks), info.h_samp_factor,
                                        info.v_samp_factor, info.quant_tbl_no, {}};
             for (JDIMENSION y = 0; y < info.height_in_blocks; ++y) {
-                JBLOCKROW row = (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], y, 1, FALSE)[0];
+                JBLOCKROW row =
+                    (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], y, 1, FALSE)[0];
                 for (JDIMENSION x = 0; x < info.width_in_blocks; ++x) {
                     std::array<std::int16_t, 64>& block = comp.blocks.emplace_back();
                     std::copy(row[x], row[x] + 64, block.begin());
