@@ -9,44 +9,18 @@
 namespace testsupport {
 namespace {
 
-using RequestBlockArray = jvirt_barray_ptr (*)(j_common_ptr, int, boolean, JDIMENSION, JDIMENSION, JDIMENSION);
-
-// Everything the pass records, kept in plain storage so that a longjmp leaves nothing to destroy.
+// Where libjpeg writes the output, kept in plain storage so that a longjmp leaves nothing to destroy.
 struct Capture {
-    RequestBlockArray originalRequest = nullptr;
-    void* memoryState = nullptr;  // the coefficient memory's client_data, lent to the capture
-    WorkspaceRequest requests[MAX_COMPONENTS];
-    int requestCount = 0;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
 };
-
-// Stands in for request_virt_barray while reserveTransformArrays runs, to see the workspace's shape.
-jvirt_barray_ptr recordRequest(j_common_ptr cinfo, int pool, boolean preZero, JDIMENSION blocksPerRow,
-                               JDIMENSION rows, JDIMENSION maxAccess) {
-    auto* capture = static_cast<Capture*>(cinfo->client_data);
-    if (capture->requestCount < MAX_COMPONENTS)
-        capture->requests[capture->requestCount++] = {pool, preZero != 0, blocksPerRow, rows, maxAccess};
-    cinfo->client_data = capture->memoryState;
-    jvirt_barray_ptr array = capture->originalRequest(cinfo, pool, preZero, blocksPerRow, rows, maxAccess);
-    cinfo->client_data = capture;
-    return array;
-}
 
 // The whole libjpeg pass. Holds no object with a destructor, since a libjpeg error longjmps out of it.
 void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::uint8_t* data, unsigned long length,
              TransformSetup* setup, Capture* capture) {
     jpeg_mem_src(src, data, length);
     jpeg_read_header(src, TRUE);
-
-    capture->memoryState = src->client_data;
-    src->client_data = capture;
-    capture->originalRequest = src->mem->request_virt_barray;
-    src->mem->request_virt_barray = recordRequest;
     reserveTransformArrays(src, setup);
-    src->mem->request_virt_barray = capture->originalRequest;
-    src->client_data = capture->memoryState;
-
     jvirt_barray_ptr* srcArrays = jpeg_read_coefficients(src);
     jpeg_copy_critical_parameters(src, dst);
     jvirt_barray_ptr* dstArrays = prepareTransformOutput(src, dst, srcArrays, setup);
@@ -84,8 +58,7 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     jpeg_destroy_decompress(&src);
 
     const std::unique_ptr<unsigned char, void (*)(void*)> buffer(capture.buffer, std::free);
-    return {Bytes(buffer.get(), buffer.get() + capture.size),
-            {capture.requests, capture.requests + capture.requestCount}, setup.trimmed, setup.exact};
+    return {Bytes(buffer.get(), buffer.get() + capture.size), setup.exact};
 }
 
 Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim, bool gray, CoefficientMemory* memory) {
