@@ -55,6 +55,7 @@ TEST(MarkerCopy, KeepsSourceMarkersInOrderAndDropsOnlyDuplicatesOfTheDestination
         {"none", ColorKind::YCbCr, CopyNone, camera, {}},
         {"no own headers: the source's JFIF kept", ColorKind::YCbCr, CopyAll, {{kApp0, secondJfif}, {kApp1, exif}},
          {{kApp0, secondJfif}, {kApp1, exif}}, false},
+        {"no own headers, none copied (as the main picture is turned)", ColorKind::YCbCr, CopyNone, camera, {}, false},
     };
     for (const MarkerCase& c : cases) {
         SCOPED_TRACE(c.name);
