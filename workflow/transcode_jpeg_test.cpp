@@ -45,7 +45,7 @@ TEST(TranscodeFiles, DistinctOutputKeepsOrRemovesTheInputAndNeverWidensPermissio
 }
 
 // In place the path holds the untouched file or the complete result; a ".bak" gets the original
-// once and then keeps it; a hard link names the same file (were it taken for a distinct input,
+// once and then keeps it, which is said; a hard link names the same file (were it taken for a distinct input,
 // keepInput 0 would remove it).
 TEST(TranscodeFiles, InPlaceWithAndWithoutKeepInput) {
     TempDir dir;
@@ -54,7 +54,10 @@ TEST(TranscodeFiles, InPlaceWithAndWithoutKeepInput) {
     writeFile(path, original);
     ASSERT_TRUE(platform::setFileTimes(path, kOldTimes));
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    for (int run = 0; run < 2; ++run) ASSERT_EQ(transcodeJpeg(path.c_str(), path.c_str(), "rotate 270", 1), 1);
+    ASSERT_EQ(transcodeJpeg(path.c_str(), path.c_str(), "rotate 270", 1), 1);
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(transcodeJpeg(path.c_str(), path.c_str(), "rotate 270", 1), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pivora: kept the earlier backup " + backup + "\n");
     EXPECT_TRUE(hasTimes(backup, kOldTimes));
     EXPECT_EQ(readFile(backup), original);  // the second run kept the first run's backup
     const Bytes twice = readFile(path);
