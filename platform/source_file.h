@@ -50,8 +50,6 @@ public:
     FileIdentity identity() const { return FileIdentity::of(status_); }
     int fd() const { return fd_; }
     const std::string& path() const { return path_; }
-    // True when `path` still names this file unchanged since it was opened.
-    bool unchangedAt(const std::string& path) const { return pathHasIdentity(path, identity()); }
     void close();
 
 private:

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "tests/support/jpeg_maker.h"
@@ -18,13 +17,6 @@ namespace {
 
 using namespace testsupport;
 using K = TransformKind;
-
-JpegSpec photo(int width, int height, ColorKind color, int h, int v, bool progressive = false, int restart = 0) {
-    JpegSpec shape;
-    std::tie(shape.width, shape.height, shape.color, shape.lumaH, shape.lumaV, shape.progressive,
-             shape.restartInterval) = std::tie(width, height, color, h, v, progressive, restart);
-    return shape;
-}
 
 struct Point { long x, y; };
 
@@ -104,27 +96,27 @@ struct Source { const char* name; JpegSpec photo; bool gray = false; };  // gray
 
 constexpr auto YCC = ColorKind::YCbCr, Gray = ColorKind::Gray, Cmyk = ColorKind::Cmyk;
 const Source kSources[] = {
-    {"s444_32x24", photo(32, 24, YCC, 1, 1)},
-    {"s444_37x29_progressive", photo(37, 29, YCC, 1, 1, true)},
-    {"s422_48x16_restart", photo(48, 16, YCC, 2, 1, false, 2)},
-    {"s422_35x21_progressive", photo(35, 21, YCC, 2, 1, true)},
-    {"s422_10x20", photo(10, 20, YCC, 2, 1)},
-    {"s420_32x32_progressive", photo(32, 32, YCC, 2, 2, true)},
-    {"s420_100x75_restart", photo(100, 75, YCC, 2, 2, false, 3)},
-    {"s420_17x9_progressive", photo(17, 9, YCC, 2, 2, true)},
-    {"s420_7x30", photo(7, 30, YCC, 2, 2)},
-    {"s420_1x1", photo(1, 1, YCC, 2, 2)},
-    {"s440_24x32", photo(24, 32, YCC, 1, 2)},
-    {"s440_29x37_progressive_restart", photo(29, 37, YCC, 1, 2, true, 1)},
-    {"gray_40x24", photo(40, 24, Gray, 1, 1)},
-    {"gray_13x27_progressive", photo(13, 27, Gray, 1, 1, true)},
-    {"gray_1x1", photo(1, 1, Gray, 1, 1)},
-    {"cmyk_24x16", photo(24, 16, Cmyk, 1, 1)},
-    {"cmyk_21x11_progressive_restart", photo(21, 11, Cmyk, 2, 2, true, 2)},
-    {"forced_gray_420_37x29", photo(37, 29, YCC, 2, 2), true},
-    {"forced_gray_422_35x21_progressive", photo(35, 21, YCC, 2, 1, true), true},
-    {"forced_gray_from_gray_13x27", photo(13, 27, Gray, 1, 1), true},
-    {"s420_1000x750_megabytes", photo(1000, 750, YCC, 2, 2)},  // large enough for huge pages
+    {"s444_32x24", {32, 24, YCC, 1, 1}},
+    {"s444_37x29_progressive", {37, 29, YCC, 1, 1, true}},
+    {"s422_48x16_restart", {48, 16, YCC, 2, 1, false, 2}},
+    {"s422_35x21_progressive", {35, 21, YCC, 2, 1, true}},
+    {"s422_10x20", {10, 20, YCC, 2, 1}},
+    {"s420_32x32_progressive", {32, 32, YCC, 2, 2, true}},
+    {"s420_100x75_restart", {100, 75, YCC, 2, 2, false, 3}},
+    {"s420_17x9_progressive", {17, 9, YCC, 2, 2, true}},
+    {"s420_7x30", {7, 30, YCC, 2, 2}},
+    {"s420_1x1", {1, 1, YCC, 2, 2}},
+    {"s440_24x32", {24, 32, YCC, 1, 2}},
+    {"s440_29x37_progressive_restart", {29, 37, YCC, 1, 2, true, 1}},
+    {"gray_40x24", {40, 24, Gray, 1, 1}},
+    {"gray_13x27_progressive", {13, 27, Gray, 1, 1, true}},
+    {"gray_1x1", {1, 1, Gray, 1, 1}},
+    {"cmyk_24x16", {24, 16, Cmyk, 1, 1}},
+    {"cmyk_21x11_progressive_restart", {21, 11, Cmyk, 2, 2, true, 2}},
+    {"forced_gray_420_37x29", {37, 29, YCC, 2, 2}, true},
+    {"forced_gray_422_35x21_progressive", {35, 21, YCC, 2, 1, true}, true},
+    {"forced_gray_from_gray_13x27", {13, 27, Gray, 1, 1}, true},
+    {"s420_1000x750_megabytes", {1000, 750, YCC, 2, 2}},  // large enough for huge pages
 };
 
 TEST(Exactness, EveryCoefficientLandsWhereTheKindSendsIt) {
@@ -153,13 +145,13 @@ int largestDifference(const Plane& source, const Plane& out, K kind) {
 struct PictureCase { const char* name; JpegSpec photo; bool allExact; };
 
 const PictureCase kPictures[] = {
-    {"gray_48x32", photo(48, 32, Gray, 1, 1), true},
-    {"s420_40x24_off_by_8", photo(40, 24, YCC, 2, 2), true},
-    {"s420_56x40_progressive_off_by_8", photo(56, 40, YCC, 2, 2, true), true},
-    {"s422_35x21", photo(35, 21, YCC, 2, 1), true},
-    {"s422_37x29_restart", photo(37, 29, YCC, 2, 1, false, 2), true},
-    {"s420_1x1", photo(1, 1, YCC, 2, 2), true},
-    {"s420_10x20_narrower_than_an_imcu", photo(10, 20, YCC, 2, 2), false},
+    {"gray_48x32", {48, 32, Gray, 1, 1}, true},
+    {"s420_40x24_off_by_8", {40, 24, YCC, 2, 2}, true},
+    {"s420_56x40_progressive_off_by_8", {56, 40, YCC, 2, 2, true}, true},
+    {"s422_35x21", {35, 21, YCC, 2, 1}, true},
+    {"s422_37x29_restart", {37, 29, YCC, 2, 1, false, 2}, true},
+    {"s420_1x1", {1, 1, YCC, 2, 2}, true},
+    {"s420_10x20_narrower_than_an_imcu", {10, 20, YCC, 2, 2}, false},
 };
 
 // Decoded at each component's own resolution, the trimmed output of every kind is the source

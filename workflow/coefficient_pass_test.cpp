@@ -8,19 +8,10 @@ namespace {
 using namespace workflowtest;
 using K = TransformKind;
 
-CoefficientPassRequest requestFor(const Bytes& jpeg, K kind = K::Rotate270) {
-    CoefficientPassRequest request;
-    request.input = jpeg.data();
-    request.inputSize = jpeg.size();
-    request.kind = kind;
-    request.trimPartialBlocks = true;
-    return request;
-}
-
-CoefficientPassResult turn(const Bytes& jpeg, bool optimize = false) {
-    CoefficientPassRequest request = requestFor(jpeg);
-    request.optimize = optimize;
-    return runCoefficientPass(request);
+// Trimmed, every marker copied.
+CoefficientPassResult turn(const Bytes& jpeg, K kind = K::Rotate270, bool optimize = false,
+                           CoefficientMemory* memory = nullptr) {
+    return runCoefficientPass({jpeg.data(), jpeg.size(), kind, true, false, CopyAll, true, optimize, memory});
 }
 
 std::string describe(const JpegCoding& coding) {
@@ -28,16 +19,8 @@ std::string describe(const JpegCoding& coding) {
            " restart " + std::to_string(coding.restartInterval) + (coding.standardHuffmanTables ? " standard" : "");
 }
 
-// A stream's coding, as the pass reports it for its source.
-std::string codingOf(const Bytes& jpeg) { return describe(runCoefficientPass(requestFor(jpeg, K::None)).source); }
-
 JpegSpec coded(bool progressive, bool arithmetic, bool optimizedTables, int restart) {
-    JpegSpec recipe;
-    recipe.width = 128;
-    recipe.height = 96;
-    std::tie(recipe.progressive, recipe.arithmetic, recipe.optimizedTables, recipe.restartInterval) =
-        std::tie(progressive, arithmetic, optimizedTables, restart);
-    return recipe;
+    return {128, 96, ColorKind::YCbCr, 2, 2, progressive, restart, arithmetic, optimizedTables};
 }
 
 struct CodingCase {
@@ -69,10 +52,10 @@ TEST(CoefficientPassCoding, OutputKeepsTheSourcesCoding) {
     for (const CodingCase& c : kCodings) {
         SCOPED_TRACE(c.name);
         const Bytes jpeg = makeJpeg(c.recipe);
-        CoefficientPassResult result = turn(jpeg, c.optimize);
+        CoefficientPassResult result = turn(jpeg, K::Rotate270, c.optimize);
         ASSERT_TRUE(result.ok()) << result.message;
         EXPECT_EQ(describe(result.source), c.coding);
-        EXPECT_EQ(codingOf(result.output), c.output ? c.output : c.coding);
+        EXPECT_EQ(describe(turn(result.output, K::None).source), c.output ? c.output : c.coding);
         expectSameImage(result.output, transformInMemory(jpeg, K::Rotate270, true));
         double growth = double(result.output.size()) / double(jpeg.size()) - 1;
         if (c.output) EXPECT_LT(growth, -0.01);
@@ -117,9 +100,7 @@ struct Refusal {
 std::vector<Refusal> refusals() {
     const Bytes baseline = makeJpeg(coded(false, false, false, 0)), restarts = makeJpeg(coded(false, false, false, 1));
     const Bytes progressive = makeJpeg(coded(true, false, false, 0)), arithmetic = makeJpeg(coded(false, true, false, 0));
-    JpegSpec separate = coded(false, false, false, 0);
-    separate.scanPerComponent = true;
-    const Bytes separateScans = makeJpeg(separate);
+    const Bytes separateScans = makeJpeg({128, 96, ColorKind::YCbCr, 2, 2, false, 0, false, false, true});
     Bytes changedTable = separateScans;  // table 1 defined anew between the scans of Cb and Cr
     Bytes table{0xFF, 0xDB, 0x00, 0x43, 0x01};
     table.resize(table.size() + 64, 7);
@@ -127,16 +108,12 @@ std::vector<Refusal> refusals() {
     // DC values in steps of 20000 in coding order (row by row, 16 blocks a row), which libjpeg
     // codes and reads; a column steps by 40000, which it cannot code: the turn of this stream
     // could not be read. No 8-bit picture has such values.
-    JpegSpec gray = coded(false, true, false, 0);
-    gray.color = ColorKind::Gray;
-    const Bytes outOfRange = withCoefficients(makeJpeg(gray), [](int, int x, int y, std::int16_t* block) {
-        const std::int16_t wave[] = {-30000, -10000, 10000, 30000, 10000, -10000};
-        block[0] = wave[(x + 16 * y) % 6];
-    });
-    JpegSpec tiny;  // 300 bytes
-    tiny.width = tiny.height = 8;
-    tiny.color = ColorKind::Gray;
-    const Bytes tinyJpeg = makeJpeg(tiny), sixtyThousand = {0xEA, 0x60, 0xEA, 0x60};
+    const auto wave = [](int, int x, int y, std::int16_t* block) {
+        const std::int16_t steps[] = {-30000, -10000, 10000, 30000, 10000, -10000};
+        block[0] = steps[(x + 16 * y) % 6];
+    };
+    const Bytes outOfRange = withCoefficients(makeJpeg({128, 96, ColorKind::Gray, 2, 2, false, 0, true}), wave);
+    const Bytes tinyJpeg = makeJpeg({8, 8, ColorKind::Gray}), sixtyThousand = {0xEA, 0x60, 0xEA, 0x60};  // 300 bytes
     // The first DC scan and its refinement (the interleaved scans) need nothing from earlier scans
     // and leave the progression as complete as it was: repeated, libjpeg reads them without a word.
     std::vector<std::pair<size_t, size_t>> dcScans;
@@ -200,9 +177,7 @@ TEST(CoefficientPassFaults, MemoryLimitAndCancelStopThePass) {
     const Bytes jpeg = makeJpeg(coded(true, false, false, 0));
     CoefficientMemory tight;
     tight.limit = 4096;
-    CoefficientPassRequest request = requestFor(jpeg);
-    request.memory = &tight;
-    EXPECT_EQ(int(runCoefficientPass(request).failure), int(PassFailure::NotEnoughMemory));
+    EXPECT_EQ(int(turn(jpeg, K::Rotate270, false, &tight).failure), int(PassFailure::NotEnoughMemory));
 
     cancelRequested = 1;
     CoefficientPassResult cancelled = turn(jpeg);

@@ -16,13 +16,8 @@ Bytes bytesOf(const std::string& text, std::initializer_list<std::uint8_t> tail 
 }
 
 Bytes transcoded(const Bytes& jpeg, MarkerCopyOption copy, bool ownHeaders) {
-    CoefficientPassRequest request;
-    request.input = jpeg.data();
-    request.inputSize = jpeg.size();
-    request.kind = TransformKind::Rotate270;
-    request.copy = copy;
-    request.writeOwnHeaders = ownHeaders;
-    CoefficientPassResult result = runCoefficientPass(request);
+    CoefficientPassResult result =
+        runCoefficientPass({jpeg.data(), jpeg.size(), TransformKind::Rotate270, false, false, copy, ownHeaders});
     EXPECT_TRUE(result.ok()) << result.message;
     return result.output;
 }
@@ -60,7 +55,7 @@ TEST(MarkerCopy, KeepsSourceMarkersInOrderAndDropsOnlyDuplicatesOfTheDestination
         {"none", ColorKind::YCbCr, CopyNone, camera, {}},
         {"no own headers: the source's JFIF kept", ColorKind::YCbCr, CopyAll, {{kApp0, secondJfif}, {kApp1, exif}},
          {{kApp0, secondJfif}, {kApp1, exif}}, false},
-        {"no own headers, none copied", ColorKind::YCbCr, CopyNone, camera, {}, false},
+        {"no own headers, none copied (as the main picture is turned)", ColorKind::YCbCr, CopyNone, camera, {}, false},
     };
     for (const MarkerCase& c : cases) {
         SCOPED_TRACE(c.name);

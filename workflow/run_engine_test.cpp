@@ -17,46 +17,30 @@ std::vector<RunFile> numberedFiles(int count) {
     return files;
 }
 
-RotateResult outcome(FileOutcome kind) {
-    RotateResult result;
-    result.outcome = kind;
-    return result;
-}
-
 // A substitute workflow: file i takes `duration(i)`, gives up early once the run is cancelled,
 // and records which files it was handed and how many it held at once.
-class FakeWorkflow {
-public:
-    explicit FakeWorkflow(std::function<std::chrono::milliseconds(int)> duration) : duration_(std::move(duration)) {}
-
+struct FakeWorkflow {
     RotateResult operator()(const std::string& path) {
         const int file = std::stoi(path);
-        enter(file);
-        const auto end = std::chrono::steady_clock::now() + duration_(file);
+        count(+1, file);
+        const auto end = std::chrono::steady_clock::now() + duration(file);
         while (std::chrono::steady_clock::now() < end && !cancelRequested) std::this_thread::sleep_for(1ms);
-        leave();
-        if (cancelRequested) return outcome(FileOutcome::Cancelled);
-        if (file == 7) throw std::runtime_error("lost its way");
-        return outcome(FileOutcome::Rotated);
+        count(-1, file);
+        if (file == 7 && !cancelRequested) throw std::runtime_error("lost its way");
+        RotateResult result;
+        result.outcome = cancelRequested ? FileOutcome::Cancelled : FileOutcome::Rotated;
+        return result;
+    }
+    void count(int step, int file) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (step > 0) started.push_back(file);
+        mostAtOnce = std::max(mostAtOnce, atOnce += step);
     }
 
-    std::vector<int> started;
-    int mostAtOnce = 0;
-
-private:
-    void enter(int file) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        started.push_back(file);
-        mostAtOnce = std::max(mostAtOnce, ++atOnce_);
-    }
-    void leave() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        --atOnce_;
-    }
-
-    std::function<std::chrono::milliseconds(int)> duration_;
-    std::mutex mutex_;
-    int atOnce_ = 0;
+    std::function<std::chrono::milliseconds(int)> duration;
+    std::vector<int> started{};
+    int atOnce = 0, mostAtOnce = 0;
+    std::mutex mutex{};
 };
 
 struct HandedBack {
@@ -86,7 +70,7 @@ HandedBack run(const std::vector<RunFile>& files, unsigned jobs, FakeWorkflow& w
 TEST(RunEngine, HandsBackEveryResultInListingOrderWhateverTheDurations) {
     std::vector<RunFile> files = numberedFiles(12);
     files[5].regularFile = false;
-    FakeWorkflow workflow([](int file) { return std::chrono::milliseconds((12 - file) * 4); });  // the first slowest
+    FakeWorkflow workflow{[](int file) { return std::chrono::milliseconds((12 - file) * 4); }};  // the first slowest
     const HandedBack back = run(files, 4, workflow);
 
     std::vector<std::string> listed;
@@ -113,10 +97,10 @@ TEST(RunEngine, CancelStartsNoFurtherFileAndHandsBackTheFilesInHand) {
     };
     for (const Case& c : {Case{"from a file", 2}, Case{"from the hook", -1}}) {
         SCOPED_TRACE(c.name);
-        FakeWorkflow workflow([&](int file) {
+        FakeWorkflow workflow{[&](int file) {
             if (file == c.cancelAtFile) cancelRequested = 1;
             return c.cancelAtFile < 0 ? 2s : 5ms;
-        });
+        }};
         const HandedBack back = run(numberedFiles(10), 2, workflow, [&] {
             if (c.cancelAtFile < 0) cancelRequested = 1;
         });
@@ -129,7 +113,7 @@ TEST(RunEngine, CancelStartsNoFurtherFileAndHandsBackTheFilesInHand) {
 }
 
 TEST(RunEngine, AHookThatThrowsEndsTheRunAfterTheFilesInHand) {
-    FakeWorkflow workflow([](int) { return 5ms; });
+    FakeWorkflow workflow{[](int) { return 5ms; }};
     RunHooks hooks;
     hooks.onResult = [](const RunFile&, const RotateResult&) { throw std::runtime_error("window closed"); };
     EXPECT_THROW(runFiles(numberedFiles(50), 2, [&](const std::string& path) { return workflow(path); }, hooks),

@@ -6,13 +6,6 @@ namespace {
 
 using namespace workflowtest;
 
-Bytes photo(int width, int height) {
-    JpegSpec recipe;
-    recipe.width = width;
-    recipe.height = height;
-    return makeJpeg(recipe);
-}
-
 TEST(TranscodeNames, OnlyTheThreeTurnsInAnyLetterCase) {
     using K = TransformKind;
     const std::pair<const char*, K> names[] = {{"rotate 90", K::Rotate90}, {"Rotate 180", K::Rotate180},
@@ -23,7 +16,7 @@ TEST(TranscodeNames, OnlyTheThreeTurnsInAnyLetterCase) {
 
 TEST(TranscodeFiles, OutputIsTheEnginesTransformWithTheRequestedTrimAndGray) {
     TempDir dir;
-    const Bytes source = photo(37, 21);  // partial iMCUs at both edges
+    const Bytes source = makeJpeg({37, 21});  // partial iMCUs at both edges
     writeFile(dir.file("in.jpg"), source);
     TranscodeRequest request{dir.file("in.jpg"), dir.file("out.jpg"), TransformKind::Transverse, true, true};
     ASSERT_EQ(transcodeJpegWith(request), 1);
@@ -32,7 +25,7 @@ TEST(TranscodeFiles, OutputIsTheEnginesTransformWithTheRequestedTrimAndGray) {
 
 TEST(TranscodeFiles, DistinctOutputKeepsOrRemovesTheInputAndNeverWidensPermissions) {
     TempDir dir;
-    const Bytes source = photo(48, 32);
+    const Bytes source = makeJpeg({48, 32});
     const std::string input = dir.file("a.JPG"), fresh = dir.file("a.jpg"), replaced = dir.file("old.jpg");
     writeFile(input, source);
     writeFile(replaced, {1, 2, 3});
@@ -52,16 +45,19 @@ TEST(TranscodeFiles, DistinctOutputKeepsOrRemovesTheInputAndNeverWidensPermissio
 }
 
 // In place the path holds the untouched file or the complete result; a ".bak" gets the original
-// once and then keeps it; a hard link names the same file (were it taken for a distinct input,
+// once and then keeps it, which is said; a hard link names the same file (were it taken for a distinct input,
 // keepInput 0 would remove it).
 TEST(TranscodeFiles, InPlaceWithAndWithoutKeepInput) {
     TempDir dir;
     const std::string path = dir.file("photo.jpg"), backup = path + ".bak", link = dir.file("other.jpg");
-    const Bytes original = photo(48, 32);
+    const Bytes original = makeJpeg({48, 32});
     writeFile(path, original);
     ASSERT_TRUE(platform::setFileTimes(path, kOldTimes));
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    for (int run = 0; run < 2; ++run) ASSERT_EQ(transcodeJpeg(path.c_str(), path.c_str(), "rotate 270", 1), 1);
+    ASSERT_EQ(transcodeJpeg(path.c_str(), path.c_str(), "rotate 270", 1), 1);
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(transcodeJpeg(path.c_str(), path.c_str(), "rotate 270", 1), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pivora: kept the earlier backup " + backup + "\n");
     EXPECT_TRUE(hasTimes(backup, kOldTimes));
     EXPECT_EQ(readFile(backup), original);  // the second run kept the first run's backup
     const Bytes twice = readFile(path);
@@ -76,16 +72,15 @@ TEST(TranscodeFiles, InPlaceWithAndWithoutKeepInput) {
     EXPECT_EQ(listFolder(dir.path()), (Names{"other.jpg", "photo.jpg"}));
 }
 
-Bytes cut(const Bytes& jpeg, size_t size) { return Bytes(jpeg.begin(), jpeg.begin() + static_cast<long>(size)); }
-
 // Every failure returns 0, says why on the standard error stream, leaves the original byte for
 // byte under its own name and no stray file.
 TEST(TranscodeFaults, FailuresLeaveThePhotoAsItWas) {
-    const Bytes whole = photo(64, 64), large = photo(256, 256);
+    const Bytes whole = makeJpeg({64, 64}), large = makeJpeg({256, 256});
     // The pass's own tests tell every kind of damage; here each must leave the file as it was.
     const Fault faults[] = {
         {"empty", {}, "Empty input file"},
-        {"cut in the image data", cut(whole, whole.size() * 2 / 3), "Premature end of JPEG file"},
+        {"cut in the image data", Bytes(whole.begin(), whole.begin() + long(whole.size() * 2 / 3)),
+         "Premature end of JPEG file"},
         {"folder without write permission", whole, "Pivora: can't write ", RLIM_INFINITY, true},
         {"disk full half way", large, "File too large", large.size() / 3},
     };

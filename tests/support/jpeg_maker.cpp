@@ -33,6 +33,26 @@ std::vector<JSAMPLE> makeRow(const JpegSpec& recipe, int y, int components, std:
     return row;
 }
 
+// `read` on a decompressor that has read the header of `jpeg`, which is then finished; a libjpeg
+// error becomes a runtime_error named after `what` once control is back in this frame.
+template <typename Read>
+auto decompressed(const Bytes& jpeg, const char* what, Read read) {
+    jpeg_decompress_struct cinfo{};
+    LibjpegTrap trap;
+    cinfo.err = installLibjpegTrap(trap);
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        throw std::runtime_error(std::string(what) + ": " + trap.message);
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    auto result = read(cinfo);
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return result;
+}
+
 const jpeg_scan_info kScanPerComponent[] = {
     {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}, {1, {3}, 0, 63, 0, 0}};
 
@@ -59,7 +79,6 @@ void configure(jpeg_compress_struct& cinfo, const JpegSpec& recipe) {
     cinfo.optimize_coding = recipe.optimizedTables ? TRUE : FALSE;
     cinfo.restart_interval = static_cast<unsigned>(recipe.restartInterval);
     if (recipe.color != ColorKind::Cmyk) cinfo.write_JFIF_header = recipe.writeJfif ? TRUE : FALSE;
-    if (recipe.writeAdobe) cinfo.write_Adobe_marker = TRUE;
 }
 
 }  // namespace
@@ -95,127 +114,85 @@ Bytes makeJpeg(const JpegSpec& recipe) {
 }
 
 Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change) {
-    jpeg_decompress_struct src{};
-    jpeg_compress_struct dst{};
-    LibjpegTrap trap;
-    src.err = dst.err = installLibjpegTrap(trap);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    if (setjmp(trap.jump)) {
+    return decompressed(jpeg, "withCoefficients", [&](jpeg_decompress_struct& src) {
+        jvirt_barray_ptr* arrays = jpeg_read_coefficients(&src);
+        for (int c = 0; c < src.num_components; ++c)
+            for (JDIMENSION y = 0; y < src.comp_info[c].height_in_blocks; ++y) {
+                JBLOCKROW row = (*src.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&src), arrays[c], y, 1, TRUE)[0];
+                for (JDIMENSION x = 0; x < src.comp_info[c].width_in_blocks; ++x) change(c, int(x), int(y), row[x]);
+            }
+        // Written with the source's error manager: only a failing test leaves the writer undestroyed.
+        jpeg_compress_struct dst{};
+        dst.err = src.err;
+        unsigned char* buffer = nullptr;
+        unsigned long size = 0;
+        jpeg_create_compress(&dst);
+        jpeg_copy_critical_parameters(&src, &dst);
+        dst.arith_code = src.arith_code;
+        jpeg_mem_dest(&dst, &buffer, &size);
+        jpeg_write_coefficients(&dst, arrays);
+        jpeg_finish_compress(&dst);
         jpeg_destroy_compress(&dst);
-        jpeg_destroy_decompress(&src);
+        Bytes result(buffer, buffer + size);
         std::free(buffer);
-        throw std::runtime_error(std::string("withCoefficients: ") + trap.message);
-    }
-    jpeg_create_decompress(&src);
-    jpeg_create_compress(&dst);
-    jpeg_mem_src(&src, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&src, TRUE);
-    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&src);
-    for (int c = 0; c < src.num_components; ++c)
-        for (JDIMENSION y = 0; y < src.comp_info[c].height_in_blocks; ++y) {
-            JBLOCKROW row = (*src.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&src), arrays[c], y, 1, TRUE)[0];
-            for (JDIMENSION x = 0; x < src.comp_info[c].width_in_blocks; ++x) change(c, int(x), int(y), row[x]);
-        }
-    jpeg_copy_critical_parameters(&src, &dst);
-    dst.arith_code = src.arith_code;
-    jpeg_mem_dest(&dst, &buffer, &size);
-    jpeg_write_coefficients(&dst, arrays);
-    jpeg_finish_compress(&dst);
-    jpeg_destroy_compress(&dst);
-    jpeg_destroy_decompress(&src);
-    Bytes result(buffer, buffer + size);
-    std::free(buffer);
-    return result;
+        return result;
+    });
 }
 
 JpegCoefficients readCoefficients(const Bytes& jpeg) {
-    jpeg_decompress_struct cinfo{};
-    LibjpegTrap trap;
-    cinfo.err = installLibjpegTrap(trap);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        throw std::runtime_error(std::string("readCoefficients: ") + trap.message);
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&cinfo);
-    JpegCoefficients result;
-    result.width = static_cast<int>(cinfo.image_width);
-    result.height = static_cast<int>(cinfo.image_height);
-    result.maxH = cinfo.max_h_samp_factor;
-    result.maxV = cinfo.max_v_samp_factor;
-    for (int c = 0; c < cinfo.num_components; ++c) {
-        jpeg_component_info& info = cinfo.comp_info[c];
-        ComponentCoefficients comp;
-        comp.widthInBlocks = static_cast<int>(info.width_in_blocks);
-        comp.heightInBlocks = static_cast<int>(info.height_in_blocks);
-        comp.hSamp = info.h_samp_factor;
-        comp.vSamp = info.v_samp_factor;
-        comp.quantTable = info.quant_tbl_no;
-        for (int y = 0; y < comp.heightInBlocks; ++y) {
-            JBLOCKARRAY row = (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c],
-                                                                static_cast<JDIMENSION>(y), 1, FALSE);
-            for (int x = 0; x < comp.widthInBlocks; ++x) {
-                std::array<std::int16_t, 64> block;
-                for (int k = 0; k < 64; ++k) block[k] = row[0][x][k];
-                comp.blocks.push_back(block);
+    return decompressed(jpeg, "readCoefficients", [](jpeg_decompress_struct& cinfo) {
+        jvirt_barray_ptr* arrays = jpeg_read_coefficients(&cinfo);
+        JpegCoefficients result{int(cinfo.image_width), int(cinfo.image_height), cinfo.max_h_samp_factor,
+                                cinfo.max_v_samp_factor, {}, {}};
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            jpeg_component_info& info = cinfo.comp_info[c];
+            ComponentCoefficients comp{int(info.width_in_blocks), int(info.height_in_blocks), info.h_samp_factor,
+                                       info.v_samp_factor, info.quant_tbl_no, {}};
+            for (JDIMENSION y = 0; y < info.height_in_blocks; ++y) {
+                JBLOCKROW row =
+                    (*cinfo.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&cinfo), arrays[c], y, 1, FALSE)[0];
+                for (JDIMENSION x = 0; x < info.width_in_blocks; ++x) {
+                    std::array<std::int16_t, 64>& block = comp.blocks.emplace_back();
+                    std::copy(row[x], row[x] + 64, block.begin());
+                }
             }
+            result.components.push_back(std::move(comp));
         }
-        result.components.push_back(std::move(comp));
-    }
-    for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot) {
-        if (!cinfo.quant_tbl_ptrs[slot]) continue;
-        std::array<std::uint16_t, 64> table;
-        for (int k = 0; k < 64; ++k) table[k] = cinfo.quant_tbl_ptrs[slot]->quantval[k];
-        result.quantTables.push_back(table);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return result;
+        for (JQUANT_TBL* table : cinfo.quant_tbl_ptrs)  // slot order, empty slots left out
+            if (table) std::copy(table->quantval, table->quantval + 64, result.quantTables.emplace_back().begin());
+        return result;
+    });
 }
 
 std::vector<Plane> decodePlanes(const Bytes& jpeg) {
-    jpeg_decompress_struct cinfo{};
-    LibjpegTrap trap;
-    cinfo.err = installLibjpegTrap(trap);
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        throw std::runtime_error(std::string("decodePlanes: ") + trap.message);
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.raw_data_out = TRUE;
-    jpeg_start_decompress(&cinfo);
-    // libjpeg hands out whole iMCU rows, padded to whole blocks; the planes keep the real sizes.
-    const int rowsPerCall = cinfo.max_v_samp_factor * DCTSIZE;
-    std::vector<Plane> planes(static_cast<size_t>(cinfo.num_components));
-    std::vector<std::vector<JSAMPLE>> buffers(planes.size());
-    std::vector<std::vector<JSAMPROW>> rows(planes.size());
-    std::vector<JSAMPARRAY> components(planes.size());
-    for (size_t c = 0; c < planes.size(); ++c) {
-        const jpeg_component_info& info = cinfo.comp_info[c];
-        planes[c].width = static_cast<int>(info.downsampled_width);
-        planes[c].height = static_cast<int>(info.downsampled_height);
-        planes[c].samples.resize(static_cast<size_t>(planes[c].width) * planes[c].height);
-        size_t stride = info.width_in_blocks * DCTSIZE;
-        buffers[c].resize(stride * info.v_samp_factor * DCTSIZE);
-        for (int r = 0; r < info.v_samp_factor * DCTSIZE; ++r) rows[c].push_back(buffers[c].data() + stride * r);
-        components[c] = rows[c].data();
-    }
-    for (int top = 0; cinfo.output_scanline < cinfo.output_height; top += rowsPerCall) {
-        jpeg_read_raw_data(&cinfo, components.data(), static_cast<JDIMENSION>(rowsPerCall));
+    return decompressed(jpeg, "decodePlanes", [](jpeg_decompress_struct& cinfo) {
+        cinfo.raw_data_out = TRUE;
+        jpeg_start_decompress(&cinfo);
+        // libjpeg hands out whole iMCU rows, padded to whole blocks; the planes keep the real sizes.
+        const int rowsPerCall = cinfo.max_v_samp_factor * DCTSIZE;
+        std::vector<Plane> planes(static_cast<size_t>(cinfo.num_components));
+        std::vector<std::vector<JSAMPLE>> buffers(planes.size());
+        std::vector<std::vector<JSAMPROW>> rows(planes.size());
+        std::vector<JSAMPARRAY> components(planes.size());
         for (size_t c = 0; c < planes.size(); ++c) {
-            int first = top / cinfo.max_v_samp_factor * cinfo.comp_info[c].v_samp_factor;
-            for (size_t r = 0; r < rows[c].size() && first + int(r) < planes[c].height; ++r)
-                std::copy(rows[c][r], rows[c][r] + planes[c].width, &planes[c].samples[(first + r) * planes[c].width]);
+            const jpeg_component_info& info = cinfo.comp_info[c];
+            planes[c] = {int(info.downsampled_width), int(info.downsampled_height), {}};
+            planes[c].samples.resize(static_cast<size_t>(planes[c].width) * planes[c].height);
+            size_t stride = info.width_in_blocks * DCTSIZE;
+            buffers[c].resize(stride * info.v_samp_factor * DCTSIZE);
+            for (int r = 0; r < info.v_samp_factor * DCTSIZE; ++r) rows[c].push_back(buffers[c].data() + stride * r);
+            components[c] = rows[c].data();
         }
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return planes;
+        for (int top = 0; cinfo.output_scanline < cinfo.output_height; top += rowsPerCall) {
+            jpeg_read_raw_data(&cinfo, components.data(), static_cast<JDIMENSION>(rowsPerCall));
+            for (size_t c = 0; c < planes.size(); ++c) {
+                int first = top / cinfo.max_v_samp_factor * cinfo.comp_info[c].v_samp_factor;
+                for (size_t r = 0; r < rows[c].size() && first + int(r) < planes[c].height; ++r)
+                    std::copy(rows[c][r], rows[c][r] + planes[c].width, &planes[c].samples[(first + r) * planes[c].width]);
+            }
+        }
+        return planes;
+    });
 }
 
 std::vector<ExtraMarker> listMarkers(const Bytes& jpeg) {

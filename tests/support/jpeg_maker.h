@@ -19,6 +19,7 @@ struct ExtraMarker {
     Bytes data;  // payload without the two length bytes
 };
 
+// The shape comes first, so that a table row may name it in braces: {37, 29, ColorKind::Gray, 1, 1, true, 2}.
 struct JpegSpec {
     int width = 32;
     int height = 32;
@@ -26,15 +27,14 @@ struct JpegSpec {
     int lumaH = 2;  // sampling factors of component 0; the others are 1 x 1
     int lumaV = 2;
     bool progressive = false;
-    bool scanPerComponent = false;  // sequential, one scan per component instead of one interleaved scan
+    int restartInterval = 0;       // in MCUs, 0 for none
     bool arithmetic = false;       // arithmetic coding instead of Huffman
     bool optimizedTables = false;  // Huffman tables computed for the picture instead of the standard ones
-    int restartInterval = 0;  // in MCUs, 0 for none
+    bool scanPerComponent = false;  // sequential, one scan per component instead of one interleaved scan
     int quality = 90;
-    bool writeJfif = true;    // libjpeg's own JFIF APP0 (YCbCr and grey only)
-    bool writeAdobe = false;  // libjpeg's own Adobe APP14 (set by libjpeg for CMYK anyway)
-    std::uint32_t seed = 1;   // picks the pixel pattern: noisy, so that every coefficient position varies
-    std::vector<ExtraMarker> markers;  // written right behind libjpeg's own header markers
+    bool writeJfif = true;   // libjpeg's own JFIF APP0 (YCbCr and grey only)
+    std::uint32_t seed = 1;  // picks the pixel pattern: noisy, so that every coefficient position varies
+    std::vector<ExtraMarker> markers{};  // written right behind libjpeg's own header markers
 };
 
 // A complete JPEG file in memory.

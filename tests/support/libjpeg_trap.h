@@ -22,13 +22,11 @@ inline void trapLibjpegError(j_common_ptr cinfo) {
     std::longjmp(trap->jump, 1);
 }
 
-inline void ignoreLibjpegMessage(j_common_ptr) {}
-
 // Fills the trap's manager; pass &trap.manager as the object's err, then setjmp(trap.jump).
 inline jpeg_error_mgr* installLibjpegTrap(LibjpegTrap& trap) {
     jpeg_std_error(&trap.manager);
     trap.manager.error_exit = trapLibjpegError;
-    trap.manager.output_message = ignoreLibjpegMessage;
+    trap.manager.output_message = [](j_common_ptr) {};
     return &trap.manager;
 }
 

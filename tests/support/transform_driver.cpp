@@ -2,55 +2,28 @@
 
 #include <csetjmp>
 #include <cstdlib>
+#include <memory>
 
 #include "tests/support/libjpeg_trap.h"
 
 namespace testsupport {
 namespace {
 
-using RequestBlockArray = jvirt_barray_ptr (*)(j_common_ptr, int, boolean, JDIMENSION, JDIMENSION, JDIMENSION);
-
-// Everything the pass records, kept in plain storage so that a longjmp leaves nothing to destroy.
+// Where libjpeg writes the output, kept in plain storage so that a longjmp leaves nothing to destroy.
 struct Capture {
-    RequestBlockArray originalRequest = nullptr;
-    void* memoryState = nullptr;  // the coefficient memory's client_data, lent to the capture
-    WorkspaceRequest requests[MAX_COMPONENTS];
-    int requestCount = 0;
-    bool slotFilled[NUM_QUANT_TBLS] = {};
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
 };
-
-// Stands in for request_virt_barray while reserveTransformArrays runs, to see the workspace's shape.
-jvirt_barray_ptr recordRequest(j_common_ptr cinfo, int pool, boolean preZero, JDIMENSION blocksPerRow,
-                               JDIMENSION rows, JDIMENSION maxAccess) {
-    auto* capture = static_cast<Capture*>(cinfo->client_data);
-    if (capture->requestCount < MAX_COMPONENTS)
-        capture->requests[capture->requestCount++] = {pool, preZero != 0, blocksPerRow, rows, maxAccess};
-    cinfo->client_data = capture->memoryState;
-    jvirt_barray_ptr array = capture->originalRequest(cinfo, pool, preZero, blocksPerRow, rows, maxAccess);
-    cinfo->client_data = capture;
-    return array;
-}
 
 // The whole libjpeg pass. Holds no object with a destructor, since a libjpeg error longjmps out of it.
 void runPass(jpeg_decompress_struct* src, jpeg_compress_struct* dst, const std::uint8_t* data, unsigned long length,
              TransformSetup* setup, Capture* capture) {
     jpeg_mem_src(src, data, length);
     jpeg_read_header(src, TRUE);
-
-    capture->memoryState = src->client_data;
-    src->client_data = capture;
-    capture->originalRequest = src->mem->request_virt_barray;
-    src->mem->request_virt_barray = recordRequest;
     reserveTransformArrays(src, setup);
-    src->mem->request_virt_barray = capture->originalRequest;
-    src->client_data = capture->memoryState;
-
     jvirt_barray_ptr* srcArrays = jpeg_read_coefficients(src);
     jpeg_copy_critical_parameters(src, dst);
     jvirt_barray_ptr* dstArrays = prepareTransformOutput(src, dst, srcArrays, setup);
-    for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot) capture->slotFilled[slot] = dst->quant_tbl_ptrs[slot] != nullptr;
 
     jpeg_mem_dest(dst, &capture->buffer, &capture->size);
     jpeg_write_coefficients(dst, dstArrays);
@@ -67,10 +40,7 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     jpeg_compress_struct dst{};
     LibjpegTrap trap{};
     src.err = dst.err = installLibjpegTrap(trap);
-    TransformSetup setup{};
-    setup.kind = kind;
-    setup.trimPartialBlocks = trim;
-    setup.grayOnly = gray;
+    TransformSetup setup{kind, trim, gray, 0, nullptr, false, false};
     Capture capture;
     CoefficientMemory ownMemory;
 
@@ -87,20 +57,8 @@ TransformReport transformWithReport(const Bytes& jpeg, TransformKind kind, bool 
     jpeg_destroy_compress(&dst);
     jpeg_destroy_decompress(&src);
 
-    TransformReport report;
-    try {
-        report.output.assign(capture.buffer, capture.buffer + capture.size);
-        report.workspace.assign(capture.requests, capture.requests + capture.requestCount);
-        for (int slot = 0; slot < NUM_QUANT_TBLS; ++slot)
-            if (capture.slotFilled[slot]) report.quantSlots.push_back(slot);
-        report.trimmed = setup.trimmed;
-        report.exact = setup.exact;
-    } catch (...) {
-        std::free(capture.buffer);
-        throw;
-    }
-    std::free(capture.buffer);
-    return report;
+    const std::unique_ptr<unsigned char, void (*)(void*)> buffer(capture.buffer, std::free);
+    return {Bytes(buffer.get(), buffer.get() + capture.size), setup.exact};
 }
 
 Bytes transformInMemory(const Bytes& jpeg, TransformKind kind, bool trim, bool gray, CoefficientMemory* memory) {

@@ -22,21 +22,9 @@ private:
     int code_;
 };
 
-// One call of the memory manager's request_virt_barray made by reserveTransformArrays.
-struct WorkspaceRequest {
-    int pool = 0;
-    bool preZero = false;
-    unsigned blocksPerRow = 0;
-    unsigned rows = 0;
-    unsigned maxAccess = 0;
-};
-
 struct TransformReport {
-    Bytes output;  // the complete transformed JPEG
-    std::vector<WorkspaceRequest> workspace;
-    std::vector<int> quantSlots;  // the destination's filled quantization table slots, as it is written
-    bool trimmed = false;         // as prepareTransformOutput reported them
-    bool exact = false;
+    Bytes output;        // the complete transformed JPEG
+    bool exact = false;  // as prepareTransformOutput reported it
 };
 
 // Runs read_header, reserveTransformArrays, read_coefficients, copy_critical_parameters,
