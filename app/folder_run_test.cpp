@@ -35,20 +35,10 @@ void fillWithPhotos(const testsupport::TempDir& folder, std::initializer_list<co
 // The photo was turned a quarter: the 64x48 camera photo is 48 wide now.
 bool turned(const std::string& path) { return testsupport::readCoefficients(testsupport::readFile(path)).width == 48; }
 
-RotateResult rotatedResult() {
-    RotateResult rotated;
-    rotated.outcome = FileOutcome::Rotated;
-    return rotated;
-}
-
 // A drop of `path` onto the window, as a file manager makes it; whether the window took it.
 bool drop(QWidget* window, const QString& path) {
     QMimeData data;
-    if (path.isEmpty()) {
-        data.setText("not a file");
-    } else {
-        data.setUrls({QUrl::fromLocalFile(path)});
-    }
+    path.isEmpty() ? data.setText("not a file") : data.setUrls({QUrl::fromLocalFile(path)});
     const QPoint centre = window->rect().center();
     QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &enter);
@@ -86,29 +76,6 @@ TEST(FolderRun, AFolderLaunchedOrDroppedHasItsPhotosTurnedAndItsFailureNamed) {
         EXPECT_TRUE(turned(dropped.file(name)) && testsupport::fileExists(dropped.file(name) + ".bak")) << name;
 }
 
-TEST(FolderRun, TheOrientationSwitchReachesTheRunsAndTheLaunchAndUprightPhotosAreCounted) {
-    TestSettings settings("run-auto-orient");
-    testsupport::TempDir photos;
-    for (const char* name : {"upright.jpg", "tilted.jpg"}) testsupport::writeFile(photos.file(name), {0});
-    std::vector<int> autoOrient;
-    const auto rotate = [&](const std::string& path, const ProcessingOptions& options, platform::StatusLine&) {
-        autoOrient.push_back(options.AutoOrient);  // one file at a time (jobs 1)
-        RotateResult result = rotatedResult();
-        if (path.find("upright") != std::string::npos) result.outcome = FileOutcome::AlreadyUpright;
-        return result;
-    };
-    Window window(settings.store(), rotate, 1);
-    window.find<QCheckBox>("autoOrient")->click();
-    window.choosers.folderAnswer = photos.path();
-    window.find<QPushButton>("processFolder")->click();
-    Window launched(settings.store(), rotate, 1);  // with the switch as the run stored it
-    EXPECT_EQ(launched.dialog->launch(photos.file("upright.jpg")), 0);
-    EXPECT_EQ(autoOrient, std::vector<int>(3, 1));
-    EXPECT_EQ(window.messages.texts(), Texts{"\n\n2 files read, of which 1 files successfully rotated\n\n"
-                                             "1 files already upright, left as they were\n\n"});
-    EXPECT_TRUE(launched.messages.messages.empty());
-}
-
 TEST(FolderRun, WhileAPhotoIsTurnedTheWindowShowsTheProgressAndCancelStopsTheRun) {
     TestSettings settings("run-cancel");
     testsupport::TempDir photos;
@@ -121,7 +88,9 @@ TEST(FolderRun, WhileAPhotoIsTurnedTheWindowShowsTheProgressAndCancelStopsTheRun
             for (int tick = 0; !release && tick < 2000; ++tick)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        return rotatedResult();
+        RotateResult rotated;
+        rotated.outcome = FileOutcome::Rotated;
+        return rotated;
     }, 1);
     MainDialog& dialog = *window.dialog;
     StatusWindow* status = dialog.statusWindow();
