@@ -181,17 +181,16 @@ TEST(CliRotate, TurnsByTheNamedTurnOrUprightByTheOrientationTag) {
     }
 
     ::unlink(dir.file("x.jpg").c_str());
-    // Without a turn the photo is not rewritten at all.
-    const std::pair<int, std::optional<K>> orientations[] = {
-        {0, {}}, {1, {}}, {9, {}}, {2, K::FlipHorizontal}, {3, K::Rotate180}, {4, K::FlipVertical},
-        {5, K::Transpose}, {6, K::Rotate90}, {7, K::Transverse}, {8, K::Rotate270}};
+    // Without a turn the photo is not rewritten at all. What each value asks for, the workflow's own
+    // tests pin down.
+    const std::pair<int, std::optional<K>> orientations[] = {{0, {}}, {1, {}}, {6, K::Rotate90}};
     std::vector<Bytes> before;
     for (const auto& [orientation, kind] : orientations)
         writeFile(dir.file("o" + std::to_string(orientation) + ".jpg"), before.emplace_back(photo(4, 64, orientation)));
     const clitest::CliRun run = runCli({"--auto", dir.path()});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("File " + dir.file("o9.jpg") + " is already upright and was left as it was"), std::string::npos);
-    EXPECT_NE(run.out.find("\n3 files already upright, left as they were\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("File " + dir.file("o1.jpg") + " is already upright and was left as it was"), std::string::npos);
+    EXPECT_NE(run.out.find("\n2 files already upright, left as they were\n"), std::string::npos) << run.out;
     for (size_t i = 0; i < before.size(); ++i) {
         const auto& [orientation, kind] = orientations[i];
         const Bytes now = readFile(dir.file("o" + std::to_string(orientation) + ".jpg"));
@@ -200,21 +199,16 @@ TEST(CliRotate, TurnsByTheNamedTurnOrUprightByTheOrientationTag) {
     }
 }
 
+// What a dry run leaves alone, and how, the workflow's own tests pin down.
 TEST(CliRotate, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
     TempDir dir;
-    const Bytes original = photo(5), broken = {0xFF, 0xD8, 0xFF};
+    const Bytes original = photo(5);
     writeFile(dir.file("a.jpg"), original);
-    writeFile(dir.file("b.jpg"), broken);
-    for (const char* name : {"a.jpg", "b.jpg"}) ASSERT_TRUE(platform::setFileTimes(dir.file(name), kOldTimes));
     const clitest::CliRun run = runCli({"--dry-run", "--backup", "--turn", "rotate 90", dir.path()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("File " + dir.file("a.jpg") + " would be turned: rotate 90\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("File " + dir.file("b.jpg") + " could not be rotated: "), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("2 files read, of which 1 files would be rotated"), std::string::npos) << run.out;
-    EXPECT_EQ(listFolder(dir.path()), (Names{"a.jpg", "b.jpg"}));
-    for (const char* name : {"a.jpg", "b.jpg"}) EXPECT_TRUE(hasTimes(dir.file(name), kOldTimes)) << name;
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "File " + dir.file("a.jpg") + " would be turned: rotate 90\n1 files read, of which 1 files would be rotated\n");
+    EXPECT_EQ(listFolder(dir.path()), Names{"a.jpg"});
     EXPECT_EQ(readFile(dir.file("a.jpg")), original);
-    EXPECT_EQ(readFile(dir.file("b.jpg")), broken);
 }
 
 }  // namespace
