@@ -20,6 +20,7 @@
 
 namespace {
 
+using namespace std::chrono_literals;
 using windowtest::TestSettings;
 using windowtest::Window;
 
@@ -75,7 +76,7 @@ TEST(FolderRun, WhileAPhotoIsTurnedTheWindowShowsTheProgressAndCancelStopsTheRun
     // The first photo takes until the window has been looked at and Cancel pressed.
     Window window(settings.store(), [&](const std::string&, const ProcessingOptions&, platform::StatusLine&) {
         if (++handed == 1)
-            for (int tick = 0; !release && tick < 2000; ++tick) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (int tick = 0; !release && tick < 2000; ++tick) std::this_thread::sleep_for(5ms);
         RotateResult rotated;
         rotated.outcome = FileOutcome::Rotated;
         return rotated;

@@ -206,7 +206,8 @@ TEST(CliRotate, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
     writeFile(dir.file("a.jpg"), original);
     const clitest::CliRun run = runCli({"--dry-run", "--backup", "--turn", "rotate 90", dir.path()});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "File " + dir.file("a.jpg") + " would be turned: rotate 90\n1 files read, of which 1 files would be rotated\n");
+    EXPECT_EQ(run.out, "File " + dir.file("a.jpg") +
+                           " would be turned: rotate 90\n1 files read, of which 1 files would be rotated\n");
     EXPECT_EQ(listFolder(dir.path()), Names{"a.jpg"});
     EXPECT_EQ(readFile(dir.file("a.jpg")), original);
 }

@@ -32,7 +32,7 @@ protected:
             EXPECT_EQ(given.Backup, options.Backup);
             rotated.push_back(path);
             if (path == cancelAt) cancelRequested = 1;
-            RotateResult result = refusal(RefusalReason::NotJpeg);
+            RotateResult result = refusal(RefusalReason::NotJpeg, "no start of image");
             if (!failing.count(path)) result.outcome = FileOutcome::Rotated;
             if (path.find("upright") != std::string::npos) result.outcome = FileOutcome::AlreadyUpright;
             return result;
@@ -75,7 +75,8 @@ TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEa
     EXPECT_EQ(choosers.fileStarts, (Texts{"/home/tester", "/home/tester", dir.file("Pics/")}));
     EXPECT_EQ(initDir(), dir.file("Pics/"));
     EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + photo + " successfully rotated\n\n",
-                                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n"}));
+                                     "\n\nFile " + photo +
+                                         " could not be rotated\n\nReason: not a JPEG file (no start of image)\n\n"}));
     EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
 }
 
@@ -97,7 +98,7 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
     EXPECT_EQ(messages.texts(), (Texts{"\n\n4 files read, of which 3 files successfully rotated\n\n"
                                      "1 file could not be rotated; the details name each with the reason\n\n",
                                      "\n\nNo files processed\n\n", "Could not open folder " + dir.file("Vanished")}));
-    EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file\n");
+    EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file (no start of image)\n");
     EXPECT_EQ(window.progress.back(), "4 of 4 ") << "the last progress shown: every file done";
     EXPECT_EQ(messages.messages[2].icon, platform::MessageIcon::Warning);
 }
@@ -117,7 +118,7 @@ TEST_F(ShellCommandsTest, LaunchRunsAFileOrFolderRefusesAnythingElseTouchesNoSet
     EXPECT_EQ(messages.texts(),
               (Texts{"\n\n3 files read, of which 2 files successfully rotated\n\n" + upright,
                      "Not file or path: " + dir.file("missing.jpg"),
-                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n",
+                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file (no start of image)\n\n",
                      "\n\n3 files read, of which 1 files successfully rotated\n\n" + upright +
                          "1 file could not be rotated; the details name each with the reason\n\n"}));
     EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
