@@ -1,4 +1,5 @@
-// pivora-cli --info: one JSON line per photo, keyed by the PhotoInfo field names.
+// pivora-cli --info: one JSON line per photo, keyed by the PhotoInfo field names; what cannot be
+// read is named on standard error, off the JSON stream.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ void expectMembers(const std::string& json, const std::vector<std::string>& memb
     for (const std::string& member : members) EXPECT_NE(json.find(member), std::string::npos) << member << "\nin " << json;
 }
 
-TEST(CliInfo, CameraPhotoPrintsOneJsonLineWithItsValues) {
+TEST(CliInfo, CameraPhotoPrintsOneJsonLineWithItsValuesOrItsEntries) {
     TempDir dir;
     CameraPhotoSpec recipe;
     recipe.order = ByteOrder::Motorola;
@@ -51,61 +52,57 @@ TEST(CliInfo, CameraPhotoPrintsOneJsonLineWithItsValues) {
     run = runCli({"--info", dir.file("b.jpg")});
     expectMembers(run.out, {"\"coding\":\"progressive\",\"restartInterval\":2,", "\"furtherPictures\":1,",
                             "\"trailingBytes\":" + std::to_string(picture.file.size() - picture.firstEnd) + ","});
+
+    run = runCli({"--info", "--tags", dir.file("a.jpg")});  // the entries instead
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.find("{\"fileName\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Exif section in Motorola order\n"), std::string::npos) << run.out;
 }
 
-TEST(CliInfo, NotAJpegFailsButTheOtherFilesAreStillReported) {
-    TempDir dir;
-    writeFile(dir.file("a.jpg"), makeCameraPhoto(CameraPhotoSpec{}).jpeg);
-    writeFile(dir.file("notes.jpg"), {'h', 'e', 'l', 'l', 'o'});
-    writeFile(dir.file("b.jpg"), makeCameraPhoto(CameraPhotoSpec{}).jpeg);
-    clitest::CliRun run = runCli({"--info", dir.file("a.jpg"), dir.file("notes.jpg"), dir.file("missing.jpg"), dir.file("b.jpg")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(dir.file("notes.jpg") + ": not a JPEG file"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(dir.file("missing.jpg") + ": cannot open"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out.rfind("{\"fileName\":\"" + dir.file("a.jpg") + "\",", 0), 0u) << run.out;
-    EXPECT_NE(run.out.find("}\n{\"fileName\":\"" + dir.file("b.jpg") + "\","), std::string::npos) << run.out;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
-}
-
-TEST(CliInfo, TextsAreEscapedAndReaderMessagesListed) {
+// A grey progressive photo whose first comment is cleaned for display, with an Exif block that
+// needs escaping and misleads the reader.
+TEST(CliInfo, TextsAreCleanedAndEscapedAndReaderMessagesListed) {
     TempDir dir;
     ExifSpec exif;
     exif.ifd0 = {bytesEntry(0x010F, kExifAscii, {'a', '"', 'b', '\\', 'c', '\n', 0x01, 0xFF, 0xC3, 0xA9, 0xE2, 0x82, 0}),
                  shortEntry(0x0112, {9}), rawEntry(0x8769, kExifLong, 1, 0x7FFFFFFF)};
     JpegSpec jpeg;
-    jpeg.markers = {{0xE1, buildExif(exif).payload}};
+    jpeg.progressive = true;
+    jpeg.color = ColorKind::Gray;
+    jpeg.markers = {{0xE1, buildExif(exif).payload},
+                    {0xFE, {'a', '\r', '\n', 'b', '\r', 7}},
+                    {0xFE, {'s', 'e', 'c', 'o', 'n', 'd'}}};
     writeFile(dir.file("odd.jpg"), makeJpeg(jpeg));
     clitest::CliRun run = runCli({"--info", dir.file("odd.jpg")});
     EXPECT_EQ(run.status, 0);
     expectMembers(run.out, {"\"cameraMake\":\"a\\\"b\\\\c\\n\\u0001\\u00ff\xC3\xA9\\u00e2\\u0082\"", "\"orientation\":0",
+                            "\"isColor\":0", "\"process\":194", "\"comments\":\"a\\nb??\"",
                             "\"messages\":[\"Undefined rotation value 9\",\"Illegal exif or interop ofset directory link\"]}"});
 }
 
-TEST(CliInfo, TagsListsTheEntriesInsteadAndBadArgumentsAreUsageErrors) {
-    TempDir dir;
-    writeFile(dir.file("a.jpg"), makeCameraPhoto(CameraPhotoSpec{}).jpeg);
-    clitest::CliRun run = runCli({"--info", "--tags", dir.file("a.jpg")});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.find("{\"fileName\""), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Exif section in Intel order\n"), std::string::npos) << run.out;
-    EXPECT_EQ(runCli({"--info"}).status, 2);
-    EXPECT_EQ(runCli({"--info", "--bogus", "x.jpg"}).status, 2);
-}
-
-}  // namespace
-
-// The whole path, however long; a name that is not UTF-8 in a form that gives back its bytes;
-// a pipe reported without being opened (opened, it would wait for a writer for ever).
-TEST(CliInfo, NamesArePrintedWholeAndExactlyAndSpecialFilesAreNotOpened) {
+// Each failure on standard error, the other files still reported: the whole path, however long;
+// a name that is not UTF-8 in a form that gives back its bytes; a pipe reported without being
+// opened (opened, it would wait for a writer for ever).
+TEST(CliInfo, FilesThatCannotBeReadAreNamedAndTheOthersStillReportedWholeAndExactly) {
     TempDir dir;
     const std::string folder = dir.file(std::string(200, 'f'));
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     const std::string longPath = folder + "/" + std::string(100, 'n') + ".jpg", latin1 = dir.file("caf\xE9.jpg");
     for (const std::string& path : {longPath, latin1}) writeFile(path, makeCameraPhoto(CameraPhotoSpec{}).jpeg);
+    writeFile(dir.file("notes.jpg"), {'h', 'e', 'l', 'l', 'o'});
+    writeFile(dir.file("empty.jpg"), {0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x03, 'x', 0xFF, 0xD9, 0x00, 0x02});
     ASSERT_EQ(::mkfifo(dir.file("pipe.jpg").c_str(), 0600), 0);
-    clitest::CliRun run = runCli({"--info", longPath, dir.file("pipe.jpg"), latin1});
+    clitest::CliRun run = runCli({"--info", longPath, dir.file("notes.jpg"), dir.file("missing.jpg"),
+                                  dir.file("pipe.jpg"), dir.file("empty.jpg"), latin1});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out.rfind("{\"fileName\":\"" + longPath + "\",", 0), 0u) << run.out;
-    EXPECT_NE(run.out.find("\n{\"fileName\":\"" + dir.file("caf\\udce9.jpg") + "\","), std::string::npos) << run.out;
-    EXPECT_NE(run.err.find(dir.file("pipe.jpg") + ": not a regular file"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("}\n{\"fileName\":\"" + dir.file("caf\\udce9.jpg") + "\","), std::string::npos) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
+    for (const std::string& said : {dir.file("notes.jpg") + ": not a JPEG file", dir.file("missing.jpg") + ": cannot open",
+                                    dir.file("pipe.jpg") + ": not a regular file",
+                                    "No image in jpeg!\nNot JPEG: " + dir.file("empty.jpg") + "\n",
+                                    dir.file("empty.jpg") + ": no image data"})
+        EXPECT_NE(run.err.find(said), std::string::npos) << said << "\nin " << run.err;
 }
+
+}  // namespace

@@ -1,28 +1,67 @@
-// pivora-cli killed with SIGKILL at random moments while it rotates a folder, alone or as two runs
-// sharing the folder, with one job or several, with and without backups, with the fixed turn or
-// upright by each photo's orientation tag: every photograph stays
-// whole (the untouched original or the complete rotated file), every backup is the original, and
-// what a killed run leaves behind is at most the temporary files of the photos in hand, which a
-// later run settles.
+// pivora-cli killed with SIGKILL at random moments while it rotates a folder: alone or as two
+// runs sharing it, with one job or several, with and without backups, by the fixed turn or upright
+// by the tag. Every photograph stays whole (the original or the complete rotated file), every
+// backup is the original, and a killed run leaves at most the temporary files of the photos in
+// hand, which later runs settle, alone or eight at once sharing the folder as `xargs -P 8` starts
+// them, each run's start-up cleaning leaving the others' files alone.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <random>
 #include <set>
 
-#include "tests/photo_folder.h"
+#include "platform/pending_name.h"
+#include "tests/cli_process.h"
+#include "tests/support/camera_photo.h"
 #include "workflow/stray_files.h"
 
 namespace {
 
 using namespace testsupport;
-using clitest::PhotoSet;
+using Paths = std::vector<std::string>;
 
 constexpr int kPhotoCount = 30;
 constexpr int kMostStraysPerRun = 2;  // the new photo and its backup in waiting
+
+// Camera photos with what one complete run makes of them (timed, so that a test can aim its kills).
+struct PhotoSet {
+    // Both byte orders, a few with the thumbnail not at the end of the block; `byTag`: of every
+    // Orientation value (0 for none) and turned by it, else by the fixed turn.
+    PhotoSet(const Paths& env, bool byTag) : options{"--keep-times"} {
+        if (byTag) options.push_back("--auto");
+        for (int i = 0; i < kPhotoCount; ++i) {
+            CameraPhotoSpec recipe;
+            recipe.seed = static_cast<std::uint32_t>(i + 1);
+            recipe.order = i % 2 ? ByteOrder::Motorola : ByteOrder::Intel;
+            recipe.thumbnailAtEnd = i % 7 != 3;
+            if (byTag) recipe.orientation = i % 9;
+            originals.push_back(makeCameraPhoto(recipe).jpeg);
+        }
+        TempDir reference;
+        writeInto(reference.path());
+        Paths args = options;
+        args.push_back(reference.path());
+        const auto start = std::chrono::steady_clock::now();
+        const clitest::CliRun run = clitest::runCli(args, env);
+        fullRunMicros = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+                            .count();
+        EXPECT_EQ(run.status, 0) << run.err;
+        for (int i = 0; i < kPhotoCount; ++i) rotated.push_back(readFile(reference.path() + "/" + name(i)));
+    }
+
+    static std::string name(int i) { return "p" + std::to_string(i) + ".jpg"; }
+    void writeInto(const std::string& folder) const {
+        for (int i = 0; i < kPhotoCount; ++i) writeFile(folder + "/" + name(i), originals[i]);
+    }
+
+    Paths options;  // of the run that turned them
+    std::vector<Bytes> originals, rotated;
+    long fullRunMicros = 0;
+};
 
 class KilledRun : public ::testing::Test {
 protected:
@@ -50,14 +89,25 @@ protected:
         EXPECT_EQ(photosWhole, kPhotoCount) << "a photograph is missing or neither the original nor the rotated file";
         return strays;
     }
+    // `count` runs with `options`: one over the folder, or several, each over its share of the photos.
+    std::vector<std::unique_ptr<clitest::Cli>> startRuns(const Paths& options, int count) {
+        std::vector<std::unique_ptr<clitest::Cli>> runs;
+        for (int first = 0; first < count; ++first) {
+            Paths args = options;
+            if (count == 1) args.push_back(dir.path());
+            for (int i = first; count > 1 && i < kPhotoCount; i += count) args.push_back(dir.file(PhotoSet::name(i)));
+            runs.push_back(std::make_unique<clitest::Cli>(args, env));
+        }
+        return runs;
+    }
 
     TempDir scratch, dir;
     // A killed run may leave its private thumbnail folder behind: keep those in the test's own.
-    const std::vector<std::string> env{"TMPDIR=" + scratch.path()};
-    const PhotoSet fixedTurn{kPhotoCount, env}, byTag{kPhotoCount, env, true};
+    const Paths env{"TMPDIR=" + scratch.path()};
+    const PhotoSet fixedTurn{env, false}, byTag{env, true};
 };
 
-TEST_F(KilledRun, LeavesEveryPhotoWholeAndALaterRunCleansUp) {
+TEST_F(KilledRun, LeavesEveryPhotoWholeAndLaterRunsCleanUp) {
     const unsigned seed = static_cast<unsigned>(std::time(nullptr));
     std::mt19937 random(seed);
     std::uniform_int_distribution<long> moment(0, fixedTurn.fullRunMicros + fixedTurn.fullRunMicros / 5);
@@ -71,16 +121,11 @@ TEST_F(KilledRun, LeavesEveryPhotoWholeAndALaterRunCleansUp) {
         resetPhotos(photos);
         const std::set<std::string> strayBefore = checkFolder(photos);
         const char* jobs = k % 8 < 4 ? "1" : "3";  // one worker, and several with photos in hand at once
-        std::vector<std::string> options = clitest::withOptions(photos.options, {"--jobs", jobs});
+        Paths options = photos.options;
+        options.insert(options.end(), {"--jobs", jobs});
         if (backup) options.push_back("--backup");
         options.push_back("--");  // ends the options
-        std::vector<std::unique_ptr<clitest::Cli>> runs;
-        if (twoRuns) {
-            for (int first : {0, 1})
-                runs.push_back(std::make_unique<clitest::Cli>(clitest::withOptions(options, photos.share(dir.path(), first, 2)), env));
-        } else {
-            runs.push_back(std::make_unique<clitest::Cli>(clitest::withOptions(options, {dir.path()}), env));
-        }
+        const auto runs = startRuns(options, twoRuns ? 2 : 1);
         for (auto& run : runs) {
             ::usleep(static_cast<useconds_t>(moment(random) / static_cast<long>(runs.size())));
             ::kill(run->pid, SIGKILL);
@@ -92,12 +137,23 @@ TEST_F(KilledRun, LeavesEveryPhotoWholeAndALaterRunCleansUp) {
     }
     EXPECT_GT(killedWhileWorking, 0) << "no kill hit a running process";
 
-    // A later, complete run settles what the killed runs left.
-    ::usleep(20000);  // the strays must be older than the run, on the file system's clock
-    resetPhotos(fixedTurn);
-    EXPECT_EQ(clitest::runCli({"--keep-times", dir.path()}, env).status, 0);
-    EXPECT_TRUE(checkFolder(fixedTurn).empty());
-    for (int i = 0; i < kPhotoCount; ++i) EXPECT_EQ(readFile(dir.file(PhotoSet::name(i))), fixedTurn.rotated[i]) << i;
+    // Complete runs settle what the killed runs left and a stray like theirs: one over the folder,
+    // then eight sharing it, with backups.
+    for (int count : {1, 8}) {
+        SCOPED_TRACE(std::to_string(count) + " later runs");
+        resetPhotos(fixedTurn);
+        writeFile(dir.file(platform::newPendingName("p0.jpg", platform::PendingKind::Rewrite)), {9});
+        ::usleep(20000);  // the strays must be older than the runs, on the file system's clock
+        for (auto& run : startRuns({"--keep-times", count > 1 ? "--backup" : "--"}, count))
+            EXPECT_EQ(run->finish().status, 0);
+        EXPECT_TRUE(checkFolder(fixedTurn).empty());
+        for (int i = 0; i < kPhotoCount; ++i) {
+            EXPECT_EQ(readFile(dir.file(PhotoSet::name(i))), fixedTurn.rotated[i]) << i;
+            if (count > 1) {
+                EXPECT_EQ(readFile(dir.file(PhotoSet::name(i) + ".bak")), fixedTurn.originals[i]) << i;
+            }
+        }
+    }
 }
 
 }  // namespace

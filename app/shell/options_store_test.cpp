@@ -1,7 +1,5 @@
 #include "app/shell/options_store.h"
 
-#include <tuple>
-
 #include <gtest/gtest.h>
 
 #include "platform/memory_settings_store.h"
@@ -9,22 +7,16 @@
 namespace shell {
 namespace {
 
-TEST(OptionsStore, FirstStartDefaultsAndAStoredBackupOfFiveShownUncheckedAndSavedAsZero) {
+// The defaults and a stored Backup of 5 the main window's switch test pins down.
+TEST(OptionsStore, AStoredTwoShowsCheckedAndTheSwitchesAreWrittenInTheirOrder) {
     platform::MemorySettingsStore store;
-    ProcessingOptions options = loadOptions(store);
-    EXPECT_EQ(std::make_tuple(options.Backup, options.bSubfolders, options.EXIFTimestamp, options.AutoOrient),
-              std::make_tuple(0, 0, 1, 0));
-
-    store.writeInt(kSettingsSection, "Backup", 5);
     store.writeInt(kSettingsSection, "bSubfolders", 2);
-    store.writeInt(kSettingsSection, "AutoOrient", 1);
-    options = loadOptions(store);
-    options.Backup = shownOptionValue(options.Backup);  // what the check box shows and gives back
-    EXPECT_FALSE(isChecked(options.Backup));
-    EXPECT_TRUE(isChecked(options.bSubfolders) && isChecked(options.AutoOrient));
+    const ProcessingOptions options = loadOptions(store);
+    EXPECT_TRUE(isChecked(shownOptionValue(options.bSubfolders)));
     saveOptions(store, options);
-    EXPECT_EQ(store.writes().back(), "AutoOrient");
-    EXPECT_EQ(store.readInt(kSettingsSection, "Backup", -9), 0);
+    EXPECT_EQ(store.writes(),
+              (std::vector<std::string>{"bSubfolders", "Backup", "bSubfolders", "EXIFTimestamp", "AutoOrient"}));
+    EXPECT_EQ(store.readInt(kSettingsSection, "bSubfolders", -9), 2);
     EXPECT_EQ(store.readInt(kSettingsSection, "EXIFTimestamp", -9), 1);
 }
 

@@ -19,16 +19,13 @@ TEST(ResultMessages, OneFileSaysWhyItWasNotRotatedAndWhatItNoted) {
     RotateResult noted = outcome(FileOutcome::Rotated);
     noted.thumbnailNotTurned = "its size is not a whole number of blocks";
     noted.earlierBackupKept = true;
-    const RotateResult damaged = refusal(RefusalReason::DamagedData, "Corrupt JPEG data");
     const std::string rotated = oneFileMessage(1, "/p/a.jpg"), failed = oneFileMessage(0, "/p/a.jpg");
     const struct {
         RotateResult result;
         std::string text;
         MessageIcon icon;
     } cases[] = {
-        {outcome(FileOutcome::Rotated), rotated, MessageIcon::None},
         {noted, rotated + thumbnailNote(noted) + "\n\n" + earlierBackupNote(noted) + "\n\n", MessageIcon::None},
-        {damaged, failed + "Reason: damaged picture data (Corrupt JPEG data)\n\n", MessageIcon::Warning},
         {outcome(FileOutcome::Cancelled), failed + "Reason: the run was cancelled; the file was left as it was\n\n",
          MessageIcon::Warning},
         {outcome(FileOutcome::AlreadyUpright), alreadyUprightMessage("/p/a.jpg"), MessageIcon::None},

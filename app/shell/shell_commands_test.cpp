@@ -25,15 +25,16 @@ class ShellCommandsTest : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::current_path(before); }
 
-    // Commands whose rotation only records the file (fails for those in `failing`, and presses
-    // Cancel during `cancelAt`), one file at a time.
+    // Commands whose rotation only records the file (fails for those in `failing`, finds those
+    // named "upright" upright, and presses Cancel during `cancelAt`), one file at a time.
     ShellCommands commands() {
         auto rotate = [this](const std::string& path, const ProcessingOptions& given, platform::StatusLine&) {
             EXPECT_EQ(given.Backup, options.Backup);
             rotated.push_back(path);
             if (path == cancelAt) cancelRequested = 1;
-            RotateResult result = refusal(RefusalReason::NotJpeg);
+            RotateResult result = refusal(RefusalReason::NotJpeg, "no start of image");
             if (!failing.count(path)) result.outcome = FileOutcome::Rotated;
+            if (path.find("upright") != std::string::npos) result.outcome = FileOutcome::AlreadyUpright;
             return result;
         };
         return ShellCommands(options, store, messages, window, choosers, rotate, "/home/tester", 1);
@@ -74,7 +75,8 @@ TEST_F(ShellCommandsTest, OneFileStartsAtHomeThenAtTheLastFileFolderAndReportsEa
     EXPECT_EQ(choosers.fileStarts, (Texts{"/home/tester", "/home/tester", dir.file("Pics/")}));
     EXPECT_EQ(initDir(), dir.file("Pics/"));
     EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + photo + " successfully rotated\n\n",
-                                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n"}));
+                                     "\n\nFile " + photo +
+                                         " could not be rotated\n\nReason: not a JPEG file (no start of image)\n\n"}));
     EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
 }
 
@@ -96,26 +98,29 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
     EXPECT_EQ(messages.texts(), (Texts{"\n\n4 files read, of which 3 files successfully rotated\n\n"
                                      "1 file could not be rotated; the details name each with the reason\n\n",
                                      "\n\nNo files processed\n\n", "Could not open folder " + dir.file("Vanished")}));
-    EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file\n");
+    EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file (no start of image)\n");
     EXPECT_EQ(window.progress.back(), "4 of 4 ") << "the last progress shown: every file done";
     EXPECT_EQ(messages.messages[2].icon, platform::MessageIcon::Warning);
 }
 
+// An upright photo counts as done: a launch of it ends without a word.
 TEST_F(ShellCommandsTest, LaunchRunsAFileOrFolderRefusesAnythingElseTouchesNoSettingAndGivesTheExitStatus) {
-    const std::string photos = folder("My Pics", {"a b.jpg", "c.jpg"}), photo = photos + "/a b.jpg";
+    const std::string photos = folder("My Pics", {"a b.jpg", "c.jpg", "upright.jpg"}), photo = photos + "/a b.jpg";
     ShellCommands shell = commands();
     EXPECT_EQ(shell.launch(photo), 0);
+    EXPECT_EQ(shell.launch(photos + "/upright.jpg"), 0);
     EXPECT_EQ(shell.launch(photos), 0);
     EXPECT_EQ(shell.launch(dir.file("missing.jpg")), 1);
     failing.insert(photo);
     EXPECT_EQ(shell.launch(photo), 1);
     EXPECT_EQ(shell.launch(photos), 1);
+    const std::string upright = "1 files already upright, left as they were\n\n";
     EXPECT_EQ(messages.texts(),
-              (Texts{"\n\n2 files read, of which 2 files successfully rotated\n\n",
+              (Texts{"\n\n3 files read, of which 2 files successfully rotated\n\n" + upright,
                      "Not file or path: " + dir.file("missing.jpg"),
-                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file\n\n",
-                     "\n\n2 files read, of which 1 files successfully rotated\n\n"
-                     "1 file could not be rotated; the details name each with the reason\n\n"}));
+                     "\n\nFile " + photo + " could not be rotated\n\nReason: not a JPEG file (no start of image)\n\n",
+                     "\n\n3 files read, of which 1 files successfully rotated\n\n" + upright +
+                         "1 file could not be rotated; the details name each with the reason\n\n"}));
     EXPECT_EQ(messages.messages[1].icon, platform::MessageIcon::Warning);
     EXPECT_TRUE(store.reads().empty() && store.writes().empty());
 }

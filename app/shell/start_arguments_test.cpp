@@ -1,8 +1,10 @@
 #include "app/shell/start_arguments.h"
 
-#include "app/shell/launch_path.h"
-
 #include <gtest/gtest.h>
+
+#include "app/shell/display_check.h"
+#include "app/shell/help_location.h"
+#include "app/shell/launch_path.h"
 
 namespace shell {
 namespace {
@@ -41,6 +43,14 @@ TEST(StartArguments, WindowLaunchHelpVersionOrUsageError) {
         EXPECT_EQ(request.action == StartAction::UsageError ? request.problem : request.path, row.pathOrProblem);
     }
     EXPECT_EQ(usageText("more than one path").rfind("pivora: more than one path\nUsage: pivora [PATH]\n", 0), 0u);
+}
+
+TEST(StartRules, DisplayFromAnyOfThreeVariablesAndHelpNextToTheExecutableFirst) {
+    EXPECT_FALSE(hasDisplay(nullptr, "", nullptr));
+    EXPECT_TRUE(hasDisplay(":0", nullptr, nullptr) && hasDisplay(nullptr, "wayland-0", nullptr) &&
+                hasDisplay(nullptr, nullptr, "offscreen"));
+    EXPECT_EQ(helpFileCandidates("/opt/bin/pivora", {"", "/usr/share/pivora", "/opt/bin", "/usr/share/pivora"}),
+              (std::vector<std::string>{"/opt/bin/PIVORA.HLP", "/usr/share/pivora/PIVORA.HLP"}));
 }
 
 }  // namespace

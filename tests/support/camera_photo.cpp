@@ -1,29 +1,19 @@
 #include "tests/support/camera_photo.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace testsupport {
 namespace {
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-void setDates(ExifSpec& exif, const std::string& text) {
-    auto rewrite = [&](ExifEntries& entries) {
-        for (ExifEntry& entry : entries)
-            if (entry.tag == 0x0132 || entry.tag == 0x9003 || entry.tag == 0x9004) entry = asciiEntry(entry.tag, text);
-    };
-    rewrite(exif.ifd0);
-    if (exif.exif) rewrite(*exif.exif);
-}
-
-// IFD0 states `value` (0: no tag at all); other than 1, IFD1 states it too.
-void setOrientation(ExifSpec& exif, int value) {
-    auto& ifd0 = exif.ifd0;
-    for (auto it = ifd0.begin(); it != ifd0.end(); ++it)
-        if (it->tag == 0x0112) {
-            if (value == 0) ifd0.erase(it);
-            else *it = shortEntry(0x0112, {value});
-            break;
-        }
-    if (value != 1 && value != 0) exif.ifd1->push_back(shortEntry(0x0112, {value}));
+// Each entry of `tag` in `entries` becomes `by`, or goes where `by` is empty.
+void replaceEntries(ExifEntries& entries, std::uint16_t tag, const std::optional<ExifEntry>& by) {
+    entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const ExifEntry& e) { return e.tag == tag && !by; }),
+                  entries.end());
+    for (ExifEntry& entry : entries)
+        if (entry.tag == tag) entry = *by;
 }
 
 std::string xmpPacket(int orientation) {
@@ -55,12 +45,17 @@ CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     main.seed = recipe.seed;
     if (recipe.withExif) {
         ExifSpec exif = cameraExifSpec(recipe.order, photo.thumbnail);
-        if (!recipe.dateText.empty()) setDates(exif, recipe.dateText);
+        if (!recipe.dateText.empty())  // DateTime, DateTimeOriginal and DateTimeDigitized
+            for (std::uint16_t tag : {0x0132, 0x9003, 0x9004})
+                for (ExifEntries* entries : {&exif.ifd0, &*exif.exif}) replaceEntries(*entries, tag, asciiEntry(tag, recipe.dateText));
         if (!recipe.thumbnailAtEnd) {  // an ImageDescription whose text lies behind the thumbnail
             exif.ifd0.push_back(asciiEntry(0x010E, "described later"));
             exif.ifd0.back().behindThumbnail = true;
         }
-        setOrientation(exif, recipe.orientation);
+        // IFD0 states the orientation (0: no tag at all); other than 1, IFD1 states it too.
+        const ExifEntry orientation = shortEntry(0x0112, {recipe.orientation});
+        replaceEntries(exif.ifd0, 0x0112, recipe.orientation ? std::optional(orientation) : std::nullopt);
+        if (recipe.orientation != 1 && recipe.orientation != 0) exif.ifd1->push_back(orientation);
         if (recipe.adjustExif) recipe.adjustExif(exif);
         photo.exif = buildExif(exif);
         main.writeJfif = false;
