@@ -284,12 +284,15 @@ TEST_F(RotatePhoto, RefusedPhotosAreLeftAsTheyWere) {
     halved.insert(halved.end(), {0xFF, 0xD9});
     const size_t frame = markerPositions(good, 0xC0).at(0);
     const size_t exif = markerPositions(good, 0xE1).at(0);
+    MultiPicture outside = makeMultiPicture(ultraHdrSpec(ContainerForm::None));
+    outside.put32(outside.entriesAt + 16 + 8, std::uint32_t(outside.file.size()));  // the gain map's offset
     const Refusal refusals[] = {
         {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, RefusalReason::NotJpeg},
         {"cut short in its Exif block", Bytes(good.begin(), good.begin() + long(exif + 100)), RefusalReason::DamagedData},
         {"cut in half, end marker put back", halved, RefusalReason::DamagedData},
         {"frame marker byte damaged", withByte(good, frame + 1, 0xC9), RefusalReason::DamagedData},
         {"Exif block that cannot be walked", withByte(good, exif + 10, 'X'), RefusalReason::UnreadableMetadata},
+        {"multi-picture index pointing outside the file", outside.file, RefusalReason::FurtherPicture},
     };
     options.Backup = 1;
     for (const Refusal& r : refusals) {

@@ -81,19 +81,17 @@ private:
     }
 
     // The bytes after the main picture: kept as they stand, with each further picture of a
-    // multi-picture index turned like the main picture.
+    // multi-picture index turned like the main picture. An index that cannot be read refuses the
+    // photo: the pictures it lists would stay unturned behind a turned one.
     bool turnFurtherPictures(std::string* reason) {
         const std::size_t end = pass_.consumed;
         SegmentSpan mpf;
         MpIndex index;
         if (findMpfSegment(source_.data(), end, &mpf) &&
-            readMpIndex(source_.data() + mpf.payloadAt, mpf.payloadSize, &index, reason) && index.entries.size() > 1) {
-            return rebuildTrailingRegion(source_.data(), source_.size(), end, index, mpf.payloadAt + kMpBaseInPayload,
-                                         embeddedPictureTurner(kind_, settings_, false), &tail_, reason);
-        }
-        reason->clear();  // an index that cannot be read lists nothing to turn: the bytes stay
-        tail_.bytes.assign(source_.begin() + static_cast<long>(end), source_.end());
-        return true;
+            !readMpIndex(source_.data() + mpf.payloadAt, mpf.payloadSize, &index, reason))
+            return false;
+        return rebuildTrailingRegion(source_.data(), source_.size(), end, index, mpf.payloadAt + kMpBaseInPayload,
+                                     embeddedPictureTurner(kind_, settings_, false), &tail_, reason);
     }
 
     // The Exif thumbnail and any JFXX thumbnail; what could not be turned stays as it was, and the
