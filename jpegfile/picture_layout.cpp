@@ -7,34 +7,7 @@
 
 namespace {
 
-constexpr unsigned char kMarkerPrefix = 0xFF;
-constexpr int kEndOfImage = 0xD9;
 constexpr int kRestartInterval = 0xDD;
-
-bool isRestartMarker(int code) { return code >= 0xD0 && code <= 0xD7; }
-
-// From behind the first scan's header: past the coded data and any further tables and scans to
-// the end-of-image marker. 0 when the bytes end first.
-std::size_t endOfImage(const unsigned char* jpeg, std::size_t size, std::size_t at) {
-    while (at + 1 < size) {
-        if (jpeg[at] != kMarkerPrefix) {
-            ++at;
-            continue;
-        }
-        std::size_t code = at + 1;
-        while (code < size && jpeg[code] == kMarkerPrefix) ++code;  // fill bytes
-        if (code >= size) return 0;
-        const int marker = jpeg[code];
-        if (marker == kEndOfImage) return code + 1;
-        if (marker == 0 || isRestartMarker(marker)) {  // a stuffed 0xFF byte, a restart
-            at = code + 1;
-            continue;
-        }
-        if (size - code < 3) return 0;
-        at = code + 1 + ((static_cast<std::size_t>(jpeg[code + 1]) << 8) | jpeg[code + 2]);
-    }
-    return 0;
-}
 
 std::size_t listedPictures(const unsigned char* payload, std::size_t size) {
     MpIndex index;
@@ -59,8 +32,7 @@ PictureLayout pictureLayout(const unsigned char* jpeg, std::size_t size) {
             layout.furtherPictures = listed > 1 ? listed - 1 : 0;
         }
     }
-    if (!spans.empty() && spans.back().markerCode == 0xDA)
-        layout.pictureEnd = endOfImage(jpeg, size, spans.back().payloadAt + spans.back().payloadSize);
+    segmentsAfterFirstScan(jpeg, size, &layout.pictureEnd);
     return layout;
 }
 

@@ -84,6 +84,14 @@ int replaceSectionPayload(JpegSection* entry, const unsigned char* payload, std:
     return 1;
 }
 
+int appendSection(int markerCode, const unsigned char* payload, std::size_t size) {
+    if (sectionTable.count >= kMaxSections || sectionTable.imageDataLoaded) return 0;
+    JpegSection entry{nullptr, markerCode, 0};
+    if (!replaceSectionPayload(&entry, payload, size)) return 0;
+    sectionTable.entries[sectionTable.count++] = entry;
+    return 1;
+}
+
 void releaseSections() {
     for (int i = 0; i < sectionTable.count; ++i) std::free(sectionTable.entries[i].bytes);
     clearSectionTable();

@@ -69,6 +69,10 @@ bool isJfifSection(const JpegSection& entry);
 // memory: then the entry is unchanged.
 int replaceSectionPayload(JpegSection* entry, const unsigned char* payload, std::size_t size);
 
+// Appends a marker segment with `payload` behind the entries (its length field made). 1 done; 0
+// the table is full, holds the image data already, or the segment would exceed 65535 bytes.
+int appendSection(int markerCode, const unsigned char* payload, std::size_t size);
+
 // Writes the table as a complete JPEG file to an open stream: SOI, the entries as they stand,
 // the image data. 1 every byte written and flushed; 0 image data not read or a write failed.
 int writeSectionsToStream(FILE* file);

@@ -16,3 +16,10 @@ struct SegmentSpan {
 // does not fit in the bytes or a marker without its 0xFF. With `cutShort`, tells whether it ended
 // early because the bytes ran out (a file cut short before its picture data).
 std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size_t size, bool* cutShort = nullptr);
+
+// The segments between the first scan and the picture's end-of-image marker (the tables and scan
+// headers of further scans, and any application segment or comment among them), found by walking
+// the coded data (fill bytes, stuffed bytes and restart markers allowed). `pictureEnd` (when
+// given) is set behind the EOI, or to 0 when the bytes end first.
+std::vector<SegmentSpan> segmentsAfterFirstScan(const unsigned char* jpeg, std::size_t size,
+                                                std::size_t* pictureEnd = nullptr);

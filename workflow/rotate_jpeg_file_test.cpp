@@ -255,6 +255,13 @@ TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     ASSERT_TRUE(result.rotated()) << refusalText(result);
     EXPECT_FALSE(result.thumbnailNotTurned.empty());
 
+    JpegSpec progressive;  // a comment between its scans stays, moved in front of the turned picture
+    progressive.progressive = true;
+    Bytes between = makeJpeg(progressive);
+    between.insert(between.begin() + long(markerPositions(between, 0xDA).at(1)), {0xFF, 0xFE, 0, 4, 'h', 'i'});
+    ASSERT_TRUE(rotate(between).rotated());
+    EXPECT_EQ(applicationSegments(readFile(path)).back(), std::make_pair(0xFE, Bytes{'h', 'i'}));
+
     recipe.withExif = false;
     JpegSpec plain;
     plain.markers = {{0xE0, {'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 72, 0, 72, 0, 0}}};

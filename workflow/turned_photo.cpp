@@ -10,6 +10,7 @@
 #include "jpegfile/mpf_index.h"
 #include "jpegfile/section_table.h"
 #include "jpegfile/segment_fields.h"
+#include "jpegfile/segment_walk.h"
 #include "jpegfile/thumbnail.h"
 #include "jpegfile/xmp_edit.h"
 #include "workflow/picture_turner.h"
@@ -65,6 +66,7 @@ public:
         if (!pass_.ok() || !pass_.exact) return refused(refusalOfPass(pass_, memory_));
         std::string reason;
         if (!turnFurtherPictures(&reason)) return refused(refusal(RefusalReason::FurtherPicture, reason));
+        if (!keepSegmentsBetweenScans()) return refused(refusal(RefusalReason::UnreadableMetadata, "too many segments"));
         turned.result.thumbnailNotTurned = turnThumbnails();
         if (!editMetadata(&reason)) return refused(refusal(RefusalReason::UnreadableMetadata, reason));
         if (!assemble(&turned.bytes, &reason)) return refused(refusal(RefusalReason::WriteFailed, reason));
@@ -92,6 +94,18 @@ private:
             return false;
         return rebuildTrailingRegion(source_.data(), source_.size(), end, index, mpf.payloadAt + kMpBaseInPayload,
                                      embeddedPictureTurner(kind_, settings_, false), &tail_, reason);
+    }
+
+    // Application segments and comments that stand between the scans of a progressive picture,
+    // kept behind those of its header: the turned picture is written with scans of its own.
+    bool keepSegmentsBetweenScans() {
+        for (const SegmentSpan& span : segmentsAfterFirstScan(source_.data(), pass_.consumed)) {
+            const int code = span.markerCode;
+            const bool application = (code >= kApp0 && code <= kApp0 + 15) || code == kComment;
+            if (application && !appendSection(code, source_.data() + span.payloadAt, span.payloadSize))
+                return false;
+        }
+        return true;
     }
 
     // The Exif thumbnail and any JFXX thumbnail; what could not be turned stays as it was, and the
