@@ -2,6 +2,7 @@
 // read is named on standard error, off the JSON stream.
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -78,6 +79,10 @@ TEST(CliInfo, TextsAreCleanedAndEscapedAndReaderMessagesListed) {
     expectMembers(run.out, {"\"cameraMake\":\"a\\\"b\\\\c\\n\\u0001\\u00ff\xC3\xA9\\u00e2\\u0082\"", "\"orientation\":0",
                             "\"isColor\":0", "\"process\":194", "\"comments\":\"a\\nb??\"",
                             "\"messages\":[\"Undefined rotation value 9\",\"Illegal exif or interop ofset directory link\"]}"});
+    // An independent reader takes the line as JSON and gets the text back, each byte that is not
+    // UTF-8 as the Latin-1 character of its value.
+    const nlohmann::json parsed = nlohmann::json::parse(run.out);
+    EXPECT_EQ(parsed["cameraMake"], "a\"b\\c\n\x01\xC3\xBF\xC3\xA9\xC3\xA2\xC2\x82");
 }
 
 // Each failure on standard error, the other files still reported: the whole path, however long;
