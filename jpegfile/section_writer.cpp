@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -58,9 +59,17 @@ int writeSectionsToMemory(std::vector<unsigned char>* out) {
         reportError("Can't write back - didn't read all");
         return 0;
     }
-    out->clear();
-    writeTable([out](const unsigned char* bytes, size_t size) {
-        out->insert(out->end(), bytes, bytes + size);
+    // Measured first and then copied into place: the file is written into memory once.
+    size_t total = 0;
+    writeTable([&total](const unsigned char*, size_t size) {
+        total += size;
+        return true;
+    });
+    out->resize(total);
+    size_t at = 0;
+    writeTable([out, &at](const unsigned char* bytes, size_t size) {
+        if (size != 0) std::memcpy(out->data() + at, bytes, size);
+        at += size;
         return true;
     });
     return 1;
