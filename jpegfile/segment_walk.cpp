@@ -1,5 +1,7 @@
 #include "jpegfile/segment_walk.h"
 
+#include <cstring>
+
 namespace {
 constexpr unsigned char kMarkerPrefix = 0xFF;
 constexpr int kStartOfScan = 0xDA;
@@ -29,10 +31,10 @@ bool isRestartMarker(int code) { return code >= 0xD0 && code <= 0xD7; }
 // Returns the position behind the EOI, or 0 when the bytes end first.
 std::size_t walkScans(const unsigned char* jpeg, std::size_t size, std::size_t at, std::vector<SegmentSpan>& spans) {
     while (at + 1 < size) {
-        if (jpeg[at] != kMarkerPrefix) {
-            ++at;
-            continue;
-        }
+        // Coded data is mostly other bytes: jump to the next 0xFF rather than step to it.
+        const void* prefix = std::memchr(jpeg + at, kMarkerPrefix, size - at);
+        if (!prefix) return 0;
+        at = static_cast<std::size_t>(static_cast<const unsigned char*>(prefix) - jpeg);
         std::size_t code = at + 1;
         while (code < size && jpeg[code] == kMarkerPrefix) ++code;  // fill bytes
         if (code >= size) return 0;
