@@ -19,7 +19,7 @@ bool startsWithSoi(const unsigned char* bytes, std::size_t size) {
 }
 
 // The stored further pictures where the index places them, checked against the file and each
-// other, in file order.
+// other, in file order; each one's own bytes end at its EOI.
 bool placePictures(const unsigned char* source, std::size_t sourceSize, std::size_t firstPictureEnd,
                    const MpIndex& index, std::size_t baseInSource, std::vector<MovedPicture>* placed,
                    std::string* reason) {
@@ -34,7 +34,7 @@ bool placePictures(const unsigned char* source, std::size_t sourceSize, std::siz
         MovedPicture picture;
         picture.entry = i;
         picture.sourceStart = static_cast<std::size_t>(start);
-        picture.sourceSize = entry.size;
+        picture.sourceSize = entry.size;  // as claimed, until its own end is found
         placed->push_back(picture);
     }
     std::sort(placed->begin(), placed->end(),
@@ -43,6 +43,13 @@ bool placePictures(const unsigned char* source, std::size_t sourceSize, std::siz
         const MovedPicture& before = (*placed)[i - 1];
         if ((*placed)[i].sourceStart < before.sourceStart + before.sourceSize)
             return fail(reason, pictureName((*placed)[i].entry) + " overlaps " + pictureName(before.entry));
+    }
+    for (MovedPicture& picture : *placed) {
+        std::size_t ownEnd = 0;
+        segmentsAfterFirstScan(source + picture.sourceStart, picture.sourceSize, &ownEnd);
+        if (ownEnd == 0) return fail(reason, pictureName(picture.entry) + " does not end within the bytes the index gives it");
+        picture.claimedBeyond = picture.sourceSize - ownEnd;
+        picture.sourceSize = ownEnd;
     }
     return true;
 }
@@ -99,9 +106,10 @@ bool patchMpIndex(unsigned char* firstPicture, std::size_t size, const TrailingR
         std::uint64_t offset = std::uint64_t{size} + picture.position - base;
         if (picture.entry >= index.entries.size())
             return fail(reason, "the multi-picture index no longer lists " + pictureName(picture.entry));
-        if (offset > kMaxField || picture.size > kMaxField)
+        const std::uint64_t claimed = std::uint64_t{picture.size} + picture.claimedBeyond;
+        if (offset > kMaxField || claimed > kMaxField)
             return fail(reason, pictureName(picture.entry) + " lies too far for the multi-picture index");
-        index.entries[picture.entry].size = static_cast<std::uint32_t>(picture.size);
+        index.entries[picture.entry].size = static_cast<std::uint32_t>(claimed);
         index.entries[picture.entry].offset = static_cast<std::uint32_t>(offset);
     }
     return writeMpEntries(payload, span.payloadSize, index) || fail(reason, "the multi-picture index cannot be written");

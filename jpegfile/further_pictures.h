@@ -15,9 +15,10 @@
 struct MovedPicture {
     std::size_t entry = 0;        // its entry in the index
     std::size_t sourceStart = 0;  // where it began in the source file
-    std::size_t sourceSize = 0;
+    std::size_t sourceSize = 0;   // from its SOI to its own EOI
     std::size_t position = 0;     // where it begins in the rebuilt bytes
     std::size_t size = 0;         // its turned size
+    std::size_t claimedBeyond = 0;  // bytes the index counts to it behind its EOI, kept as they stand
 };
 
 struct TrailingRegion {
@@ -28,9 +29,11 @@ struct TrailingRegion {
 // Rebuilds the bytes after the first picture (which ends at `firstPictureEnd` in `source`) for the
 // index read from the first picture, whose base lies at `baseInSource`. An entry after the first
 // whose offset is 0 lists no stored picture (0 is the first picture's own offset and can point at
-// nothing behind it) and is left as it stands. false with a reason, and the region empty, when a
+// nothing behind it) and is left as it stands. Only a picture's own bytes, from its SOI to its EOI,
+// are replaced: what the index counts to it behind its EOI (a motion photo's video, padding) stays
+// byte for byte behind the turned picture. false with a reason, and the region empty, when a
 // listed picture lies outside the file, inside the first picture or over another one, is not a
-// JPEG picture (other data format, no SOI), or cannot be turned.
+// JPEG picture (other data format, no SOI, no EOI within its span), or cannot be turned.
 bool rebuildTrailingRegion(const unsigned char* source, std::size_t sourceSize, std::size_t firstPictureEnd,
                            const MpIndex& index, std::size_t baseInSource, const JpegStreamTurner& turn,
                            TrailingRegion* region, std::string* reason);
@@ -39,7 +42,8 @@ bool rebuildTrailingRegion(const unsigned char* source, std::size_t sourceSize, 
 bool findMpfSegment(const unsigned char* jpeg, std::size_t size, SegmentSpan* span);
 
 // Rewrites the index of the finished first picture in place: the first entry's size becomes the
-// picture's size, each moved picture's entry its turned size and its offset from the new base.
+// picture's size, each moved picture's entry its turned size (with the bytes it claimed behind its
+// EOI) and its offset from the new base.
 // false with a reason, and nothing changed, when the picture has no readable index, the index
 // lacks an entry the region names, or a value exceeds 32 bits.
 bool patchMpIndex(unsigned char* firstPicture, std::size_t size, const TrailingRegion& region, std::string* reason);

@@ -52,15 +52,22 @@ MultiPictureSpec depthAndGainMapsWithVideo() {
 
 // Each further picture is turned the same way as the main image, every other byte stays in order,
 // and the index gives each turned picture's size and place: only its entries change. A later entry
-// with offset 0 lists no stored picture: it is neither turned nor changed.
+// with offset 0 lists no stored picture: it is neither turned nor changed. An entry that claims the
+// video behind its picture has only the picture replaced: the video stays, and is still claimed.
 TEST(FurtherPicturesTest, EachListedPictureIsTurnedAndTheIndexFollows) {
     MultiPictureSpec twoMaps = ultraHdrSpec(ContainerForm::None);
     twoMaps.further.push_back(twoMaps.further[0]);
-    const std::pair<MultiPictureSpec, bool> cases[] = {  // the recipe, whether the last entry's offset is set to 0
-        {ultraHdrSpec(ContainerForm::None), false}, {depthAndGainMapsWithVideo(), false}, {twoMaps, true}};
-    for (const auto& [recipe, lastUnlisted] : cases) {
+    struct Case { MultiPictureSpec recipe; bool lastUnlisted, lastClaimsVideo; };
+    const Case cases[] = {{ultraHdrSpec(ContainerForm::None), false, false},
+                          {depthAndGainMapsWithVideo(), false, false},
+                          {depthAndGainMapsWithVideo(), false, true},
+                          {twoMaps, true, false}};
+    for (const auto& [recipe, lastUnlisted, lastClaimsVideo] : cases) {
         MultiPicture made = makeMultiPicture(recipe);
-        if (lastUnlisted) made.put32(made.entriesAt + 16 * made.pictures.size() + 8, 0);
+        const std::size_t lastEntry = made.entriesAt + 16 * made.pictures.size();
+        if (lastUnlisted) made.put32(lastEntry + 8, 0);
+        const std::size_t claimed = lastClaimsVideo ? recipe.video.size() : 0;
+        if (lastClaimsVideo) made.put32(lastEntry + 4, std::uint32_t(made.pictures.back().size() + claimed));
         TrailingRegion region;
         std::string reason;
         const Bytes file = rebuilt(made, turnByEngine, &region, &reason);
@@ -72,7 +79,8 @@ TEST(FurtherPicturesTest, EachListedPictureIsTurnedAndTheIndexFollows) {
             EXPECT_EQ(region.pictures[i].sourceStart, made.starts[i]);
             const Bytes turned = transformInMemory(made.pictures[i], TransformKind::Rotate270);
             expected.file.insert(expected.file.end(), made.file.begin() + long(end), made.file.begin() + long(made.starts[i]));
-            expected.put32(made.entriesAt + 16 * (i + 1) + 4, std::uint32_t(turned.size()));
+            const bool last = i + 1 == made.pictures.size();
+            expected.put32(made.entriesAt + 16 * (i + 1) + 4, std::uint32_t(turned.size() + (last ? claimed : 0)));
             expected.put32(made.entriesAt + 16 * (i + 1) + 8, std::uint32_t(expected.file.size() - made.mpfBase));
             expected.file.insert(expected.file.end(), turned.begin(), turned.end());
             end = made.starts[i] + made.pictures[i].size();

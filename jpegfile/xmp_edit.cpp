@@ -189,9 +189,11 @@ bool matchItems(const std::string& packet, const std::vector<Range>& items, cons
         const std::uint64_t start = cursor, end = cursor + *length;
         for (const MovedPicture& picture : pictures) {
             const std::uint64_t pictureEnd = std::uint64_t{picture.sourceStart} + picture.sourceSize;
-            if (start == picture.sourceStart && end == pictureEnd) {
-                replacements->push_back({spot, std::to_string(picture.size)});
-            } else if (start < pictureEnd && picture.sourceStart < end) {
+            const std::uint64_t claimedEnd = pictureEnd + picture.claimedBeyond;
+            if (start == picture.sourceStart && (end == pictureEnd || end == claimedEnd)) {
+                const std::uint64_t beyond = end - pictureEnd;  // the bytes behind its EOI stay in the item
+                replacements->push_back({spot, std::to_string(picture.size + beyond)});
+            } else if (start < claimedEnd && picture.sourceStart < end) {
                 *reason = "the XMP container directory does not match the pictures of the file";
                 return false;
             }
