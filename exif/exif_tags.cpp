@@ -42,8 +42,10 @@ struct Value {
     float asFloat() const { return static_cast<float>(number()); }
 };
 
-void takeOrientation(const Value& v) {
-    if (orientationSeen) return;
+// The orientation of the main picture is IFD0's alone: IFD1 describes the thumbnail, and a value
+// there says nothing about how the photo stands.
+void takeOrientation(const Value& v, int level) {
+    if (orientationSeen || level != 0) return;
     orientationSeen = true;
     photoInfo.orientation = v.asInt();
     if (photoInfo.orientation < 0 || photoInfo.orientation > 8) {
@@ -128,7 +130,7 @@ void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level
     switch (entry.tag) {
     case kMake: copyBlockText(photoInfo.cameraMake, sizeof photoInfo.cameraMake, entry.value, entry.byteCount, block); break;
     case kModel: copyBlockText(photoInfo.cameraModel, sizeof photoInfo.cameraModel, entry.value, entry.byteCount, block); break;
-    case kOrientation: takeOrientation(v); break;
+    case kOrientation: takeOrientation(v, level); break;
     case kDateTime: takeDate(v, false); break;
     case kDateTimeOriginal: takeDate(v, true); break;
     case kDateTimeDigitized: takeDate(v, false); break;

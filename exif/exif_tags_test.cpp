@@ -16,6 +16,11 @@ ExifSpec withSensor(ExifEntries more) {
                                longEntry(0xA003, {2000}), rationalEntry(0x920A, {75, 10})});
     return ifd0(more);
 }
+ExifSpec thumbnailOrientation(int value) {
+    ExifSpec s;
+    s.ifd1 = ExifEntries{shortEntry(0x0112, {value})};
+    return s;
+}
 ExifSpec comment(const Bytes& value) { return ifd0({bytesEntry(0x9286, kExifUndefined, value)}); }
 const std::string kSpaces = "    :  :     :  :  ", k58 = "2007:12:31 23:59:58", k59 = "2007:12:31 23:59:59";
 // The date text, then the position of every date counted.
@@ -35,6 +40,7 @@ TEST_P(ExifTagsTest, EntriesSetTheirFields) {
         {ifd0(ExifEntries(11, asciiEntry(0x0132, k58))), kDates, k58 + " 146 166 186 206 226 246 266 286 306 326",
          "More than 10 date fields!  This is nuts\n"},
         {ifd0({shortEntry(0x0112, {6}), shortEntry(0x0112, {1})}), FIELD(orientation), "6"},
+        {thumbnailOrientation(6), FIELD(orientation), "0"},  // IFD1's describes the thumbnail alone
         {ifd0({shortEntry(0x0112, {9}), shortEntry(0x0112, {6})}), FIELD(orientation), "0", "Undefined rotation value 9\n"},
         {ifd0({shortEntry(0x8827, {2}), shortEntry(0xA215, {100})}), FIELD(isoEquivalent), "400"},
         {ifd0({shortEntry(0xA215, {100})}), FIELD(isoEquivalent), "100"},
