@@ -25,7 +25,7 @@ class HelpWindow;
 class StatusWindow;
 
 // What the main window works with. Null members are replaced by the real ones: message boxes,
-// Qt's choosers, the desktop's link opener, rotateJpegFile.
+// Qt's choosers, the desktop's link opener, rotatePhoto.
 struct MainDialogServices {
     platform::SettingsStore* settings = nullptr;  // required
     platform::MessageSink* messages = nullptr;

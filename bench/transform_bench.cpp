@@ -1,6 +1,6 @@
 // What Pivora's coefficient passes cost against a stock libjpeg coefficient copy of the same
 // 24-megapixel 4:2:0 camera photo: the transcodes "none" and "rotate 270" (transcodeJpegWith,
-// file to file) and the whole per-file workflow (rotateJpegFile), all ending in an fsync.
+// file to file) and the whole per-file workflow (rotatePhoto), all ending in an fsync.
 // Every measurement runs in its own child process, so that each has its own peak memory and
 // page-fault count; the four alternate, each round starting with the next one, so that drift of
 // the machine affects all alike. Prints medians and their ratios against the stock copy.
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
         request.input = photo;
         request.output = output;
         request.kind = kind;
-        return transcodeJpegWith(request) == 1 ? 0 : 1;
+        return transcodeJpegWith(request).ok() ? 0 : 1;
     };
     std::vector<Series> series;
     series.emplace_back("stock copy", [&] {
@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
         "workflow",
         [&] {
             platform::SilentStatusLine status;
-            return rotateJpegFile(turned, ProcessingOptions{}, status) == 1 ? 0 : 1;
+            return rotatePhoto(turned, ProcessingOptions{}, TurnSettings{}, status).rotated() ? 0 : 1;
         },
         [&] { std::filesystem::copy_file(photo, turned, std::filesystem::copy_options::overwrite_existing); });
 

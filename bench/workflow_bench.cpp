@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
     std::vector<double> bare, workflow, alreadyUpright;
     for (int round = 0; round < rounds; ++round) {
         bool ok = true;
-        bare.push_back(secondsOf([&] { ok = transcodeJpeg(photo.c_str(), copy.c_str(), "none", 1) == 1; }));
+        bare.push_back(secondsOf([&] { ok = transcodeJpegWith(TranscodeRequest{photo, copy}).ok(); }));
         // Each round turns the photo once more; every quarter turn costs the same.
-        workflow.push_back(secondsOf([&] { ok = ok && rotateJpegFile(photo, options, status) == 1; }));
+        workflow.push_back(secondsOf([&] { ok = ok && rotatePhoto(photo, options, TurnSettings{}, status).rotated(); }));
         alreadyUpright.push_back(secondsOf([&] {
             ok = ok && rotatePhoto(upright, byTag, TurnSettings{}, status).outcome == FileOutcome::AlreadyUpright;
         }));

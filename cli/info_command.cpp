@@ -5,13 +5,9 @@
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "cli/verb_arguments.h"
-#include "exif/exif_block.h"
-#include "exif/photo_info.h"
-#include "exif/report_error.h"
 #include "exif/tag_names.h"
-#include "jpegfile/diagnostics.h"
+#include "jpegfile/photo_record.h"
 #include "jpegfile/picture_layout.h"
-#include "jpegfile/section_table.h"
 #include "platform/source_file.h"
 
 namespace {
@@ -42,9 +38,9 @@ std::string dateOffsetsJson(const PhotoInfo& info) {
     return list + "]";
 }
 
-std::string messagesJson() {
+std::string messagesJson(const ReaderNotes& notes) {
     std::string list = "[";
-    for (const std::string& message : reportedErrors()) list += (list.size() > 1 ? "," : "") + jsonString(message);
+    for (const std::string& message : notes.messages()) list += (list.size() > 1 ? "," : "") + jsonString(message);
     return list + "]";
 }
 
@@ -65,7 +61,8 @@ void addLayout(JsonObject& object, const std::vector<unsigned char>& bytes) {
     object.add("trailingBytes", layout.pictureEnd ? static_cast<long long>(bytes.size() - layout.pictureEnd) : -1LL);
 }
 
-std::string photoInfoJson(const PhotoInfo& info, const std::string& path, const std::vector<unsigned char>& bytes) {
+std::string photoInfoJson(const PhotoRecord& record, const std::string& path, const std::vector<unsigned char>& bytes) {
+    const PhotoInfo& info = record.info;
     JsonObject object;
     object.add("fileName", jsonPath(path));  // whole, where the record's field would cut it
     FIELD_TEXT(cameraMake);
@@ -107,7 +104,7 @@ std::string photoInfoJson(const PhotoInfo& info, const std::string& path, const 
     FIELD_TEXT(gpsLong);
     FIELD_TEXT(gpsAlt);
     addLayout(object, bytes);
-    object.add("messages", messagesJson());
+    object.add("messages", messagesJson(record.notes));
     return object.close();
 }
 
@@ -116,44 +113,41 @@ std::string photoInfoJson(const PhotoInfo& info, const std::string& path, const 
 #undef FIELD_INT
 
 // The photograph's segments up to the start of scan, read as the rotation reads them: the
-// container records the frame and the first comment, the Exif reader the rest of photoInfo.
-// Anything but a regular file is refused without being opened for reading.
-bool readMetadata(const std::string& path, std::vector<unsigned char>& bytes, std::string* error) {
+// segments record the frame and the first comment, the Exif reader the rest. Anything but a
+// regular file is refused without being opened for reading.
+Result<PhotoRecord> readMetadata(const std::string& path, std::vector<unsigned char>& bytes, FILE* diagnostics) {
     platform::SourceFile source;
-    if (source.open(path, error, platform::SourceFile::Locking::None) != platform::SourceFile::Status::Ok ||
-        source.readAll(&bytes, error) != platform::SourceFile::Status::Ok)
-        return false;
-    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
-        *error = "not a JPEG file";
-        return false;
+    std::string error;
+    if (source.open(path, &error, platform::SourceFile::Locking::None) != platform::SourceFile::Status::Ok ||
+        source.readAll(&bytes, &error) != platform::SourceFile::Status::Ok)
+        return refuse(RefusalReason::CannotRead, error);
+    Result<PhotoRecord> record = readPhotoRecord(bytes.data(), bytes.size(), path);
+    if (!record.ok() && record.refusal().reason != RefusalReason::NotJpeg)
+        std::fprintf(diagnostics, "Not JPEG: %s\n", path.c_str());
+    return record;
+}
+
+std::string failureText(const Refusal& refusal) {
+    switch (refusal.reason) {
+    case RefusalReason::CannotRead: return refusal.detail;
+    case RefusalReason::NotJpeg: return "not a JPEG file";
+    default: return refusal.detail == kNoPictureData ? refusal.detail : "cannot read its segments: " + refusal.detail;
     }
-    clearSectionTable();
-    const int read = readSectionsFromMemory(bytes.data(), bytes.size(), ReadMetadata);
-    if (!read) {
-        std::fprintf(sectionDiagnostics(), "Not JPEG: %s\n", path.c_str());
-        releaseSections();
-        *error = reportedErrors().empty() ? "no image data: the file ends before the start of scan"
-                                          : "cannot read its segments: " + reportedErrors().back();
-    }
-    return read != 0;
 }
 
 // Reads one file; prints its JSON line (or, with the listing on, the listing). False on failure.
 bool reportFile(const std::string& path, bool listing) {
-    resetPhotoInfo(path.c_str());
-    clearReportedErrors();
     if (listing) std::printf("File: %s\n", path.c_str());
-    std::string error;
     std::vector<unsigned char> bytes;
-    bool read = readMetadata(path, bytes, &error);
+    const Result<PhotoRecord> record = readMetadata(path, bytes, listing ? stdout : stderr);
     std::fflush(stdout);
-    if (!read) {
-        std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), error.c_str());
+    if (!record.ok()) {
+        std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), failureText(record.refusal()).c_str());
         return false;
     }
-    if (!listing) std::printf("%s\n", photoInfoJson(photoInfo, path, bytes).c_str());
+    const std::string text = listing ? listTags(record.value()) : photoInfoJson(record.value(), path, bytes) + "\n";
+    std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
-    releaseSections();
     return true;
 }
 
@@ -168,11 +162,7 @@ int runInfoCommand(const Arguments& args) {
     parser.add_option("files", files);
     if (int status = parseVerbArguments(parser, args); status >= 0) return status;
     if (files.empty()) return usageError("--info needs at least one file");
-    listTags = listing ? 1 : 0;
-    // Standard output carries one JSON line per photo; the container's notes go beside it.
-    if (!listing) setSectionDiagnostics(stderr);
     bool allRead = true;
     for (const std::string& path : files) allRead = reportFile(path, listing) && allRead;
-    listTags = 0;
     return allRead ? 0 : 1;
 }

@@ -8,7 +8,6 @@
 
 #include "cli/commands.h"
 #include "cli/verb_arguments.h"
-#include "jpegfile/diagnostics.h"
 #include "platform/status_line.h"
 #include "transform/coefficient_memory.h"
 #include "transform/memory_budget.h"
@@ -160,7 +159,5 @@ int runRotateCommand(const Arguments& args) {
     if (int status = parseRotateArguments(args, request); status >= 0) return status;
     catchInterrupt();
     cancelRequested = 0;
-    // Standard output carries the result lines; the container's notes go beside them.
-    setSectionDiagnostics(stderr);
     return ConsoleRun(request).run();
 }

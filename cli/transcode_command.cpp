@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "cli/commands.h"
 #include "cli/verb_arguments.h"
 #include "workflow/transcode_jpeg.h"
@@ -17,8 +19,6 @@ bool copyOptionFromName(const std::string& name, MarkerCopyOption* option) {
 int parse(const Arguments& args, TranscodeRequest* request) {
     request->kind = TransformKind::Rotate270;
     request->copy = CopyAll;
-    // The console never deletes what it was given: a distinct input stays, in-place work keeps IN.bak.
-    request->keepInput = true;
     CLI::App parser{"", "pivora-cli --transcode"};
     parser.set_help_flag();
     std::string transformName, copyName;
@@ -45,5 +45,12 @@ int parse(const Arguments& args, TranscodeRequest* request) {
 int runTranscodeCommand(const Arguments& args) {
     TranscodeRequest request;
     if (int status = parse(args, &request); status >= 0) return status;
-    return transcodeJpegWith(request) ? 0 : 1;
+    const Result<TranscodeDone> done = transcodeJpegWith(request);
+    if (!done.ok()) {
+        std::fprintf(stderr, "Pivora: %s\n", done.refusal().detail.c_str());
+        return 1;
+    }
+    if (!done.value().earlierBackup.empty())
+        std::fprintf(stderr, "Pivora: kept the earlier backup %s\n", done.value().earlierBackup.c_str());
+    return 0;
 }

@@ -3,9 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "exif/report_error.h"
-
-thread_local int motorolaOrder = 0;
+#include "exif/reader_notes.h"
 
 namespace {
 
@@ -13,47 +11,47 @@ const unsigned char* bytesAt(const void* at) { return static_cast<const unsigned
 
 }  // namespace
 
-unsigned readU16(const void* at) {
+unsigned TiffByteOrder::readU16(const void* at) const {
     const unsigned char* b = bytesAt(at);
-    return motorolaOrder ? (b[0] << 8) | b[1] : (b[1] << 8) | b[0];
+    return motorola ? (b[0] << 8) | b[1] : (b[1] << 8) | b[0];
 }
 
-std::uint32_t readU32(const void* at) {
+std::uint32_t TiffByteOrder::readU32(const void* at) const {
     const unsigned char* b = bytesAt(at);
-    if (motorolaOrder)
+    if (motorola)
         return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
     return (std::uint32_t{b[3]} << 24) | (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[1]} << 8) | b[0];
 }
 
-std::int32_t readS32(const void* at) { return static_cast<std::int32_t>(readU32(at)); }
+std::int32_t TiffByteOrder::readS32(const void* at) const { return static_cast<std::int32_t>(readU32(at)); }
 
-void writeU16(void* at, unsigned value) {
+void TiffByteOrder::writeU16(void* at, unsigned value) const {
     unsigned char* b = static_cast<unsigned char*>(at);
-    b[motorolaOrder ? 0 : 1] = static_cast<unsigned char>(value >> 8);
-    b[motorolaOrder ? 1 : 0] = static_cast<unsigned char>(value);
+    b[motorola ? 0 : 1] = static_cast<unsigned char>(value >> 8);
+    b[motorola ? 1 : 0] = static_cast<unsigned char>(value);
 }
 
-void writeU32(void* at, std::uint32_t value) {
+void TiffByteOrder::writeU32(void* at, std::uint32_t value) const {
     unsigned char* b = static_cast<unsigned char*>(at);
     for (int i = 0; i < 4; ++i) {
-        int shift = motorolaOrder ? 8 * (3 - i) : 8 * i;
+        int shift = motorola ? 8 * (3 - i) : 8 * i;
         b[i] = static_cast<unsigned char>(value >> shift);
     }
 }
 
-double valueAsDouble(const void* value, int format) {
+double valueAsDouble(const void* value, int format, TiffByteOrder order, ReaderNotes* notes) {
     const unsigned char* b = bytesAt(value);
     switch (format) {
     case kFormatByte: return b[0];
     case kFormatSByte: return static_cast<signed char>(b[0]);
-    case kFormatShort: return readU16(b);
-    case kFormatSShort: return static_cast<std::int16_t>(readU16(b));
-    case kFormatLong: return readU32(b);
-    case kFormatSLong: return readS32(b);
+    case kFormatShort: return order.readU16(b);
+    case kFormatSShort: return static_cast<std::int16_t>(order.readU16(b));
+    case kFormatLong: return order.readU32(b);
+    case kFormatSLong: return order.readS32(b);
     case kFormatRational:
     case kFormatSRational: {
-        std::int32_t numerator = readS32(b);
-        std::int32_t denominator = readS32(b + 4);
+        std::int32_t numerator = order.readS32(b);
+        std::int32_t denominator = order.readS32(b + 4);
         return denominator == 0 ? 0.0 : static_cast<double>(numerator) / denominator;
     }
     case kFormatFloat: {
@@ -67,7 +65,7 @@ double valueAsDouble(const void* value, int format) {
         return number;
     }
     default:
-        reportError("Illegal format code %d", format);
+        if (notes) notes->reportError("Illegal format code %d", format);
         return 0;
     }
 }

@@ -5,10 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 
-// The TIFF data: `base` is the TIFF header start, `length` the bytes from there to the segment end.
+#include "exif/byte_order.h"
+
+class ReaderNotes;
+
+// The TIFF data: `base` is the TIFF header start, `length` the bytes from there to the segment
+// end, `order` the byte order its header states.
 struct TiffBlock {
     const unsigned char* base;
     std::uint32_t length;
+    TiffByteOrder order;
 
     // Whether the `count` bytes at `offset` lie inside the block (no overflow).
     bool holds(std::uint64_t offset, std::uint64_t count) const { return offset + count <= length; }
@@ -16,6 +22,10 @@ struct TiffBlock {
     // Bytes from `at` (inside the block) to its end.
     std::size_t bytesFrom(const unsigned char* at) const { return length - offsetOf(at); }
 };
+
+// The TIFF data of an Exif segment (from its first length byte: two length bytes, "Exif\0\0",
+// then the TIFF header); empty (holding nothing) when the segment is too short for any.
+TiffBlock tiffOf(const unsigned char* segment, std::size_t length, TiffByteOrder order);
 
 struct DirectoryEntry {
     std::uint32_t at = 0;  // the entry's own 12 bytes, counted from the TIFF header
@@ -29,11 +39,12 @@ struct DirectoryEntry {
 };
 
 // Reads the entry at `offset` (its 12 bytes inside the block) and locates its value. A format
-// outside 1..12, more than 65536 components or a value beyond the block are reported and give false.
-bool readDirectoryEntry(const TiffBlock& block, std::uint32_t offset, DirectoryEntry* entry);
+// outside 1..12, more than 65536 components or a value beyond the block are reported to `notes`
+// (when given) and give false.
+bool readDirectoryEntry(const TiffBlock& block, std::uint32_t offset, DirectoryEntry* entry, ReaderNotes* notes);
 
 // The first component as a number (valueAsDouble); 0 when it would reach past the block.
-double entryNumber(const TiffBlock& block, const DirectoryEntry& entry);
+double entryNumber(const TiffBlock& block, const DirectoryEntry& entry, ReaderNotes* notes);
 
 // Whether the directory at `offset` fits the block: its entry count inside, and its entries
 // ending at the block's end, 2 bytes before it, or leaving room for the 4-byte link.
@@ -43,7 +54,3 @@ bool directoryFits(const TiffBlock& block, std::uint64_t offset, unsigned* entri
 // Clears the text field `to` of `fieldSize` bytes, then copies at most `max` characters (below
 // fieldSize) from `from` (inside the block), stopping at a zero byte and at the block's end.
 void copyBlockText(char* to, std::size_t fieldSize, const unsigned char* from, std::size_t max, const TiffBlock& block);
-
-// The directory walk of one Exif or IFD directory by offset (exif_block.cpp). false when the
-// directory could not be read (nesting, size, work bounds); true also for one walked before.
-bool walkExifDirectory(const TiffBlock& block, std::uint64_t offset, int level);

@@ -1,6 +1,5 @@
 #include "exif/entry_number.h"
 
-#include "exif/byte_order.h"
 #include "exif/directory_entry.h"
 
 namespace {
@@ -11,14 +10,8 @@ constexpr std::uint32_t kEntrySize = 12;
 // The entry at `entry` of the TIFF data, when it is whole, carries `tag`, has a component and
 // its value lies inside.
 bool locate(const TiffBlock& block, std::uint32_t entry, unsigned tag, DirectoryEntry* found) {
-    return block.holds(entry, kEntrySize) && readDirectoryEntry(block, entry, found) && found->tag == tag &&
+    return block.holds(entry, kEntrySize) && readDirectoryEntry(block, entry, found, nullptr) && found->tag == tag &&
            found->count > 0;
-}
-
-// The TIFF data of the segment; empty (holding nothing) when the segment is too short for any.
-TiffBlock tiffOf(const unsigned char* segment, std::size_t length) {
-    if (length <= kTiffStart || length - kTiffStart > UINT32_MAX) return TiffBlock{segment, 0};
-    return TiffBlock{segment + kTiffStart, static_cast<std::uint32_t>(length - kTiffStart)};
 }
 
 // Whether the bytes [start, end) belong to one thing the block refers to alone (the entry's own
@@ -29,18 +22,18 @@ bool ownedAlone(const BlockLayout& layout, std::uint64_t start, std::uint64_t en
     return owners == 1;
 }
 
-void store(unsigned char* at, int format, std::uint32_t value) {
+void store(unsigned char* at, int format, std::uint32_t value, TiffByteOrder order) {
     switch (format) {
     case kFormatByte:
     case kFormatSByte: at[0] = static_cast<unsigned char>(value); break;
     case kFormatShort:
-    case kFormatSShort: writeU16(at, value); break;
+    case kFormatSShort: order.writeU16(at, value); break;
     case kFormatRational:
     case kFormatSRational:
-        writeU32(at, value);
-        writeU32(at + 4, 1);
+        order.writeU32(at, value);
+        order.writeU32(at + 4, 1);
         break;
-    default: writeU32(at, value); break;  // LONG, SLONG
+    default: order.writeU32(at, value); break;  // LONG, SLONG
     }
 }
 
@@ -62,8 +55,7 @@ bool formatHolds(int format, std::uint32_t value) {
 
 Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout,
                     const std::vector<NumberEdit>& edits) {
-    ByteOrderScope order(layout.motorola);
-    const TiffBlock block = tiffOf(segment, length);
+    const TiffBlock block = tiffOf(segment, length, layout.order);
     // Every place is found before the first write, so that a write cannot change what a later
     // edit finds (in a block whose values overlap its entries).
     std::vector<DirectoryEntry> found(edits.size());
@@ -76,18 +68,17 @@ Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLa
     for (std::size_t i = 0; i < edits.size(); ++i)
         if (!formatHolds(found[i].format, edits[i].value)) return Rewrite::TooLarge;
     for (std::size_t i = 0; i < edits.size(); ++i)
-        store(segment + kTiffStart + block.offsetOf(found[i].value), found[i].format, edits[i].value);
+        store(segment + kTiffStart + block.offsetOf(found[i].value), found[i].format, edits[i].value, layout.order);
     return Rewrite::Done;
 }
 
 bool readNumber(const unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t entry,
                 unsigned tag, std::uint32_t* value) {
-    ByteOrderScope order(layout.motorola);
-    const TiffBlock block = tiffOf(segment, length);
+    const TiffBlock block = tiffOf(segment, length, layout.order);
     DirectoryEntry found;
     // formatHolds(format, 0): one of the integer and rational formats that this program writes.
     if (!locate(block, entry, tag, &found) || !formatHolds(found.format, 0)) return false;
-    double number = valueAsDouble(found.value, found.format);
+    double number = valueAsDouble(found.value, found.format, layout.order);
     if (!(number >= 0 && number <= UINT32_MAX)) return false;
     *value = static_cast<std::uint32_t>(number);
     return true;

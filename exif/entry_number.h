@@ -27,8 +27,7 @@ enum class Rewrite {
 };
 
 // Applies `edits` to the Exif segment `segment` (`length` bytes from its first length byte), the
-// block that `layout` records (the segment may have moved since), in its byte order: all of
-// them, or none when one cannot be done.
+// block that `layout` records, in its byte order: all of them, or none when one cannot be done.
 Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout,
                     const std::vector<NumberEdit>& edits);
 

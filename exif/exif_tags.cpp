@@ -6,12 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "exif/block_layout.h"
-#include "exif/byte_order.h"
 #include "exif/exif_block.h"
 #include "exif/gps_directory.h"
-#include "exif/photo_info.h"
-#include "exif/report_error.h"
 #include "exif/tag_listing.h"
 
 namespace {
@@ -35,9 +31,11 @@ enum Tag : unsigned {
 };
 
 struct Value {
-    const TiffBlock& block;
+    ExifWalk& walk;
     const DirectoryEntry& entry;
-    double number() const { return entryNumber(block, entry); }
+    const TiffBlock& block() const { return walk.block; }
+    PhotoInfo& info() const { return walk.info; }
+    double number() const { return entryNumber(walk.block, entry, &walk.notes); }
     std::int32_t asInt() const { return truncateToInt32(number()); }
     float asFloat() const { return static_cast<float>(number()); }
 };
@@ -45,26 +43,28 @@ struct Value {
 // The orientation of the main picture is IFD0's alone: IFD1 describes the thumbnail, and a value
 // there says nothing about how the photo stands.
 void takeOrientation(const Value& v, int level) {
-    if (orientationSeen || level != 0) return;
-    orientationSeen = true;
-    photoInfo.orientation = v.asInt();
-    if (photoInfo.orientation < 0 || photoInfo.orientation > 8) {
-        reportError("Undefined rotation value %d", photoInfo.orientation);
-        photoInfo.orientation = 0;
+    if (v.walk.orientationSeen || level != 0) return;
+    v.walk.orientationSeen = true;
+    PhotoInfo& info = v.info();
+    info.orientation = v.asInt();
+    if (info.orientation < 0 || info.orientation > 8) {
+        v.walk.report("Undefined rotation value %d", info.orientation);
+        info.orientation = 0;
     }
 }
 
 // DateTimeOriginal always wins; the other two fill the text only while it holds no date
 // starting with a digit. Every date tag's position is recorded, up to kMaxDateTimeOffsets.
 void takeDate(const Value& v, bool overwrite) {
-    if (overwrite) copyBlockText(photoInfo.dateTime, sizeof photoInfo.dateTime, v.entry.value, kMaxDateLength, v.block);
-    if (!std::isdigit(static_cast<unsigned char>(photoInfo.dateTime[0])))
-        copyBlockText(photoInfo.dateTime, sizeof photoInfo.dateTime, v.entry.value, kMaxDateLength, v.block);
-    if (photoInfo.dateTimeCount >= kMaxDateTimeOffsets) {
-        reportError("More than %d date fields!  This is nuts", kMaxDateTimeOffsets);
+    PhotoInfo& info = v.info();
+    if (overwrite) copyBlockText(info.dateTime, sizeof info.dateTime, v.entry.value, kMaxDateLength, v.block());
+    if (!std::isdigit(static_cast<unsigned char>(info.dateTime[0])))
+        copyBlockText(info.dateTime, sizeof info.dateTime, v.entry.value, kMaxDateLength, v.block());
+    if (info.dateTimeCount >= kMaxDateTimeOffsets) {
+        v.walk.report("More than %d date fields!  This is nuts", kMaxDateTimeOffsets);
         return;
     }
-    photoInfo.dateTimeOffsets[photoInfo.dateTimeCount++] = static_cast<std::int32_t>(v.block.offsetOf(v.entry.value));
+    info.dateTimeOffsets[info.dateTimeCount++] = static_cast<std::int32_t>(v.block().offsetOf(v.entry.value));
 }
 
 // The value without its trailing spaces (the block itself stays as it is); an "ASCII" code
@@ -79,17 +79,18 @@ void takeUserComment(const Value& v) {
         while (from < 10 && from < length && (value[from] == 0 || value[from] == ' ')) ++from;
         if (from == 10 || from == length) return;
     }
-    copyBlockText(photoInfo.comments, sizeof photoInfo.comments, value + from,
-                  std::min(kMaxCommentLength, length - from), v.block);
+    copyBlockText(v.info().comments, sizeof v.info().comments, value + from,
+                  std::min(kMaxCommentLength, length - from), v.block());
 }
 
 void takeFocalPlaneUnit(const Value& v) {
+    double& units = v.walk.focalPlaneUnits;
     switch (v.asInt()) {
     case 1:
-    case 2: focalPlaneUnits = 25.4; break;  // inch
-    case 3: focalPlaneUnits = 10.0; break;  // centimetre
-    case 4: focalPlaneUnits = 1.0; break;   // millimetre
-    case 5: focalPlaneUnits = 0.001; break; // micrometre
+    case 2: units = 25.4; break;  // inch
+    case 3: units = 10.0; break;  // centimetre
+    case 4: units = 1.0; break;   // millimetre
+    case 5: units = 0.001; break; // micrometre
     default: break;
     }
 }
@@ -97,39 +98,41 @@ void takeFocalPlaneUnit(const Value& v) {
 void takeIso(const Value& v) {
     std::int64_t iso = v.asInt();
     if (iso < kLowestPlausibleIso) iso *= kIsoScale;
-    photoInfo.isoEquivalent = iso < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(iso);
+    v.info().isoEquivalent = iso < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(iso);
 }
 
 void followSubdirectory(const Value& v, int level, const char* listingName) {
-    std::uint32_t link = readU32(v.entry.value);
-    if (link > v.block.length) {
-        reportError("Illegal exif or interop ofset directory link");
-        noteUnreadDirectory(v.block, link);
+    std::uint32_t link = v.block().order.readU32(v.entry.value);
+    if (link > v.block().length) {
+        v.walk.report("Illegal exif or interop ofset directory link");
+        noteUnreadDirectory(v.walk, link);
         return;
     }
-    if (listTags) std::printf("%s    %s:\n", listingIndent(level), listingName);
-    walkExifDirectory(v.block, link, level + 1);
+    appendListing(v.walk.listing, "%s    %s:\n", listingIndent(level), listingName);
+    walkExifDirectory(v.walk, link, level + 1);
 }
 
 void followGpsLink(const Value& v, int level) {
-    std::uint32_t link = readU32(v.entry.value);
-    if (link > v.block.length) {
-        reportError("Illegal GPS directory link");
-        noteUnreadDirectory(v.block, link);
+    std::uint32_t link = v.block().order.readU32(v.entry.value);
+    if (link > v.block().length) {
+        v.walk.report("Illegal GPS directory link");
+        noteUnreadDirectory(v.walk, link);
         return;
     }
-    if (listTags) std::printf("%s    GPS info dir:\n", listingIndent(level));
-    processGpsDirectory(v.block.base + link, v.block.base, v.block.length);
+    appendListing(v.walk.listing, "%s    GPS info dir:\n", listingIndent(level));
+    processGpsDirectory(v.walk, link);
 }
 
 }  // namespace
 
-void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level, DirectoryThumbnail& thumbnail) {
-    const Value v{block, entry};
-    noteRewritableEntry(entry);
+void applyExifTag(ExifWalk& walk, const DirectoryEntry& entry, int level, DirectoryThumbnail& thumbnail) {
+    const Value v{walk, entry};
+    const TiffBlock& block = walk.block;
+    PhotoInfo& info = walk.info;
+    noteRewritableEntry(walk, entry);
     switch (entry.tag) {
-    case kMake: copyBlockText(photoInfo.cameraMake, sizeof photoInfo.cameraMake, entry.value, entry.byteCount, block); break;
-    case kModel: copyBlockText(photoInfo.cameraModel, sizeof photoInfo.cameraModel, entry.value, entry.byteCount, block); break;
+    case kMake: copyBlockText(info.cameraMake, sizeof info.cameraMake, entry.value, entry.byteCount, block); break;
+    case kModel: copyBlockText(info.cameraModel, sizeof info.cameraModel, entry.value, entry.byteCount, block); break;
     case kOrientation: takeOrientation(v, level); break;
     case kDateTime: takeDate(v, false); break;
     case kDateTimeOriginal: takeDate(v, true); break;
@@ -139,42 +142,42 @@ void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level
         thumbnail.length = static_cast<std::uint32_t>(v.asInt());
         thumbnail.lengthValueOffset = static_cast<std::int32_t>(block.offsetOf(entry.value));
         thumbnail.lengthEntry = entry.at;
-        photoInfo.thumbnailSizeOffset = thumbnail.lengthValueOffset;
+        info.thumbnailSizeOffset = thumbnail.lengthValueOffset;
         break;
     case kExifOffset: followSubdirectory(v, level, "Exif Dir"); break;
     case kInteropOffset: followSubdirectory(v, level, "Interop Dir"); break;
     case kGpsOffset: followGpsLink(v, level); break;
-    case kExposureTime: photoInfo.exposureTime = v.asFloat(); break;
-    case kFNumber: photoInfo.apertureFNumber = v.asFloat(); break;
-    case kExposureProgram: photoInfo.exposureProgram = v.asInt(); break;
+    case kExposureTime: info.exposureTime = v.asFloat(); break;
+    case kFNumber: info.apertureFNumber = v.asFloat(); break;
+    case kExposureProgram: info.exposureProgram = v.asInt(); break;
     case kIsoSpeedRatings: takeIso(v); break;
     case kShutterSpeedValue:
-        if (photoInfo.exposureTime == 0) photoInfo.exposureTime = static_cast<float>(1 / std::pow(2.0, v.number()));
+        if (info.exposureTime == 0) info.exposureTime = static_cast<float>(1 / std::pow(2.0, v.number()));
         break;
     case kApertureValue:
     case kMaxApertureValue:
-        if (photoInfo.apertureFNumber == 0) photoInfo.apertureFNumber = static_cast<float>(std::pow(2.0, v.number() / 2));
+        if (info.apertureFNumber == 0) info.apertureFNumber = static_cast<float>(std::pow(2.0, v.number() / 2));
         break;
-    case kExposureBiasValue: photoInfo.exposureBias = v.asFloat(); break;
-    case kSubjectDistance: photoInfo.distance = v.asFloat(); break;
-    case kMeteringMode: photoInfo.meteringMode = v.asInt(); break;
-    case kLightSource: photoInfo.lightSource = v.asInt(); break;
-    case kFlash: photoInfo.flashUsed = v.asInt(); break;
-    case kFocalLength: photoInfo.focalLength = v.asFloat(); break;
+    case kExposureBiasValue: info.exposureBias = v.asFloat(); break;
+    case kSubjectDistance: info.distance = v.asFloat(); break;
+    case kMeteringMode: info.meteringMode = v.asInt(); break;
+    case kLightSource: info.lightSource = v.asInt(); break;
+    case kFlash: info.flashUsed = v.asInt(); break;
+    case kFocalLength: info.focalLength = v.asFloat(); break;
     case kUserComment: takeUserComment(v); break;
     case kExifImageWidth:
     case kExifImageLength:
-        if (v.asInt() > exifImageWidth) exifImageWidth = v.asInt();
+        if (v.asInt() > walk.exifImageWidth) walk.exifImageWidth = v.asInt();
         break;
-    case kFocalPlaneXResolution: focalPlaneXRes = v.number(); break;
+    case kFocalPlaneXResolution: walk.focalPlaneXRes = v.number(); break;
     case kFocalPlaneResolutionUnit: takeFocalPlaneUnit(v); break;
     case kExposureIndex:
-        if (photoInfo.isoEquivalent == 0) photoInfo.isoEquivalent = v.asInt();
+        if (info.isoEquivalent == 0) info.isoEquivalent = v.asInt();
         break;
-    case kExposureMode: photoInfo.exposureMode = v.asInt(); break;
-    case kWhiteBalance: photoInfo.whiteBalance = v.asInt(); break;
-    case kDigitalZoomRatio: photoInfo.digitalZoomRatio = v.asFloat(); break;
-    case kFocalLengthIn35mmFilm: photoInfo.focalLength35mm = v.asInt(); break;
+    case kExposureMode: info.exposureMode = v.asInt(); break;
+    case kWhiteBalance: info.whiteBalance = v.asInt(); break;
+    case kDigitalZoomRatio: info.digitalZoomRatio = v.asFloat(); break;
+    case kFocalLengthIn35mmFilm: info.focalLength35mm = v.asInt(); break;
     default: break;
     }
 }

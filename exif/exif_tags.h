@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "exif/directory_entry.h"
+#include "exif/exif_walk.h"
 
 // The thumbnail location met in one directory, stored into PhotoInfo after its walk.
 struct DirectoryThumbnail {
@@ -13,7 +13,7 @@ struct DirectoryThumbnail {
     std::int64_t lengthEntry = -1;        // and where its entry lies
 };
 
-// Acts on one entry of a directory at nesting `level`: fills PhotoInfo, the per-block state, or
-// `thumbnail`, notes the entries a turn may rewrite, or walks the sub-directory the entry names.
+// Acts on one entry of a directory at nesting `level`: fills the photo's record, the walk's state,
+// or `thumbnail`, notes the entries a turn may rewrite, or walks the sub-directory the entry names.
 // Tags it does not know change nothing.
-void applyExifTag(const TiffBlock& block, const DirectoryEntry& entry, int level, DirectoryThumbnail& thumbnail);
+void applyExifTag(ExifWalk& walk, const DirectoryEntry& entry, int level, DirectoryThumbnail& thumbnail);

@@ -83,7 +83,7 @@ TEST_P(ExifTagsTest, EntriesSetTheirFields) {
 TEST_P(ExifTagsTest, ASecondBlockAddsItsDatesAndTakesItsOwnFirstOrientation) {
     readBlock(buildExif(recipe({shortEntry(0x0112, {6}), asciiEntry(0x0132, "2008:05:17 14:30:00")})));
     Bytes second = buildExif(recipe({shortEntry(0x0112, {3}), asciiEntry(0x9003, "2009:01:01 00:00:00")})).segment();
-    processExifBlock(second.data(), static_cast<unsigned>(second.size()));
+    processExifBlock(second.data(), static_cast<unsigned>(second.size()), photoInfo, lastNotes);
     EXPECT_EQ(photoInfo.orientation, 3);
     EXPECT_STREQ(photoInfo.dateTime, "2009:01:01 00:00:00");
     EXPECT_EQ(photoInfo.dateTimeCount, 2);

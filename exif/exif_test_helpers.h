@@ -9,19 +9,23 @@
 
 #include "exif/exif_block.h"
 #include "exif/photo_info.h"
-#include "exif/report_error.h"
 #include "tests/support/exif_builder.h"
 
 namespace exiftest {
 
 using namespace testsupport;
 
+// What the last read of a test gave.
+inline PhotoInfo photoInfo;
+inline BlockLayout lastLayout;
+inline ReaderNotes lastNotes;
+
 // Reads an exactly sized copy (the sanitizers see any overread) into a fresh record; returns it as left.
-inline Bytes readSegment(const Bytes& segment) {
-    resetPhotoInfo("photo.jpg");
-    clearReportedErrors();
+inline Bytes readSegment(const Bytes& segment, std::string* listing = nullptr) {
+    resetPhotoInfo(photoInfo, "photo.jpg");
+    lastNotes = ReaderNotes{};
     Bytes exact(segment.begin(), segment.end());
-    processExifBlock(exact.data(), static_cast<unsigned>(exact.size()));
+    lastLayout = processExifBlock(exact.data(), static_cast<unsigned>(exact.size()), photoInfo, lastNotes, listing);
     return exact;
 }
 
@@ -30,7 +34,7 @@ inline Bytes readBlock(const ExifBlock& block) { return readSegment(block.segmen
 // The messages of the last read, one a line.
 inline std::string messages() {
     std::string text;
-    for (const std::string& message : reportedErrors()) text += message + "\n";
+    for (const std::string& message : lastNotes.messages()) text += message + "\n";
     return text;
 }
 #define EXPECT_REPORTED(message) EXPECT_NE(messages().find(message), std::string::npos) << messages()

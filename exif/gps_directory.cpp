@@ -4,12 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "exif/block_layout.h"
-#include "exif/byte_order.h"
-#include "exif/directory_entry.h"
-#include "exif/exif_block.h"
-#include "exif/photo_info.h"
-#include "exif/report_error.h"
 #include "exif/tag_listing.h"
 
 namespace {
@@ -33,20 +27,21 @@ int decimalDigits(std::int32_t denominator) {
 // "%0.0fd %0.0fm %0.0fs", each conversion's width and precision set from the denominator of its
 // component: a denominator of 1 gives width 2 and precision 0, 10 gives 4 and 1, 100 gives 5 and 2.
 // Components reaching past the block count as 0 with denominator 1.
-void formatCoordinate(const TiffBlock& block, const DirectoryEntry& entry, char* field, std::size_t fieldSize) {
+void formatCoordinate(ExifWalk& walk, const DirectoryEntry& entry, char* field, std::size_t fieldSize) {
+    const TiffBlock& block = walk.block;
     if (entry.format != kFormatRational)
-        reportError("Inappropriate format (%d) for GPS coordinates!", entry.format);
+        walk.report("Inappropriate format (%d) for GPS coordinates!", entry.format);
     char format[] = "%0.0fd %0.0fm %0.0fs";
     const int conversionStart[3] = {0, 7, 14};
     double values[3];
     const std::uint64_t size = kBytesPerFormat[entry.format];
     for (int k = 0; k < 3; ++k) {
         std::uint64_t component = block.offsetOf(entry.value) + size * k;
-        std::int32_t denominator = block.holds(component, 8) ? readS32(block.base + component + 4) : 1;
+        std::int32_t denominator = block.holds(component, 8) ? block.order.readS32(block.base + component + 4) : 1;
         int digits = decimalDigits(denominator);
         format[conversionStart[k] + 1] = static_cast<char>('0' + 2 + digits + (digits ? 1 : 0));
         format[conversionStart[k] + 3] = static_cast<char>('0' + digits);
-        values[k] = block.holds(component, size) ? valueAsDouble(block.base + component, entry.format) : 0;
+        values[k] = block.holds(component, size) ? valueAsDouble(block.base + component, entry.format, block.order) : 0;
     }
     char text[128];
 #pragma GCC diagnostic push
@@ -59,16 +54,17 @@ void formatCoordinate(const TiffBlock& block, const DirectoryEntry& entry, char*
     std::memcpy(field + kCoordinateStart, text, length);
 }
 
-void applyGpsTag(const TiffBlock& block, const DirectoryEntry& entry) {
+void applyGpsTag(ExifWalk& walk, const DirectoryEntry& entry) {
+    PhotoInfo& info = walk.info;
     switch (entry.tag) {
-    case kLatitudeRef: photoInfo.gpsLat[0] = static_cast<char>(entry.value[0]); break;
-    case kLongitudeRef: photoInfo.gpsLong[0] = static_cast<char>(entry.value[0]); break;
-    case kLatitude: formatCoordinate(block, entry, photoInfo.gpsLat, sizeof photoInfo.gpsLat); break;
-    case kLongitude: formatCoordinate(block, entry, photoInfo.gpsLong, sizeof photoInfo.gpsLong); break;
-    case kAltitudeRef: photoInfo.gpsAlt[0] = entry.value[0] ? '-' : ' '; break;
+    case kLatitudeRef: info.gpsLat[0] = static_cast<char>(entry.value[0]); break;
+    case kLongitudeRef: info.gpsLong[0] = static_cast<char>(entry.value[0]); break;
+    case kLatitude: formatCoordinate(walk, entry, info.gpsLat, sizeof info.gpsLat); break;
+    case kLongitude: formatCoordinate(walk, entry, info.gpsLong, sizeof info.gpsLong); break;
+    case kAltitudeRef: info.gpsAlt[0] = entry.value[0] ? '-' : ' '; break;
     case kAltitude:
-        std::snprintf(photoInfo.gpsAlt + 1, sizeof photoInfo.gpsAlt - 1, "%dm",
-                      static_cast<int>(truncateToInt32(entryNumber(block, entry))));
+        std::snprintf(info.gpsAlt + 1, sizeof info.gpsAlt - 1, "%dm",
+                      static_cast<int>(truncateToInt32(entryNumber(walk.block, entry, &walk.notes))));
         break;
     default: break;
     }
@@ -76,31 +72,31 @@ void applyGpsTag(const TiffBlock& block, const DirectoryEntry& entry) {
 
 }  // namespace
 
-void processGpsDirectory(const unsigned char* start, const unsigned char* base, unsigned length) {
-    TiffBlock block{base, length};
-    std::uint64_t offset = static_cast<std::uint64_t>(start - base);
-    if (block.holds(offset, 0) && claimDirectory(block, static_cast<std::uint32_t>(offset)) != DirectoryClaim::First)
+void processGpsDirectory(ExifWalk& walk, std::uint64_t offset) {
+    const TiffBlock& block = walk.block;
+    if (block.holds(offset, 0) && claimDirectory(walk, static_cast<std::uint32_t>(offset)) != DirectoryClaim::First)
         return;
 
-    photoInfo.gpsInfoPresent = 1;
-    std::memcpy(photoInfo.gpsLat, "? ?", 4);
-    std::memcpy(photoInfo.gpsLong, "? ?", 4);
-    photoInfo.gpsAlt[0] = 0;
+    PhotoInfo& info = walk.info;
+    info.gpsInfoPresent = 1;
+    std::memcpy(info.gpsLat, "? ?", 4);
+    std::memcpy(info.gpsLong, "? ?", 4);
+    info.gpsAlt[0] = 0;
 
     unsigned entries = 0;
     if (!directoryFits(block, offset, &entries)) {
-        reportError("Illegally sized directory");
-        noteUnreadDirectory(block, offset);
+        walk.report("Illegally sized directory");
+        noteUnreadDirectory(walk, offset);
         return;
     }
-    if (!chargeEntries(block, entries)) return;
-    noteDirectory(block, static_cast<std::uint32_t>(offset), entries);
+    if (!chargeEntries(walk, entries)) return;
+    noteDirectory(walk, static_cast<std::uint32_t>(offset), entries);
     for (unsigned i = 0; i < entries; ++i) {
         DirectoryEntry entry;
-        bool read = readDirectoryEntry(block, static_cast<std::uint32_t>(offset) + 2 + 12 * i, &entry);
-        noteEntryValue(entry);
+        bool read = readDirectoryEntry(block, static_cast<std::uint32_t>(offset) + 2 + 12 * i, &entry, &walk.notes);
+        noteEntryValue(walk, entry);
         if (!read) continue;
-        applyGpsTag(block, entry);
-        if (listTags) listGpsEntry(entry);
+        applyGpsTag(walk, entry);
+        if (walk.listing) listGpsEntry(*walk.listing, entry, block.order);
     }
 }

@@ -2,22 +2,13 @@
 
 #include <cstring>
 
-#include "exif/block_layout.h"
-
-thread_local PhotoInfo photoInfo;
-
-void clearPhotoInfo() {
-    std::memset(&photoInfo, 0, sizeof photoInfo);
-    forgetWalkedBlock();
-}
-
-void resetPhotoInfo(const char* path) {
-    clearPhotoInfo();
-    photoInfo.flashUsed = -1;
-    photoInfo.meteringMode = -1;
-    photoInfo.whiteBalance = -1;
-    std::strncpy(photoInfo.fileName, path ? path : "", kMaxPathLength);
-    photoInfo.fileName[kMaxPathLength] = '\0';
+void resetPhotoInfo(PhotoInfo& info, const char* path) {
+    std::memset(&info, 0, sizeof info);
+    info.flashUsed = -1;
+    info.meteringMode = -1;
+    info.whiteBalance = -1;
+    std::strncpy(info.fileName, path ? path : "", kMaxPathLength);
+    info.fileName[kMaxPathLength] = '\0';
 }
 
 const char* thumbnailPlaceName(ThumbnailPlace place) {

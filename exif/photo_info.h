@@ -1,6 +1,7 @@
 #pragma once
-// The image-information record of the file in hand: filled by the section reader (frame,
-// comment) and the Exif reader, read by the rotation workflow (thumbnail, date).
+// The image-information record of one photo: filled by the segment reader (frame, comment) and
+// the Exif reader, read by the rotation workflow (thumbnail, date) and --info. A plain value held
+// in the photo's record.
 
 #include <cstdint>
 
@@ -55,16 +56,9 @@ struct PhotoInfo {
     char gpsAlt[20];
 };
 
-// The instance for the file being processed: one per thread, so that each worker of a folder run
-// holds its own file.
-extern thread_local PhotoInfo photoInfo;
-
-// Every field zero (the state after releaseSections); the Exif reader's record of the block it
-// walked last is forgotten with it.
-void clearPhotoInfo();
 // The state at the start of a file: zero, then flash, metering and white balance -1 (absent),
 // then the path into fileName, cut to its field.
-void resetPhotoInfo(const char* path);
+void resetPhotoInfo(PhotoInfo& info, const char* path);
 
 // "none", "at end", "in place only" or "neither".
 const char* thumbnailPlaceName(ThumbnailPlace place);

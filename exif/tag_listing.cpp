@@ -1,10 +1,9 @@
 #include "exif/tag_listing.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
-#include "exif/byte_order.h"
 #include "exif/directory_entry.h"
 #include "exif/tag_names.h"
 
@@ -12,68 +11,78 @@ namespace {
 
 constexpr int kMaxListedComponents = 16;
 
-void printComponent(const unsigned char* at, int format) {
+void appendComponent(std::string& out, const unsigned char* at, int format, TiffByteOrder order) {
     switch (format) {
     case kFormatByte:
-    case kFormatSByte: std::printf("%02x", at[0]); break;
-    case kFormatShort: std::printf("%d", static_cast<int>(readU16(at))); break;
-    case kFormatSShort: std::printf("%hd", static_cast<short>(readU16(at))); break;
+    case kFormatSByte: appendListing(&out, "%02x", at[0]); break;
+    case kFormatShort: appendListing(&out, "%d", static_cast<int>(order.readU16(at))); break;
+    case kFormatSShort: appendListing(&out, "%hd", static_cast<short>(order.readU16(at))); break;
     case kFormatLong:
-    case kFormatSLong: std::printf("%d", static_cast<int>(readS32(at))); break;
+    case kFormatSLong: appendListing(&out, "%d", static_cast<int>(order.readS32(at))); break;
     case kFormatRational:
     case kFormatSRational:
-        std::printf("%d/%d", static_cast<int>(readS32(at)), static_cast<int>(readS32(at + 4)));
+        appendListing(&out, "%d/%d", static_cast<int>(order.readS32(at)), static_cast<int>(order.readS32(at + 4)));
         break;
-    default: std::printf("%f", valueAsDouble(at, format)); break;  // FLOAT and DOUBLE
+    default: appendListing(&out, "%f", valueAsDouble(at, format, order)); break;  // FLOAT and DOUBLE
     }
 }
 
 // Text values between double quotes: a run of control bytes shows as one "?", except a run
 // that starts at the value's last byte (its terminating zero), which shows nothing.
-void printQuotedText(const unsigned char* value, std::uint32_t byteCount) {
-    std::putchar('"');
+void appendQuotedText(std::string& out, const unsigned char* value, std::uint32_t byteCount) {
+    out += '"';
     bool inControlRun = false;
     for (std::uint32_t i = 0; i < byteCount; ++i) {
         if (value[i] >= 0x20) {
-            std::putchar(value[i]);
+            out += static_cast<char>(value[i]);
             inControlRun = false;
         } else if (!inControlRun) {
-            if (i + 1 < byteCount) std::putchar('?');
+            if (i + 1 < byteCount) out += '?';
             inControlRun = true;
         }
     }
-    std::puts("\"");
+    out += "\"\n";
 }
 
 // BYTE values of more than one byte as 16-bit characters (little-endian, as Windows tools
 // write them), up to the first zero; anything outside ASCII shows as "?".
-void printWideText(const unsigned char* value, std::uint32_t byteCount) {
+void appendWideText(std::string& out, const unsigned char* value, std::uint32_t byteCount) {
     for (std::uint32_t i = 0; i + 1 < byteCount; i += 2) {
         unsigned unit = value[i] | (value[i + 1] << 8);
         if (unit == 0) break;
-        std::putchar(unit >= 0x20 && unit < 0x7F ? static_cast<int>(unit) : '?');
+        out += unit >= 0x20 && unit < 0x7F ? static_cast<char>(unit) : '?';
     }
-    std::putchar('\n');
+    out += '\n';
 }
 
 }  // namespace
 
-void printValueList(const void* value, int format, int byteCount) {
+void appendListing(std::string* listing, const char* format, ...) {
+    if (!listing) return;
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    *listing += text;
+}
+
+void listValues(std::string& listing, const void* value, int format, int byteCount, TiffByteOrder order) {
     if (format < 1 || format > 12) {
-        std::printf("Unknown format %d:", format);
+        appendListing(&listing, "Unknown format %d:", format);
         return;
     }
     const unsigned char* at = static_cast<const unsigned char*>(value);
     const int size = kBytesPerFormat[format];
-    for (int printed = 0; byteCount >= size; ++printed) {
-        if (printed == kMaxListedComponents) {
-            std::printf("...");
+    for (int listed = 0; byteCount >= size; ++listed) {
+        if (listed == kMaxListedComponents) {
+            listing += "...";
             return;
         }
-        printComponent(at, format);
+        appendComponent(listing, at, format, order);
         at += size;
         byteCount -= size;
-        if (byteCount >= size) std::printf(", ");
+        if (byteCount >= size) listing += ", ";
     }
 }
 
@@ -83,35 +92,35 @@ const char* listingIndent(int level) {
     return spaces + (sizeof spaces - 1 - width);
 }
 
-void listExifEntry(int level, const DirectoryEntry& entry) {
+void listExifEntry(std::string& listing, int level, const DirectoryEntry& entry, TiffByteOrder order) {
     const char* name = tagName(entry.tag);
-    std::printf("%s", listingIndent(level));
+    listing += listingIndent(level);
     if (name)
-        std::printf("    %s = ", name);
+        appendListing(&listing, "    %s = ", name);
     else
-        std::printf("    Unknown Tag %04x Value = ", entry.tag);
+        appendListing(&listing, "    Unknown Tag %04x Value = ", entry.tag);
     if (entry.format == kFormatAscii || entry.format == kFormatUndefined) {
-        printQuotedText(entry.value, entry.byteCount);
+        appendQuotedText(listing, entry.value, entry.byteCount);
     } else if (entry.format == kFormatByte && entry.byteCount > 1) {
-        printWideText(entry.value, entry.byteCount);
+        appendWideText(listing, entry.value, entry.byteCount);
     } else {
-        printValueList(entry.value, entry.format, static_cast<int>(entry.byteCount));
-        std::putchar('\n');
+        listValues(listing, entry.value, entry.format, static_cast<int>(entry.byteCount), order);
+        listing += '\n';
     }
 }
 
-void listGpsEntry(const DirectoryEntry& entry) {
+void listGpsEntry(std::string& listing, const DirectoryEntry& entry, TiffByteOrder order) {
     if (entry.tag < kGpsTagNameCount)
-        std::printf("        GPS%s =", kGpsTagNames[entry.tag]);
+        appendListing(&listing, "        GPS%s =", kGpsTagNames[entry.tag]);
     else
-        std::printf("        Illegal GPS tag %04x=", entry.tag);
+        appendListing(&listing, "        Illegal GPS tag %04x=", entry.tag);
     if (entry.format == kFormatAscii || entry.format == kFormatUndefined) {
-        std::putchar('"');
+        listing += '"';
         for (std::uint32_t i = 0; i < entry.byteCount; ++i)
-            if (entry.value[i] >= 0x20) std::putchar(entry.value[i]);
-        std::putchar('"');
+            if (entry.value[i] >= 0x20) listing += static_cast<char>(entry.value[i]);
+        listing += '"';
     } else {
-        printValueList(entry.value, entry.format, static_cast<int>(entry.byteCount));
+        listValues(listing, entry.value, entry.format, static_cast<int>(entry.byteCount), order);
     }
-    std::putchar('\n');
+    listing += '\n';
 }

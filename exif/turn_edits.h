@@ -1,25 +1,27 @@
 #pragma once
 // The Exif edits that go with a photograph turned upright by its Orientation tag: the tag says
-// "upright" afterwards, and the pixel dimensions state the turned size. They act on the Exif
-// segment that processExifBlock read last, at the entries its walk recorded, each value in its
-// own type and the block's byte order. `segment` is that segment from its first length byte and
-// `length` its length (the kept Exif entry's bytes and byteCount); another segment, or one whose
-// block could not be walked, is refused.
+// "upright" afterwards, and the pixel dimensions state the turned size. They act on an Exif
+// segment at the entries its walk recorded in `layout`, each value in its own type and the
+// block's byte order. `segment` is that segment from its first length byte and `length` its
+// length; a block that could not be walked is refused.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "exif/block_layout.h"
+
 // Every Orientation (0x0112) the walk met becomes 1: IFD0's, IFD1's where present, and one in any
-// other directory the reader takes it from. true when every Orientation value present now says 1
-// (also when there is none); false, with nothing changed, when one cannot hold the number or the
-// segment is refused.
-bool setOrientationUpright(unsigned char* segment, std::size_t length);
+// other directory. true when every Orientation value present now says 1 (also when there is
+// none); false, with nothing changed, when one cannot hold the number or the block is refused.
+bool setOrientationUpright(unsigned char* segment, std::size_t length, const BlockLayout& layout);
 
 // ExifImageWidth and ExifImageLength (PixelXDimension 0xA002 and PixelYDimension 0xA003, in the
 // Exif sub-directory or wherever the walk met them) state `width` and `height`. true when written
-// or absent; false, with both as they were, when a value does not fit its type or the segment is
+// or absent; false, with both as they were, when a value does not fit its type or the block is
 // refused.
-bool setPixelDimensions(unsigned char* segment, std::size_t length, std::uint32_t width, std::uint32_t height);
+bool setPixelDimensions(unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t width,
+                        std::uint32_t height);
 
 // The two values as they stand. false when either is absent or not a number.
-bool readPixelDimensions(const unsigned char* segment, std::size_t length, std::uint32_t* width, std::uint32_t* height);
+bool readPixelDimensions(const unsigned char* segment, std::size_t length, const BlockLayout& layout,
+                         std::uint32_t* width, std::uint32_t* height);

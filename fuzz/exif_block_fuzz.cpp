@@ -1,10 +1,9 @@
 // The Exif reader on hostile input: the input is one APP1 segment from its first length byte,
-// its length the input size. It is held as the kept Exif entry of the section table, in a buffer
-// of exactly that size so that any read past the segment is caught. Odd-sized inputs run with the
-// verbose listing on (to /dev/null), and the chosen date goes through the date parsers. The
-// record's promises are checked afterwards; then the thumbnail is replaced (its new size and bytes
-// taken from the input) and the Orientation edited, and every directory that could be read before
-// must read the same afterwards, apart from the thumbnail's length.
+// its length the input size, held in a buffer of exactly that size so that any read past the
+// segment is caught. The verbose listing is made too, and the chosen date goes through the date
+// parsers. The record's promises are checked afterwards; then the thumbnail is replaced (its new
+// size and bytes taken from the input) and the Orientation edited, and every directory that could
+// be read before must read the same afterwards, apart from the thumbnail's length.
 
 #include <cstdint>
 #include <cstdio>
@@ -15,20 +14,17 @@
 #include <tuple>
 #include <vector>
 
-#include "exif/block_layout.h"
-#include "exif/byte_order.h"
+#include "exif/directory_entry.h"
 #include "exif/entry_number.h"
 #include "exif/exif_block.h"
 #include "exif/exif_date.h"
-#include "exif/photo_info.h"
-#include "exif/report_error.h"
 #include "exif/turn_edits.h"
-#include "jpegfile/section_table.h"
+#include "jpegfile/segment_kind.h"
 #include "jpegfile/thumbnail.h"
 
 namespace {
 
-constexpr std::uint32_t kTiffStart = 8;
+using Bytes = std::vector<unsigned char>;
 
 void require(bool promise) {
     if (!promise) std::abort();
@@ -36,7 +32,7 @@ void require(bool promise) {
 
 bool terminated(const char* field, std::size_t size) { return std::memchr(field, 0, size) != nullptr; }
 
-void checkRecord(std::size_t segmentLength) {
+void checkRecord(const PhotoInfo& photoInfo, std::size_t segmentLength) {
     require(terminated(photoInfo.cameraMake, sizeof photoInfo.cameraMake));
     require(terminated(photoInfo.cameraModel, sizeof photoInfo.cameraModel));
     require(terminated(photoInfo.dateTime, sizeof photoInfo.dateTime));
@@ -56,13 +52,15 @@ void checkRecord(std::size_t segmentLength) {
 // value bytes (left out for the entry at `skipped`, whose value is meant to change).
 using EntryView = std::tuple<unsigned, int, std::uint32_t, bool, std::vector<unsigned char>>;
 using DirectoryView = std::vector<EntryView>;
-bool viewDirectory(const JpegSection& exif, std::uint32_t offset, std::int64_t skipped, DirectoryView* entries) {
-    const TiffBlock block{exif.bytes + kTiffStart, static_cast<std::uint32_t>(exif.byteCount) - kTiffStart};
+bool viewDirectory(const PhotoRecord& record, std::uint32_t offset, DirectoryView* entries) {
+    const Bytes& exif = record.exif()->bytes;
+    const std::int64_t skipped = record.exifLayout.thumbnail.lengthEntry;
+    const TiffBlock block = tiffOf(exif.data(), exif.size(), record.exifLayout.order);
     unsigned count = 0;
     if (!directoryFits(block, offset, &count)) return false;
     for (unsigned i = 0; i < count; ++i) {
         DirectoryEntry entry;
-        bool read = readDirectoryEntry(block, offset + 2 + 12 * i, &entry);
+        bool read = readDirectoryEntry(block, offset + 2 + 12 * i, &entry, nullptr);
         std::vector<unsigned char> value;
         if (read && entry.at != skipped) value.assign(entry.value, entry.value + entry.byteCount);
         entries->emplace_back(entry.tag, entry.format, entry.count, read, value);
@@ -71,83 +69,76 @@ bool viewDirectory(const JpegSection& exif, std::uint32_t offset, std::int64_t s
 }
 
 // The directories the walk claimed that can be read, by offset.
-std::vector<std::pair<std::uint32_t, DirectoryView>> readableDirectories(const JpegSection& exif) {
+std::vector<std::pair<std::uint32_t, DirectoryView>> readableDirectories(const PhotoRecord& record) {
     std::vector<std::pair<std::uint32_t, DirectoryView>> directories;
-    for (std::uint32_t offset : lastLayout().directories) {
+    for (std::uint32_t offset : record.exifLayout.directories) {
         DirectoryView view;
-        if (viewDirectory(exif, offset, lastLayout().thumbnail.lengthEntry, &view)) directories.emplace_back(offset, view);
+        if (viewDirectory(record, offset, &view)) directories.emplace_back(offset, view);
     }
     return directories;
 }
 
-void requireReadableAsBefore(const JpegSection& exif, const std::vector<std::pair<std::uint32_t, DirectoryView>>& before) {
+void requireReadableAsBefore(const PhotoRecord& record, const std::vector<std::pair<std::uint32_t, DirectoryView>>& before) {
     for (const auto& [offset, view] : before) {
         DirectoryView now;
-        require(viewDirectory(exif, offset, lastLayout().thumbnail.lengthEntry, &now) && now == view);
+        require(viewDirectory(record, offset, &now) && now == view);
     }
 }
 
 // A new thumbnail from the input: near the old one's size, larger or smaller, bytes from the input.
-std::vector<unsigned char> newThumbnail(const std::uint8_t* data, std::size_t size) {
-    long length = static_cast<long>(lastLayout().thumbnail.room) + data[size - 1] % 48 - 24;
+std::vector<unsigned char> newThumbnail(const PhotoRecord& record, const std::uint8_t* data, std::size_t size) {
+    long length = static_cast<long>(record.exifLayout.thumbnail.room) + data[size - 1] % 48 - 24;
     std::vector<unsigned char> bytes(length > 0 ? static_cast<std::size_t>(length) : 0);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = data[i % size];
     return bytes;
 }
 
-void replaceAndEdit(const std::uint8_t* data, std::size_t size) {
-    JpegSection& exif = sectionTable.entries[0];
-    const auto before = readableDirectories(exif);
-    const std::vector<unsigned char> original(exif.bytes, exif.bytes + exif.byteCount), turned = newThumbnail(data, size);
-    const std::string refusal = replaceThumbnail(turned);
+void replaceAndEdit(PhotoRecord& record, const std::uint8_t* data, std::size_t size) {
+    const auto before = readableDirectories(record);
+    const Bytes original = record.exif()->bytes, turned = newThumbnail(record, data, size);
+    const std::string refusal = replaceThumbnail(record, turned);
+    Bytes& exif = record.exif()->bytes;
+    const BlockLayout& layout = record.exifLayout;
     if (refusal.empty()) {
-        require(thumbnailBytes() == turned);
-        requireReadableAsBefore(exif, before);
+        require(thumbnailBytes(record) == turned);
+        requireReadableAsBefore(record, before);
         std::uint32_t length = 0;
-        const BlockLayout& layout = lastLayout();
-        require(readNumber(exif.bytes, static_cast<std::size_t>(exif.byteCount), layout,
-                           static_cast<std::uint32_t>(layout.thumbnail.lengthEntry), 0x0202, &length) &&
+        require(readNumber(exif.data(), exif.size(), layout, static_cast<std::uint32_t>(layout.thumbnail.lengthEntry), 0x0202,
+                           &length) &&
                 length == turned.size());
     } else {
-        require(std::vector<unsigned char>(exif.bytes, exif.bytes + exif.byteCount) == original);
+        require(exif == original);
     }
-    if (setOrientationUpright(exif.bytes, static_cast<std::size_t>(exif.byteCount))) {
-        const BlockLayout& layout = lastLayout();
+    if (setOrientationUpright(exif.data(), exif.size(), layout)) {
         for (std::uint32_t entry : layout.orientationEntries) {
             std::uint32_t orientation = 0;
-            require(readNumber(exif.bytes, static_cast<std::size_t>(exif.byteCount), layout, entry, 0x0112,
-                               &orientation) && orientation == 1);
+            require(readNumber(exif.data(), exif.size(), layout, entry, 0x0112, &orientation) && orientation == 1);
         }
     }
-    processExifBlock(exif.bytes, static_cast<unsigned>(exif.byteCount));  // the changed block reads as well
-    require(exifBlockWalked());
+    PhotoInfo info;
+    ReaderNotes notes;
+    require(processExifBlock(exif.data(), static_cast<unsigned>(exif.size()), info, notes).walked);  // the changed block reads as well
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 0xFFFF) return 0;  // no segment is longer
-    clearSectionTable();
-    resetPhotoInfo("fuzz.jpg");
-    clearReportedErrors();
-    motorolaOrder = 0;
-    listTags = size % 2;
-    auto* segment = static_cast<unsigned char*>(std::malloc(size ? size : 1));
-    if (size) std::memcpy(segment, data, size);
-    sectionTable.entries[0] = JpegSection{segment, 0xE1, static_cast<std::int32_t>(size)};
-    sectionTable.count = 1;
-    processExifBlock(segment, static_cast<unsigned>(size));
-    listTags = 0;
-    checkRecord(size);
+    PhotoRecord record;
+    resetPhotoInfo(record.info, "fuzz.jpg");
+    Segment segment;
+    segment.marker = 0xE1;
+    segment.bytes.assign(data, data + size);  // exactly sized: the sanitizers see any overread
+    std::string listing;
+    record.exifLayout = processExifBlock(segment.bytes.data(), static_cast<unsigned>(size), record.info, record.notes,
+                                         size % 2 ? &listing : nullptr);
+    checkRecord(record.info, size);
     struct tm time;
-    parseExifDateTime(&time, photoInfo.dateTime);
-    isRealExifDate(photoInfo.dateTime);
-    if (exifBlockWalked() && lastLayout().walked) replaceAndEdit(data, size);
-    releaseSections();
+    parseExifDateTime(&time, record.info.dateTime);
+    isRealExifDate(record.info.dateTime);
+    if (size < 2 || !record.exifLayout.walked) return 0;
+    record.segments.push_back(std::move(segment));
+    record.exifSegment = 0;
+    replaceAndEdit(record, data, size);
     return 0;
 }

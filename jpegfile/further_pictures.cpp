@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "jpegfile/markers.h"
+
 namespace {
 
 constexpr std::uint64_t kMaxField = 0xFFFFFFFFu;
@@ -13,10 +15,6 @@ bool fail(std::string* reason, const std::string& text) {
 }
 
 std::string pictureName(std::size_t entry) { return "picture " + std::to_string(entry + 1) + " of the multi-picture index"; }
-
-bool startsWithSoi(const unsigned char* bytes, std::size_t size) {
-    return size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
-}
 
 // The stored further pictures where the index places them, checked against the file and each
 // other, in file order; each one's own bytes end at its EOI.
@@ -45,8 +43,7 @@ bool placePictures(const unsigned char* source, std::size_t sourceSize, std::siz
             return fail(reason, pictureName((*placed)[i].entry) + " overlaps " + pictureName(before.entry));
     }
     for (MovedPicture& picture : *placed) {
-        std::size_t ownEnd = 0;
-        segmentsAfterFirstScan(source + picture.sourceStart, picture.sourceSize, &ownEnd);
+        const std::size_t ownEnd = segmentsAfterFirstScan(source + picture.sourceStart, picture.sourceSize).pictureEnd;
         if (ownEnd == 0) return fail(reason, pictureName(picture.entry) + " does not end within the bytes the index gives it");
         picture.claimedBeyond = picture.sourceSize - ownEnd;
         picture.sourceSize = ownEnd;
@@ -84,7 +81,7 @@ bool rebuildTrailingRegion(const unsigned char* source, std::size_t sourceSize, 
 
 bool findMpfSegment(const unsigned char* jpeg, std::size_t size, SegmentSpan* span) {
     for (const SegmentSpan& segment : segmentsBeforeScan(jpeg, size)) {
-        if (segment.markerCode == 0xE2 && isMpfPayload(jpeg + segment.payloadAt, segment.payloadSize)) {
+        if (segment.markerCode == kApp2 && isMpfPayload(jpeg + segment.payloadAt, segment.payloadSize)) {
             *span = segment;
             return true;
         }

@@ -1,13 +1,11 @@
 #include "jpegfile/picture_layout.h"
 
 #include "jpegfile/mpf_index.h"
-#include "jpegfile/segment_fields.h"
+#include "jpegfile/markers.h"
 #include "jpegfile/segment_kind.h"
 #include "jpegfile/segment_walk.h"
 
 namespace {
-
-constexpr int kRestartInterval = 0xDD;
 
 std::size_t listedPictures(const unsigned char* payload, std::size_t size) {
     MpIndex index;
@@ -23,8 +21,8 @@ PictureLayout pictureLayout(const unsigned char* jpeg, std::size_t size) {
     for (const SegmentSpan& span : spans) {
         const unsigned char* payload = jpeg + span.payloadAt;
         if (isFrameMarker(span.markerCode) && layout.frameMarker == 0) layout.frameMarker = span.markerCode;
-        if (span.markerCode == kRestartInterval && span.payloadSize >= 2 && layout.restartInterval == 0)
-            layout.restartInterval = static_cast<unsigned>(readBigEndian16(payload));
+        if (span.markerCode == kDri && span.payloadSize >= 2 && layout.restartInterval == 0)
+            layout.restartInterval = (unsigned{payload[0]} << 8) | payload[1];
         if (segmentKind(span.markerCode, payload, span.payloadSize) == SegmentKind::NotApplication) continue;
         layout.segments.push_back(segmentKindName(span.markerCode, payload, span.payloadSize));
         if (isMpfPayload(payload, span.payloadSize) && layout.furtherPictures == 0) {
@@ -32,7 +30,7 @@ PictureLayout pictureLayout(const unsigned char* jpeg, std::size_t size) {
             layout.furtherPictures = listed > 1 ? listed - 1 : 0;
         }
     }
-    segmentsAfterFirstScan(jpeg, size, &layout.pictureEnd);
+    layout.pictureEnd = segmentsAfterFirstScan(jpeg, size).pictureEnd;
     return layout;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "jpegfile/segment_fields.h"
+#include "jpegfile/markers.h"
 
 namespace {
 
@@ -16,16 +16,16 @@ struct KnownKind {
 };
 
 constexpr KnownKind kKnownKinds[] = {
-    {0xE0, "JFIF", 5, SegmentKind::Jfif, "JFIF"},
-    {0xE0, "JFXX", 5, SegmentKind::Jfxx, "JFXX"},
-    {0xE1, "Exif", 4, SegmentKind::Exif, "Exif"},  // as the section reader tells an Exif block
-    {0xE1, "http://ns.adobe.com/xap/1.0/", 29, SegmentKind::Xmp, "XMP"},
-    {0xE1, "http://ns.adobe.com/xmp/extension/", 35, SegmentKind::XmpExtension, "XMP extension"},
-    {0xE2, "ICC_PROFILE", 12, SegmentKind::Icc, "ICC profile"},
-    {0xE2, "MPF", 4, SegmentKind::Mpf, "MPF"},
-    {0xEC, "Ducky", 5, SegmentKind::Ducky, "Ducky"},
-    {0xED, "Photoshop 3.0", 14, SegmentKind::PhotoshopIrb, "Photoshop IRB"},
-    {0xEE, "Adobe", 5, SegmentKind::Adobe, "Adobe"},
+    {kApp0, "JFIF", 5, SegmentKind::Jfif, "JFIF"},
+    {kApp0, "JFXX", 5, SegmentKind::Jfxx, "JFXX"},
+    {kApp1, "Exif", 4, SegmentKind::Exif, "Exif"},
+    {kApp1, "http://ns.adobe.com/xap/1.0/", 29, SegmentKind::Xmp, "XMP"},
+    {kApp1, "http://ns.adobe.com/xmp/extension/", 35, SegmentKind::XmpExtension, "XMP extension"},
+    {kApp2, "ICC_PROFILE", 12, SegmentKind::Icc, "ICC profile"},
+    {kApp2, "MPF", 4, SegmentKind::Mpf, "MPF"},
+    {kApp12, "Ducky", 5, SegmentKind::Ducky, "Ducky"},
+    {kApp13, "Photoshop 3.0", 14, SegmentKind::PhotoshopIrb, "Photoshop IRB"},
+    {kApp14, "Adobe", 5, SegmentKind::Adobe, "Adobe"},
 };
 
 const KnownKind* knownKind(int markerCode, const unsigned char* payload, std::size_t size) {
@@ -52,7 +52,7 @@ std::string identifierText(const unsigned char* payload, std::size_t size) {
 }  // namespace
 
 SegmentKind segmentKind(int markerCode, const unsigned char* payload, std::size_t size) {
-    if (markerCode == kComment) return SegmentKind::Comment;
+    if (markerCode == kCom) return SegmentKind::Comment;
     if (!isApplicationMarker(markerCode)) return SegmentKind::NotApplication;
     const KnownKind* known = knownKind(markerCode, payload, size);
     return known ? known->kind : SegmentKind::OtherApplication;
@@ -60,7 +60,7 @@ SegmentKind segmentKind(int markerCode, const unsigned char* payload, std::size_
 
 std::string segmentKindName(int markerCode, const unsigned char* payload, std::size_t size) {
     char name[16];
-    if (markerCode == kComment) return "COM";
+    if (markerCode == kCom) return "COM";
     if (!isApplicationMarker(markerCode)) {
         std::snprintf(name, sizeof name, "marker 0x%02X", markerCode & 0xFF);
         return name;

@@ -2,10 +2,9 @@
 
 #include <cstring>
 
+#include "jpegfile/markers.h"
+
 namespace {
-constexpr unsigned char kMarkerPrefix = 0xFF;
-constexpr int kStartOfScan = 0xDA;
-constexpr int kEndOfImage = 0xD9;
 
 // Appends the segments from behind SOI to the first SOS; true when the bytes ran out before it.
 bool walkSegments(const unsigned char* jpeg, std::size_t size, std::vector<SegmentSpan>& spans) {
@@ -20,16 +19,14 @@ bool walkSegments(const unsigned char* jpeg, std::size_t size, std::vector<Segme
         if (length < 2) return false;
         if (length - 2 > size - at - 3) return true;
         spans.push_back(SegmentSpan{code, at + 3, length - 2});
-        if (code == kStartOfScan) return false;
+        if (code == kSos) return false;
         at += 1 + length;
     }
 }
 
-bool isRestartMarker(int code) { return code >= 0xD0 && code <= 0xD7; }
-
 // From `at`, behind a scan header: past the coded data and any further segments to the EOI.
 // Returns the position behind the EOI, or 0 when the bytes end first.
-std::size_t walkScans(const unsigned char* jpeg, std::size_t size, std::size_t at, std::vector<SegmentSpan>& spans) {
+std::size_t walkScans(const unsigned char* jpeg, std::size_t size, std::size_t at, ScanWalk& walk) {
     while (at + 1 < size) {
         // Coded data is mostly other bytes: jump to the next 0xFF rather than step to it.
         const void* prefix = std::memchr(jpeg + at, kMarkerPrefix, size - at);
@@ -39,7 +36,7 @@ std::size_t walkScans(const unsigned char* jpeg, std::size_t size, std::size_t a
         while (code < size && jpeg[code] == kMarkerPrefix) ++code;  // fill bytes
         if (code >= size) return 0;
         const int marker = jpeg[code];
-        if (marker == kEndOfImage) return code + 1;
+        if (marker == kEoi) return code + 1;
         if (marker == 0 || isRestartMarker(marker)) {  // a stuffed 0xFF byte, a restart
             at = code + 1;
             continue;
@@ -47,7 +44,10 @@ std::size_t walkScans(const unsigned char* jpeg, std::size_t size, std::size_t a
         if (size - code < 3) return 0;
         const std::size_t length = (static_cast<std::size_t>(jpeg[code + 1]) << 8) | jpeg[code + 2];
         if (length < 2 || length - 2 > size - code - 3) return 0;
-        spans.push_back(SegmentSpan{marker, code + 3, length - 2});
+        if (walk.spans.size() < kMaxSpansBetweenScans)
+            walk.spans.push_back(SegmentSpan{marker, code + 3, length - 2});
+        else
+            walk.tooMany = true;
         at = code + 1 + length;
     }
     return 0;
@@ -58,17 +58,15 @@ std::size_t walkScans(const unsigned char* jpeg, std::size_t size, std::size_t a
 std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size_t size, bool* cutShort) {
     std::vector<SegmentSpan> spans;
     bool ranOut = false;
-    if (size >= 2 && jpeg[0] == kMarkerPrefix && jpeg[1] == 0xD8) ranOut = walkSegments(jpeg, size, spans);
+    if (startsWithSoi(jpeg, size)) ranOut = walkSegments(jpeg, size, spans);
     if (cutShort) *cutShort = ranOut;
     return spans;
 }
 
-std::vector<SegmentSpan> segmentsAfterFirstScan(const unsigned char* jpeg, std::size_t size, std::size_t* pictureEnd) {
-    std::vector<SegmentSpan> spans;
+ScanWalk segmentsAfterFirstScan(const unsigned char* jpeg, std::size_t size) {
+    ScanWalk walk;
     const std::vector<SegmentSpan> header = segmentsBeforeScan(jpeg, size);
-    std::size_t end = 0;
-    if (!header.empty() && header.back().markerCode == kStartOfScan)
-        end = walkScans(jpeg, size, header.back().payloadAt + header.back().payloadSize, spans);
-    if (pictureEnd) *pictureEnd = end;
-    return spans;
+    if (!header.empty() && header.back().markerCode == kSos)
+        walk.pictureEnd = walkScans(jpeg, size, header.back().payloadAt + header.back().payloadSize, walk);
+    return walk;
 }

@@ -19,7 +19,11 @@ std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size
 
 // The segments between the first scan and the picture's end-of-image marker (the tables and scan
 // headers of further scans, and any application segment or comment among them), found by walking
-// the coded data (fill bytes, stuffed bytes and restart markers allowed). `pictureEnd` (when
-// given) is set behind the EOI, or to 0 when the bytes end first.
-std::vector<SegmentSpan> segmentsAfterFirstScan(const unsigned char* jpeg, std::size_t size,
-                                                std::size_t* pictureEnd = nullptr);
+// the coded data (fill bytes, stuffed bytes and restart markers allowed).
+struct ScanWalk {
+    std::vector<SegmentSpan> spans;
+    std::size_t pictureEnd = 0;  // behind the EOI; 0 when the bytes end first
+    bool tooMany = false;        // more than kMaxSpansBetweenScans: the rest are not listed
+};
+inline constexpr std::size_t kMaxSpansBetweenScans = 20000;
+ScanWalk segmentsAfterFirstScan(const unsigned char* jpeg, std::size_t size);

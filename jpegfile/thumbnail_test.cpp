@@ -1,26 +1,31 @@
 #include "jpegfile/thumbnail.h"
 
-#include "exif/exif_block.h"
+#include <gtest/gtest.h>
+
 #include "exif/turn_edits.h"
-#include "jpegfile/section_test_helpers.h"
+#include "tests/support/hand_made.h"
 #include "tests/support/exif_builder.h"
 
-namespace sectiontest {
 namespace {
 
-// The photograph's Exif APP1 read with ReadMetadata and kept, as the rotation workflow leaves it.
-class ThumbnailTest : public SectionTableTest, public ::testing::WithParamInterface<ByteOrder> {
+using namespace testsupport;
+using namespace handmade;
+
+// The photograph's record with its Exif block, as the rotation workflow reads it.
+class ThumbnailTest : public ::testing::TestWithParam<ByteOrder> {
 protected:
     ExifBlock block;
+    PhotoRecord record;
 
     void keepExif(ExifSpec recipe) {
-        releaseSections();
         recipe.order = GetParam();
         block = buildExif(recipe);
-        ASSERT_EQ(readFromMemory(handMadeFile({segment(0xE1, block.payload)}), ReadMetadata), 1);
-        keepExifAndComment();
+        const Bytes file = handMadeFile({segment(0xE1, block.payload)});
+        Result<PhotoRecord> read = readPhotoRecord(file.data(), file.size(), "photo.jpg");
+        ASSERT_TRUE(read.ok());
+        record = read.value();
     }
-    JpegSection& exif() { return sectionTable.entries[0]; }
+    Bytes& exif() { return record.exif()->bytes; }
 };
 
 // The camera block with a 5000-byte thumbnail, then `change`.
@@ -72,12 +77,12 @@ TEST_P(ThumbnailTest, ReplacementChangesTheThumbnailAndItsLengthAndNothingElse) 
         const Replacement& c = cases[i];
         SCOPED_TRACE("case " + std::to_string(i));
         keepExif(c.recipe);
-        EXPECT_EQ(photoInfo.thumbnailPlace, c.place);
+        EXPECT_EQ(record.info.thumbnailPlace, c.place);
         const std::size_t size = c.fromLimit ? kMaxThumbnailEnd - block.thumbnailOffset + c.size : c.size;
-        const Bytes turned(size, 0x99), before = bytesOf(exif());
-        EXPECT_EQ(replaceThumbnail(turned), c.refusal);
+        const Bytes turned(size, 0x99), before = exif();
+        EXPECT_EQ(replaceThumbnail(record, turned), c.refusal);
         if (!c.refusal.empty()) {
-            EXPECT_EQ(bytesOf(exif()), before);
+            EXPECT_EQ(exif(), before);
             continue;
         }
         ExifBlock expected = block;
@@ -92,41 +97,17 @@ TEST_P(ThumbnailTest, ReplacementChangesTheThumbnailAndItsLengthAndNothingElse) 
             expected.put32(block.thumbnailLengthValue, static_cast<std::uint32_t>(size));
         else
             expected.put16(block.thumbnailLengthValue, static_cast<std::uint16_t>(size));
-        EXPECT_EQ(bytesOf(exif()), expected.segment());
-        EXPECT_EQ(thumbnailBytes(), turned);
-        EXPECT_EQ(photoInfo.thumbnailSize, size);
+        EXPECT_EQ(exif(), expected.segment());
+        EXPECT_EQ(thumbnailBytes(record), turned);
+        EXPECT_EQ(record.info.thumbnailSize, size);
 
-        ASSERT_TRUE(setPixelDimensions(exif().bytes, static_cast<std::size_t>(exif().byteCount), 481, 641));
+        ASSERT_TRUE(setPixelDimensions(exif().data(), exif().size(), record.exifLayout, 481, 641));
         expected.put32(block.valueOf(block.exif, 0xA002), 481);
         expected.put32(block.valueOf(block.exif, 0xA003), 641);
-        EXPECT_EQ(bytesOf(exif()), expected.segment());
+        EXPECT_EQ(exif(), expected.segment());
     }
-}
-
-TEST_P(ThumbnailTest, FilesCarryTheBytesOutAndBackInAndOnlyTheBlockReadIsChanged) {
-    keepExif(camera());
-    const std::string out = folder.file("out.thi"), in = folder.file("new.tho");
-    ASSERT_EQ(exportThumbnail(out.c_str()), 1);
-    EXPECT_EQ(readFile(out), Bytes(5000, 0x33));
-    writeFile(in, Bytes(300, 0x99));
-    ASSERT_EQ(importThumbnail(in.c_str()), 1);
-    EXPECT_EQ(thumbnailBytes(), Bytes(300, 0x99));
-    writeFile(in, Bytes(0x10000, 0x99));
-    EXPECT_EQ(importThumbnail(in.c_str()), 0);
-    EXPECT_EQ(importThumbnail(folder.file("missing.tho").c_str()), 0);
-    EXPECT_EQ(reportedErrors(), (Texts{"Thumbnail is too large to insert into exif header", "Could not read thumbnail file"}));
-
-    Bytes other = block.segment();  // a block read since: the kept one is not what the record describes
-    processExifBlock(other.data(), static_cast<unsigned>(other.size()));
-    const Bytes before = bytesOf(exif());
-    EXPECT_EQ(replaceThumbnail(Bytes(10, 1)), "the kept Exif block is not the one that was read");
-    EXPECT_EQ(exportThumbnail(folder.file("none.thi").c_str()), 0);
-    EXPECT_FALSE(setOrientationUpright(exif().bytes, static_cast<std::size_t>(exif().byteCount)));
-    EXPECT_EQ(bytesOf(exif()), before);
-    EXPECT_EQ(listFolder(folder.path()), (Texts{"new.tho", "out.thi"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothByteOrders, ThumbnailTest, ::testing::Values(ByteOrder::Intel, ByteOrder::Motorola));
 
 }  // namespace
-}  // namespace sectiontest

@@ -8,13 +8,10 @@
 #include "workflow/processing_options.h"
 #include "workflow/rotate_result.h"
 
-// Rotates the JPEG file at `path` (a link is followed and its target rewritten), reading Backup
-// and EXIFTimestamp from `options` and writing "Processing file <path>" to `status` first.
-// 1 when the rotated file stands in place of the photograph; 0 otherwise, and then the
-// photograph is untouched under its name and no temporary file is left.
-int rotateJpegFile(const std::string& path, const ProcessingOptions& options, platform::StatusLine& status);
-
-// The same with the turn chosen by `turn` (or, with options.AutoOrient, by the photo's Orientation
-// tag), saying what became of the photo and why.
+// Turns the JPEG file at `path` (a link is followed and its target rewritten) by `turn` (or, with
+// options.AutoOrient, by the photo's Orientation tag), reading Backup and EXIFTimestamp from
+// `options` and writing "Processing file <path>" to `status` first, and says what became of the
+// photo and why. Unless it is Rotated, the photo is untouched under its name and no temporary
+// file is left.
 RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings& turn,
                          platform::StatusLine& status);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/refusal.h"
 #include "transform/transform_setup.h"
 
 enum class FileOutcome {
@@ -13,22 +14,6 @@ enum class FileOutcome {
     Cancelled,       // the run was cancelled while this photo was in hand; it is untouched
 };
 
-enum class RefusalReason {
-    None,
-    NotRegularFile,      // a folder, pipe or device: never opened
-    CannotRead,          // the file could not be opened or read
-    InUse,               // another run of this program is turning it right now
-    NotJpeg,             // it does not start as a JPEG file
-    UnreadableMetadata,  // its segments or its Exif block could not be read
-    DamagedData,         // libjpeg found corrupt picture data, or the data is implausible
-    Unsupported,         // a JPEG process or size this program cannot turn exactly
-    FurtherPicture,      // a picture listed inside the file (multi-picture index) cannot be turned
-    NotEnoughMemory,     // its coefficients need more memory than this machine allows
-    NoPermission,        // the user may not write to the photo
-    AttributesNotKept,   // its owner, group, extended attributes or ACL could not be carried over
-    ChangedByOther,      // it changed on disk while it was being turned
-    WriteFailed,         // the turned file could not be written or put in place
-};
 
 struct RotateResult {
     FileOutcome outcome = FileOutcome::Refused;
@@ -41,11 +26,9 @@ struct RotateResult {
     bool rotated() const { return outcome == FileOutcome::Rotated; }
 };
 
-// The reason in plain words, for result lines and messages ("damaged picture data").
-std::string reasonText(RefusalReason reason);
-
 // The reason with the detail behind it, as one text: "damaged picture data (Corrupt JPEG data: ...)".
 std::string refusalText(const RotateResult& result);
 
 // A result that refuses with `reason` and `detail`.
 RotateResult refusal(RefusalReason reason, std::string detail = {});
+RotateResult refusal(const Refusal& why);

@@ -1,9 +1,7 @@
 #include "workflow/transcode_jpeg.h"
 
-#include <strings.h>
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/file_attributes.h"
@@ -13,13 +11,11 @@
 
 namespace {
 
-constexpr const char* kProgramName = "Pivora";
-
 using platform::SourceFile;
 
-void reportCantOpen(const std::string& path) { std::fprintf(stderr, "%s: can't open %s\n", kProgramName, path.c_str()); }
-
-void report(const std::string& message) { std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str()); }
+Refusal cantWrite(const TranscodeRequest& request, const std::string& why) {
+    return refuse(RefusalReason::WriteFailed, "can't write " + request.output + ": " + why);
+}
 
 // Where the result goes, and the file it replaces there as found before the work began.
 struct Destination {
@@ -30,27 +26,23 @@ struct Destination {
 };
 
 // Finds the target and opens the file there, if any, so that the commit can tell whether it
-// changed meanwhile. false with a message when it cannot be replaced.
-bool planDestination(const TranscodeRequest& request, const struct stat& inputStat, Destination& plan) {
+// changed meanwhile. Refused when it cannot be replaced.
+Result<void> planDestination(const TranscodeRequest& request, const struct stat& inputStat, Destination& plan) {
     // Writing through a symbolic link changes the file it points to; the rename that puts the
     // result in place must do the same, not replace the link by a file.
     plan.target = platform::fileBehindLink(request.output);
     struct stat st;
     plan.replacing = ::lstat(plan.target.c_str(), &st) == 0;
     std::string error;
-    if (plan.replacing && plan.replaced.open(plan.target, &error) != SourceFile::Status::Ok) {
-        report("can't write " + request.output + ": " + error);
-        return false;
-    }
+    if (plan.replacing && plan.replaced.open(plan.target, &error) != SourceFile::Status::Ok)
+        return cantWrite(request, error);
     const struct stat& found = plan.replaced.status();
     plan.inPlace = plan.replacing && found.st_dev == inputStat.st_dev && found.st_ino == inputStat.st_ino;
-    if (!plan.inPlace && request.input == request.output) {
-        report("can't write " + request.output + ": " + "it changed on disk while it was read");
-        return false;
-    }
+    if (!plan.inPlace && request.input == request.output)
+        return cantWrite(request, "it changed on disk while it was read");
     const std::string refusal = plan.replacing ? platform::writeRefusal(plan.target, plan.replaced) : "";
-    if (!refusal.empty()) report("can't write " + request.output + ": " + refusal);
-    return refusal.empty();
+    if (!refusal.empty()) return cantWrite(request, refusal);
+    return {};
 }
 
 CoefficientPassResult turn(const std::vector<unsigned char>& source, const TranscodeRequest& request) {
@@ -65,63 +57,36 @@ CoefficientPassResult turn(const std::vector<unsigned char>& source, const Trans
     return runCoefficientPass(pass);
 }
 
-// Puts the result in place; in place with keepInput the untouched file becomes the ".bak",
-// unless one exists: that one holds an older original and is kept.
-bool commitResult(const std::vector<unsigned char>& result, const Destination& plan, const TranscodeRequest& request,
-                  const struct stat& inputStat) {
+// Puts the result in place; in place the untouched file becomes the ".bak", unless one exists:
+// that one holds an older original and is kept.
+Result<TranscodeDone> commitResult(const std::vector<unsigned char>& result, const Destination& plan,
+                                   const TranscodeRequest& request, const struct stat& inputStat) {
     platform::Replacement replacement;
     replacement.target = plan.target;
     replacement.original = plan.replacing ? &plan.replaced : nullptr;
     // A new file gets the input's permission bits, so that a private photo stays private.
     replacement.newFileMode = inputStat.st_mode & 0777;
-    replacement.keepBackup = plan.inPlace && request.keepInput;
-    platform::ReplaceOutcome outcome = platform::replaceFile(replacement, result.data(), result.size());
-    if (!outcome.replaced()) report("can't write " + request.output + ": " + outcome.detail);
-    else if (outcome.earlierBackupKept) report("kept the earlier backup " + plan.target + platform::kBackupSuffix);
-    return outcome.replaced();
+    replacement.keepBackup = plan.inPlace;
+    const platform::ReplaceOutcome outcome = platform::replaceFile(replacement, result.data(), result.size());
+    if (!outcome.replaced()) return cantWrite(request, outcome.detail);
+    TranscodeDone done;
+    if (outcome.earlierBackupKept) done.earlierBackup = plan.target + platform::kBackupSuffix;
+    return done;
 }
 
 }  // namespace
 
-TransformKind transformKindFromName(const char* transformName) {
-    if (transformName == nullptr) return TransformKind::None;
-    if (::strcasecmp(transformName, "rotate 90") == 0) return TransformKind::Rotate90;
-    if (::strcasecmp(transformName, "rotate 180") == 0) return TransformKind::Rotate180;
-    if (::strcasecmp(transformName, "rotate 270") == 0) return TransformKind::Rotate270;
-    return TransformKind::None;
-}
-
-int transcodeJpegWith(const TranscodeRequest& request) {
+Result<TranscodeDone> transcodeJpegWith(const TranscodeRequest& request) {
     SourceFile input;
     std::string error;
     std::vector<unsigned char> source;
-    if (input.open(request.input, &error, SourceFile::Locking::None) != SourceFile::Status::Ok) {
-        reportCantOpen(request.input);
-        return 0;
-    }
-    if (input.readAll(&source, &error) != SourceFile::Status::Ok) {
-        report("can't read " + request.input + ": " + error);
-        return 0;
-    }
+    if (input.open(request.input, &error, SourceFile::Locking::None) != SourceFile::Status::Ok)
+        return refuse(RefusalReason::CannotRead, "can't open " + request.input);
+    if (input.readAll(&source, &error) != SourceFile::Status::Ok)
+        return refuse(RefusalReason::CannotRead, "can't read " + request.input + ": " + error);
     Destination plan;
-    if (!planDestination(request, input.status(), plan)) return 0;
+    if (Result<void> planned = planDestination(request, input.status(), plan); !planned.ok()) return planned.refusal();
     const CoefficientPassResult turned = turn(source, request);
-    if (!turned.ok()) {
-        std::fprintf(stderr, "%s\n", turned.message.c_str());
-        return 0;
-    }
-    if (!commitResult(turned.output, plan, request, input.status())) return 0;
-    if (!plan.inPlace && !request.keepInput && std::remove(request.input.c_str()) != 0)
-        report("can't remove " + request.input);
-    return 1;
-}
-
-int transcodeJpeg(const char* inputPath, const char* outputPath, const char* transformName, int keepInput) {
-    if (inputPath == nullptr || outputPath == nullptr) return 0;
-    TranscodeRequest request;
-    request.input = inputPath;
-    request.output = outputPath;
-    request.kind = transformKindFromName(transformName);
-    request.keepInput = keepInput != 0;
-    return transcodeJpegWith(request);
+    if (!turned.ok()) return refuse(RefusalReason::DamagedData, turned.message);
+    return commitResult(turned.output, plan, request, input.status());
 }

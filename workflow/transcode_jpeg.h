@@ -8,12 +8,13 @@
 // and ACLs. Nothing partial is ever left under a name the user owns. An output the user may not
 // write to, or one that changed on disk while the work went on, is left as it was. When input and
 // output name the same file (the same device and inode), the work is in place: the path holds the
-// untouched file until the finished result replaces it in one rename, and with keepInput the
-// untouched bytes and times stay under the path with ".bak" appended, unless a file of that name
-// exists: that one holds an older original and is kept as it is.
+// untouched file until the finished result replaces it in one rename, and the untouched bytes and
+// times stay under the path with ".bak" appended, unless a file of that name exists: that one
+// holds an older original and is kept as it is. A distinct input is never changed.
 
 #include <string>
 
+#include "platform/refusal.h"
 #include "transform/transform_setup.h"
 #include "workflow/marker_copy.h"
 
@@ -24,19 +25,15 @@ struct TranscodeRequest {
     bool trim = false;  // drop the partial edge iMCUs that the transform cannot move exactly
     bool gray = false;  // write the luminance component alone
     MarkerCopyOption copy = CopyAll;
-    bool keepInput = true;  // distinct paths: keep the input; in place: keep a ".bak"
     bool optimize = false;  // optimized Huffman tables even where the source has the standard ones
 };
 
-// "rotate 90", "rotate 180" and "rotate 270" in any letter case; every other text (null too) is None.
-TransformKind transformKindFromName(const char* transformName);
+struct TranscodeDone {
+    std::string earlierBackup;  // in place: the NAME.bak that was there and was kept; else empty
+};
 
-// 1 when the output holds the complete result, 0 on failure. The input is read whole and turned
-// by runCoefficientPass, which keeps its coding and refuses damaged data. Failures are described
-// on the standard error stream; after a failure the output's former content and the input are as
-// they were, and no temporary file remains. With keepInput 0 a distinct input is
-// removed only after complete success.
-int transcodeJpegWith(const TranscodeRequest& request);
-
-// The same with untrimmed, full-colour output and every marker copied.
-int transcodeJpeg(const char* inputPath, const char* outputPath, const char* transformName, int keepInput);
+// The input is read whole and turned by runCoefficientPass, which keeps its coding and refuses
+// damaged data. A refusal's detail says what failed and on which file ("can't open IN", the
+// library's own words); after one the output's former content and the input are as they were,
+// and no temporary file remains.
+Result<TranscodeDone> transcodeJpegWith(const TranscodeRequest& request);

@@ -4,12 +4,10 @@
 #include <utility>
 
 #include "exif/turn_edits.h"
-#include "exif/photo_info.h"
 #include "jpegfile/further_pictures.h"
 #include "jpegfile/jfxx_thumbnail.h"
-#include "jpegfile/mpf_index.h"
-#include "jpegfile/section_table.h"
-#include "jpegfile/segment_fields.h"
+#include "jpegfile/markers.h"
+#include "jpegfile/photo_writer.h"
 #include "jpegfile/segment_walk.h"
 #include "jpegfile/thumbnail.h"
 #include "jpegfile/xmp_edit.h"
@@ -24,38 +22,10 @@ bool swapsAxes(TransformKind kind) {
            kind == TransformKind::Rotate270;
 }
 
-// The payload of a table entry (behind its length field), copied for an edit.
-Bytes payloadOf(const JpegSection& entry) { return Bytes(entry.bytes + 2, entry.bytes + entry.byteCount); }
-
-bool putPayload(JpegSection& entry, const Bytes& payload) {
-    return replaceSectionPayload(&entry, payload.data(), payload.size()) == 1;
-}
-
-// Calls `edit` with the payload of every table entry `matches` accepts, and puts the edited
-// payload back. false with the edit's reason when one refuses or the result does not fit.
-template <typename Matches, typename Edit>
-bool editEntries(Matches matches, Edit edit, std::string* reason) {
-    for (int i = 0; i < sectionTable.count; ++i) {
-        JpegSection& entry = sectionTable.entries[i];
-        if (entry.markerCode == ImageDataMarker || !matches(entry)) continue;
-        Bytes payload = payloadOf(entry);
-        if (!edit(&payload, reason)) return false;
-        if (!putPayload(entry, payload)) {
-            *reason = "an edited segment does not fit in a JPEG segment";
-            return false;
-        }
-    }
-    return true;
-}
-
-bool isApp(const JpegSection& entry, int code, bool (*identified)(const unsigned char*, std::size_t)) {
-    return entry.markerCode == code && identified(entry.bytes + 2, static_cast<std::size_t>(entry.byteCount - 2));
-}
-
 class PhotoTurn {
 public:
-    PhotoTurn(const Bytes& source, TransformKind kind, bool upright, const TurnSettings& settings)
-        : source_(source), kind_(kind), upright_(upright), settings_(settings) {
+    PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, bool upright, const TurnSettings& settings)
+        : source_(source), record_(std::move(record)), kind_(kind), upright_(upright), settings_(settings) {
         memory_.budget = settings.memoryBudget;
     }
 
@@ -66,7 +36,9 @@ public:
         if (!pass_.ok() || !pass_.exact) return refused(refusalOfPass(pass_, memory_));
         std::string reason;
         if (!turnFurtherPictures(&reason)) return refused(refusal(RefusalReason::FurtherPicture, reason));
-        if (!keepSegmentsBetweenScans()) return refused(refusal(RefusalReason::UnreadableMetadata, "too many segments"));
+        if (!keepSegmentsBetweenScans())
+            return refused(refusal(RefusalReason::UnreadableMetadata, "more than " + std::to_string(kMaxSpansBetweenScans) +
+                                                                          " segments between the scans of its picture"));
         turned.result.thumbnailNotTurned = turnThumbnails();
         if (!editMetadata(&reason)) return refused(refusal(RefusalReason::UnreadableMetadata, reason));
         if (!assemble(&turned.bytes, &reason)) return refused(refusal(RefusalReason::WriteFailed, reason));
@@ -82,28 +54,45 @@ private:
         return turned;
     }
 
+    // Calls `edit` with the payload of every segment of that kind, and puts the edited payload
+    // back. false with the edit's reason when one refuses or the result does not fit.
+    template <typename Edit>
+    bool editSegments(SegmentKind kind, Edit edit, std::string* reason) {
+        for (Segment& segment : record_.segments) {
+            if (!segment.is(kind)) continue;
+            Bytes payload(segment.payload(), segment.payload() + segment.payloadSize());
+            if (!edit(&payload, reason)) return false;
+            if (!segment.setPayload(payload)) {
+                *reason = "an edited segment does not fit in a JPEG segment";
+                return false;
+            }
+        }
+        return true;
+    }
+
     // The bytes after the main picture: kept as they stand, with each further picture of a
     // multi-picture index turned like the main picture. An index that cannot be read refuses the
     // photo: the pictures it lists would stay unturned behind a turned one.
     bool turnFurtherPictures(std::string* reason) {
-        const std::size_t end = pass_.consumed;
-        SegmentSpan mpf;
-        MpIndex index;
-        if (findMpfSegment(source_.data(), end, &mpf) &&
-            !readMpIndex(source_.data() + mpf.payloadAt, mpf.payloadSize, &index, reason))
+        const MultiPictureFacts& further = record_.further;
+        if (further.present && !further.problem.empty()) {
+            *reason = further.problem;
             return false;
-        return rebuildTrailingRegion(source_.data(), source_.size(), end, index, mpf.payloadAt + kMpBaseInPayload,
+        }
+        return rebuildTrailingRegion(source_.data(), source_.size(), pass_.consumed, further.index, further.base,
                                      embeddedPictureTurner(kind_, settings_, false), &tail_, reason);
     }
 
     // Application segments and comments that stand between the scans of a progressive picture,
     // kept behind those of its header: the turned picture is written with scans of its own.
     bool keepSegmentsBetweenScans() {
-        for (const SegmentSpan& span : segmentsAfterFirstScan(source_.data(), pass_.consumed)) {
-            const int code = span.markerCode;
-            const bool application = (code >= kApp0 && code <= kApp0 + 15) || code == kComment;
-            if (application && !appendSection(code, source_.data() + span.payloadAt, span.payloadSize))
-                return false;
+        const ScanWalk walk = segmentsAfterFirstScan(source_.data(), pass_.consumed);
+        if (walk.tooMany) return false;
+        for (const SegmentSpan& span : walk.spans) {
+            if (!isApplicationMarker(span.markerCode)) continue;
+            Segment segment = makeSegment(span.markerCode, source_.data() + span.payloadAt, span.payloadSize);
+            segment.offset = span.payloadAt - 4;
+            record_.segments.push_back(std::move(segment));
         }
         return true;
     }
@@ -113,34 +102,35 @@ private:
     std::string turnThumbnails() {
         std::string note;
         const JpegStreamTurner turner = embeddedPictureTurner(kind_, settings_, true);
-        const Bytes thumbnail = thumbnailBytes();
+        const Bytes thumbnail = thumbnailBytes(record_);
         if (!thumbnail.empty()) {
             Bytes turned;
             std::string reason;
             if (!turner(thumbnail.data(), thumbnail.size(), &turned, &reason)) note = "the thumbnail cannot be turned: " + reason;
-            else note = replaceThumbnail(turned);
+            else note = replaceThumbnail(record_, turned);
         }
         std::string jfxxReason;
-        auto isJfxx = [](const JpegSection& entry) { return isApp(entry, kApp0, isJfxxPayload); };
-        auto turnJfxx = [&](Bytes* payload, std::string* reason) { return turnJfxxThumbnail(payload, kind_, turner, reason); };
-        if (!editEntries(isJfxx, turnJfxx, &jfxxReason) && note.empty()) note = jfxxReason;
+        auto turnJfxx = [&](Bytes* payload, std::string* reason) {
+            // A JFXX header without its extension code holds nothing to turn.
+            return !isJfxxPayload(payload->data(), payload->size()) || turnJfxxThumbnail(payload, kind_, turner, reason);
+        };
+        if (!editSegments(SegmentKind::Jfxx, turnJfxx, &jfxxReason) && note.empty()) note = jfxxReason;
         return note;
     }
 
     // What the photo states about itself and the turn changed: the container lengths of turned
     // pictures, the orientation when it was turned upright, the pixel dimensions.
     bool editMetadata(std::string* reason) {
-        auto isXmp = [](const JpegSection& entry) { return isApp(entry, kApp1, isXmpPayload); };
         if (!tail_.pictures.empty()) {
             auto lengths = [&](Bytes* payload, std::string* why) {
                 return rewriteContainerLengths(payload, pass_.consumed, tail_.pictures, why);
             };
-            if (!editEntries(isXmp, lengths, reason)) return false;
+            if (!editSegments(SegmentKind::Xmp, lengths, reason)) return false;
         }
+        Segment* exif = record_.exif();
         if (upright_) {
-            if (!editEntries(isXmp, setXmpOrientationUpright, reason)) return false;
-            JpegSection* exif = findExifSection();
-            if (exif && !setOrientationUpright(exif->bytes, static_cast<std::size_t>(exif->byteCount))) {
+            if (!editSegments(SegmentKind::Xmp, setXmpOrientationUpright, reason)) return false;
+            if (exif && !setOrientationUpright(exif->bytes.data(), exif->bytes.size(), record_.exifLayout)) {
                 *reason = "its orientation tag cannot be set to upright";
                 return false;
             }
@@ -152,33 +142,29 @@ private:
     // Swapped with the axes; the picture's own size where trimming made it smaller. A value that
     // does not fit its type is left as it stands.
     void statePixelDimensions() {
-        JpegSection* exif = findExifSection();
+        Segment* exif = record_.exif();
         std::uint32_t width = 0, height = 0;
-        if (!exif) return;
-        const std::size_t length = static_cast<std::size_t>(exif->byteCount);
-        if (!readPixelDimensions(exif->bytes, length, &width, &height)) return;
+        if (!exif || !readPixelDimensions(exif->bytes.data(), exif->bytes.size(), record_.exifLayout, &width, &height))
+            return;
         if (pass_.trimmed) {
-            setPixelDimensions(exif->bytes, length, static_cast<std::uint32_t>(pass_.width),
-                               static_cast<std::uint32_t>(pass_.height));
+            setPixelDimensions(exif->bytes.data(), exif->bytes.size(), record_.exifLayout,
+                               static_cast<std::uint32_t>(pass_.width), static_cast<std::uint32_t>(pass_.height));
         } else if (swapsAxes(kind_)) {
-            setPixelDimensions(exif->bytes, length, height, width);
+            setPixelDimensions(exif->bytes.data(), exif->bytes.size(), record_.exifLayout, height, width);
         }
     }
 
     // The kept segments, the turned picture's tables, frame and scans, then the bytes after it;
     // the multi-picture index patched for where everything now lies.
     bool assemble(Bytes* file, std::string* reason) {
-        if (readSectionsFromMemory(pass_.output.data(), pass_.output.size(), ReadImageData) != 1 ||
-            writeSectionsToMemory(file) != 1) {
-            *reason = "the turned picture cannot be read back";
-            return false;
-        }
+        *file = writePhoto(record_, pass_.output, {});
         if (!tail_.pictures.empty() && !patchMpIndex(file->data(), file->size(), tail_, reason)) return false;
         file->insert(file->end(), tail_.bytes.begin(), tail_.bytes.end());
         return true;
     }
 
     const Bytes& source_;
+    PhotoRecord record_;
     const TransformKind kind_;
     const bool upright_;
     const TurnSettings& settings_;
@@ -189,7 +175,7 @@ private:
 
 }  // namespace
 
-TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, TransformKind kind, bool upright,
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
                       const TurnSettings& settings) {
-    return PhotoTurn(source, kind, upright, settings).run();
+    return PhotoTurn(source, std::move(record), kind, upright, settings).run();
 }

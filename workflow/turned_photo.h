@@ -3,11 +3,12 @@
 // coding kept, every application segment and comment of the photo in its order (the Exif block
 // with its thumbnail turned, a JFXX thumbnail turned, the multi-picture index and the XMP
 // container lengths following the turned pictures), then the bytes after the picture with every
-// further picture turned. The section table must hold the photo's metadata read.
+// further picture turned.
 
 #include <string>
 #include <vector>
 
+#include "jpegfile/photo_record.h"
 #include "workflow/processing_options.h"
 #include "workflow/rotate_result.h"
 
@@ -16,6 +17,7 @@ struct TurnedPhoto {
     RotateResult result;               // Rotated with its notes, or why not
 };
 
-// `upright` also sets every orientation the photo states (Exif and XMP) to 1.
-TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, TransformKind kind, bool upright,
+// `record` is what readPhotoRecord found in `source`; the turn edits its own copy. `upright` also
+// sets every orientation the photo states (Exif and XMP) to 1.
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
                       const TurnSettings& settings);

@@ -1,5 +1,5 @@
-// Seed inputs for sections_fuzz: a mode byte, then a JPEG with or without Exif, thumbnail,
-// comments and other metadata segments. Usage: sections_seeds OUTDIR
+// Seed inputs for photo_record_fuzz: JPEGs with or without Exif, thumbnail, comments and other
+// metadata segments. Usage: sections_seeds OUTDIR
 
 #include <cstdio>
 #include <string>
@@ -15,11 +15,6 @@ using testsupport::Bytes;
 using testsupport::ByteOrder;
 
 Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-// Mode byte: low two bits for the first read, the next two for the read after the keep.
-constexpr std::uint8_t kMetadataThenImageData = 1 | (2 << 2);
-constexpr std::uint8_t kImageDataOnly = 2 | (2 << 2);
-constexpr std::uint8_t kKeepApplicationSegments = 16;
 
 Bytes thumbnailJpeg() {
     testsupport::JpegSpec recipe;
@@ -38,10 +33,8 @@ Bytes photo(std::vector<testsupport::ExtraMarker> markers, bool progressive = fa
     return testsupport::makeJpeg(recipe);
 }
 
-void writeSeed(const std::string& folder, const std::string& name, std::uint8_t mode, const Bytes& jpeg) {
-    Bytes seed{mode};
-    seed.insert(seed.end(), jpeg.begin(), jpeg.end());
-    testsupport::writeFile(folder + "/" + name, seed);
+void writeSeed(const std::string& folder, const std::string& name, const Bytes& jpeg) {
+    testsupport::writeFile(folder + "/" + name, jpeg);
 }
 
 }  // namespace
@@ -60,20 +53,19 @@ int main(int argc, char** argv) {
     Bytes withTrailer = testsupport::buildExif(trailing).payload;
     Bytes xmp = text(std::string("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>", 41));
 
-    writeSeed(folder, "jfif", kMetadataThenImageData, photo({}));
-    writeSeed(folder, "exif-intel", kMetadataThenImageData, photo({{0xE1, intel}}));
-    writeSeed(folder, "exif-motorola", kMetadataThenImageData, photo({{0xE1, motorola}, {0xFE, text("a comment")}}));
-    writeSeed(folder, "exif-trailer", kMetadataThenImageData, photo({{0xE1, withTrailer}}));
-    writeSeed(folder, "everything", kMetadataThenImageData,
+    writeSeed(folder, "jfif", photo({}));
+    writeSeed(folder, "exif-intel", photo({{0xE1, intel}}));
+    writeSeed(folder, "exif-motorola", photo({{0xE1, motorola}, {0xFE, text("a comment")}}));
+    writeSeed(folder, "exif-trailer", photo({{0xE1, withTrailer}}));
+    writeSeed(folder, "everything",
               photo({{0xE1, intel}, {0xE1, xmp}, {0xE2, text("ICC_PROFILE")}, {0xFE, text("one\r\n")},
                      {0xFE, text("two")}},
                     true));
-    writeSeed(folder, "every-segment", kMetadataThenImageData | kKeepApplicationSegments,
+    writeSeed(folder, "every-segment",
               photo({{0xE0, text(std::string("JFXX\0\x13\x01\x01rgb", 11))}, {0xE1, intel}, {0xE1, xmp},
                      {0xE4, text("HEAPJPGM")}, {0xFE, text("one")}}));
-    writeSeed(folder, "image-data-only", kImageDataOnly, photo({{0xE1, motorola}, {0xFE, text("c")}}));
     Bytes padded = photo({});
     padded.insert(padded.begin() + 2, 300, 0xFF);
-    writeSeed(folder, "fill-bytes", kMetadataThenImageData, padded);
+    writeSeed(folder, "fill-bytes", padded);
     return 0;
 }

@@ -1,0 +1,13 @@
+#pragma once
+// The turned photo written back: its own metadata segments in front of its turned picture.
+
+#include <vector>
+
+#include "jpegfile/photo_record.h"
+
+// SOI, every application segment and comment of the record in its order (a JFIF APP0 left out
+// when the record has an Exif block, which then stands first), then `picture` from behind its own
+// SOI (its tables, frame, scans and EOI), then `tail`. The bytes are measured first and written
+// into place once.
+std::vector<unsigned char> writePhoto(const PhotoRecord& record, const std::vector<unsigned char>& picture,
+                                      const std::vector<unsigned char>& tail);

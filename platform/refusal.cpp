@@ -1,0 +1,39 @@
+#include "platform/refusal.h"
+
+namespace {
+
+struct ReasonWords {
+    RefusalReason reason;
+    const char* text;
+};
+
+constexpr ReasonWords kReasonWords[] = {
+    {RefusalReason::None, ""},
+    {RefusalReason::NotRegularFile, "not a regular file"},
+    {RefusalReason::CannotRead, "the file cannot be read"},
+    {RefusalReason::InUse, "another run of Pivora is turning it"},
+    {RefusalReason::NotJpeg, "not a JPEG file"},
+    {RefusalReason::UnreadableMetadata, "its metadata cannot be read"},
+    {RefusalReason::DamagedData, "damaged picture data"},
+    {RefusalReason::Unsupported, "a kind of JPEG that cannot be turned without loss"},
+    {RefusalReason::FurtherPicture, "a picture stored inside it cannot be turned"},
+    {RefusalReason::NotEnoughMemory, "not enough memory"},
+    {RefusalReason::NoPermission, "no permission to write"},
+    {RefusalReason::AttributesNotKept, "its owner, group or attributes could not be kept"},
+    {RefusalReason::ChangedByOther, "changed by another program while being turned"},
+    {RefusalReason::WriteFailed, "the turned file could not be written"},
+};
+
+}  // namespace
+
+std::string reasonText(RefusalReason reason) {
+    for (const ReasonWords& words : kReasonWords)
+        if (words.reason == reason) return words.text;
+    return "";
+}
+
+std::string Refusal::text() const {
+    std::string text = reasonText(reason);
+    if (!detail.empty()) text += " (" + detail + ")";
+    return text;
+}
