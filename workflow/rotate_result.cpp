@@ -18,6 +18,9 @@ std::string reasonText(RefusalReason reason) {
     case RefusalReason::AttributesNotKept: return "its owner, group or attributes could not be kept";
     case RefusalReason::ChangedByOther: return "changed by another program while being turned";
     case RefusalReason::WriteFailed: return "the turned file could not be written";
+    case RefusalReason::SeveralNames:
+        return "it has several names (hard links): turning it under one would leave the others unturned";
+    case RefusalReason::PathTooLong: return "the path is longer than the system allows";
     }
     return "";
 }
