@@ -7,8 +7,8 @@
 namespace {
 
 const char* const kHelp =
-    "Usage: pivora-cli [--backup] [--subfolders] [--keep-times] [--auto | --turn NAME] [--dry-run]\n"
-    "                  [--optimize] [--jobs N] PATH...\n"
+    "Usage: pivora-cli [--backup] [--subfolders] [--hidden] [--keep-times] [--auto | --turn NAME]\n"
+    "                  [--dry-run] [--optimize] [--jobs N] PATH...\n"
     "       pivora-cli --transcode IN OUT [--transform NAME] [--trim] [--gray] [--copy none|comments|all]\n"
     "                  [--optimize]\n"
     "       pivora-cli --info [--tags] FILE...\n"
@@ -21,10 +21,12 @@ const char* const kHelp =
     "blocks, the edge strip that cannot be moved exactly (less than one block) is dropped, so that\n"
     "the picture is always the exact turn of the original. The coding, every segment, the bytes after\n"
     "the picture and the further pictures of a multi-picture file are kept, turned where needed.\n"
-    "  PATH             a JPEG file, or a folder whose files ending in JPG or .jpeg (any case) are\n"
-    "                   rotated\n"
+    "  PATH             a JPEG file, or a folder whose files named *.jpg or *.jpeg (any case) are\n"
+    "                   rotated in name order; hidden ones (.name) and photos with several names\n"
+    "                   (hard links) are not\n"
     "  --backup         keep the untouched file as PATH.bak\n"
     "  --subfolders     descend into subfolders of a folder\n"
+    "  --hidden         take hidden files and folders of a folder too\n"
     "  --keep-times     restore the file times instead of setting them to the Exif date\n"
     "  --turn NAME      turn every photo this way instead: a name that --transform takes\n"
     "  --auto           turn each photo upright by its Exif Orientation; photos without one, or\n"

@@ -35,10 +35,11 @@ std::string checkJobCount(std::string& text) {
 int parseRotateArguments(Arguments args, RotateRequest& request) {
     CLI::App parser{"", "pivora-cli"};
     parser.set_help_flag("-h,--help");
-    bool backup = false, subfolders = false, keepTimes = false, autoOrient = false;
+    bool backup = false, subfolders = false, hidden = false, keepTimes = false, autoOrient = false;
     std::string turnName;
     parser.add_flag("--backup", backup);
     parser.add_flag("--subfolders", subfolders);
+    parser.add_flag("--hidden", hidden);
     parser.add_flag("--keep-times", keepTimes);
     CLI::Option* turnOption = parser.add_option("--turn", turnName);
     parser.add_flag("--auto", autoOrient)->excludes(turnOption);
@@ -52,6 +53,7 @@ int parseRotateArguments(Arguments args, RotateRequest& request) {
     if (request.paths.empty()) return usageError("no path given");
     request.options.Backup = backup;
     request.options.bSubfolders = subfolders;
+    request.options.includeHidden = hidden;
     request.options.EXIFTimestamp = !keepTimes;  // as on a first start of the window
     request.options.AutoOrient = autoOrient;
     return -1;

@@ -22,6 +22,8 @@ enum class RefusalReason {
     AttributesNotKept,   // its owner, group, extended attributes or ACL could not be carried over
     ChangedByOther,      // it changed on disk while it was being turned
     WriteFailed,         // the turned file could not be written or put in place
+    SeveralNames,        // hard links: turning it under one name would leave the others unturned
+    PathTooLong,         // its path is longer than the system takes: it cannot be opened by it
 };
 
 // The reason in plain words, for result lines and messages ("damaged picture data").

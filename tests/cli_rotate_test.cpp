@@ -196,6 +196,22 @@ TEST(CliRotate, TurnsByTheNamedTurnOrUprightByTheOrientationTag) {
     }
 }
 
+// Turned under one name, a photo of two names would show another picture under the other.
+TEST(CliRotate, EachNameOfAHardLinkedPhotoIsNamedAndLeftAsItWas) {
+    TempDir dir;
+    const Bytes original = photo(6);
+    writeFile(dir.file("a.jpg"), original);
+    ASSERT_EQ(::link(dir.file("a.jpg").c_str(), dir.file("b.jpg").c_str()), 0);
+    const clitest::CliRun run = runCli({dir.path()});
+    EXPECT_EQ(run.status, 1);
+    const std::string refused = " could not be rotated: it has several names (hard links): turning it under one "
+                                "would leave the others unturned";
+    EXPECT_EQ(linesOf(run.out), (Names{"File " + dir.file("a.jpg") + refused, "File " + dir.file("b.jpg") + refused,
+                                       "2 files read, of which 0 files successfully rotated"}));
+    EXPECT_EQ(readFile(dir.file("a.jpg")), original);
+    EXPECT_EQ(listFolder(dir.path()), (Names{"a.jpg", "b.jpg"}));
+}
+
 // What a dry run leaves alone, and how, the workflow's own tests pin down.
 TEST(CliRotate, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
     TempDir dir;

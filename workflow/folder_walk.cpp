@@ -1,13 +1,18 @@
 #include "workflow/folder_walk.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <utility>
 
+#include "platform/file_attributes.h"
 #include "platform/path_kind.h"
 #include "platform/pending_file.h"
+#include "workflow/natural_order.h"
 #include "workflow/stray_files.h"
 
 namespace {
@@ -21,10 +26,50 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
-// Every entry name but "." and "..", in listing order, read whole before anything is added.
-bool listEntries(const std::string& folder, std::vector<std::string>& names) {
-    DIR* listing = ::opendir(folder.c_str());
-    if (!listing) return false;
+// The system takes paths shorter than PATH_MAX, the terminating zero included.
+bool fitsTheSystem(const std::string& path) { return path.size() < PATH_MAX; }
+
+bool isHidden(const std::string& name) { return !name.empty() && name[0] == '.'; }
+
+// The folder and name that hold the file `path` leads to: its own, or the one a link leads to.
+// A path that cannot be resolved (beyond the system's limit) stands for a name of its own.
+std::pair<std::pair<dev_t, ino_t>, std::string> holderOf(const std::string& path) {
+    const std::string holder = platform::fileBehindLink(path);
+    struct stat folder;
+    if (::stat(platform::folderOf(holder).c_str(), &folder) != 0) return {{0, 0}, path};
+    return {keyOf(folder), platform::baseNameOf(holder)};
+}
+
+// A folder open for the walk, closed when the walk leaves it or no longer needs it.
+class OpenFolder {
+public:
+    explicit OpenFolder(int fd) : fd_(fd) {}
+    ~OpenFolder() { close(); }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    int fd() const { return fd_; }
+    void close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+// `relative` (a path, or a name within the folder `base`) opened as a folder; -1 when it cannot be.
+int openFolder(int base, const std::string& relative, bool followLink) {
+    return ::openat(base, relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+}
+
+// Every entry name of the open folder but "." and "..", read whole before anything is added.
+bool listEntries(int fd, std::vector<std::string>& names) {
+    const int listingFd = ::dup(fd);
+    DIR* listing = listingFd >= 0 ? ::fdopendir(listingFd) : nullptr;
+    if (!listing) {
+        if (listingFd >= 0) ::close(listingFd);
+        return false;
+    }
     while (dirent* entry = ::readdir(listing)) {
         std::string name = entry->d_name;
         if (name != "." && name != "..") names.push_back(std::move(name));
@@ -36,73 +81,114 @@ bool listEntries(const std::string& folder, std::vector<std::string>& names) {
 }  // namespace
 
 bool hasJpegName(const std::string& path) {
-    const auto endsWith = [&path](const char* tail) {
-        const std::string::size_type length = std::char_traits<char>::length(tail);
-        if (path.size() < length) return false;
-        for (std::string::size_type i = 0; i < length; ++i) {
-            if (std::toupper(static_cast<unsigned char>(path[path.size() - length + i])) != tail[i]) return false;
-        }
-        return true;
-    };
-    return endsWith("JPG") || endsWith(".JPEG");
+    const std::string name = platform::baseNameOf(path);
+    const std::string::size_type dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot == 0) return false;
+    std::string extension = name.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == "jpg" || extension == "jpeg";
 }
 
 RunListing::RunListing(const ProcessingOptions& options, std::function<void(std::size_t)> whileListing)
-    : subfolders_(options.bSubfolders != 0), whileListing_(std::move(whileListing)),
-      lastCall_(std::chrono::steady_clock::now()), start_(runStartTime()) {}
+    : subfolders_(options.bSubfolders != 0), includeHidden_(options.includeHidden != 0),
+      whileListing_(std::move(whileListing)), lastCall_(std::chrono::steady_clock::now()), start_(runStartTime()) {}
 
 int RunListing::add(const std::string& path) {
     const int kind = platform::classifyPath(path);
     if (kind == 1) addFile(path);
-    if (kind == 2) walk(path);
+    if (kind == 2) walk(path, openFolder(AT_FDCWD, path, true));
     return kind;
 }
 
 void RunListing::addFile(const std::string& path) {
     const std::string folder = platform::folderOf(path);
     struct stat st;
-    if (::stat(folder.c_str(), &st) == 0 && foldersCleaned_.insert(keyOf(st)).second)
-        removeStrayPendingFiles(folder, start_);
-    list(path, true);
+    if (::stat(folder.c_str(), &st) == 0) cleanFolder(folder, keyOf(st));
+    if (::stat(path.c_str(), &st) == 0) list(path, st, holderOf(path));  // else gone since it was looked at
 }
 
-void RunListing::walk(const std::string& folder) {
+void RunListing::cleanFolder(const std::string& folder, const NodeKey& key) {
+    // By path: where a path outgrows the system's limit, no run of ours can have left a file.
+    if (foldersCleaned_.insert(key).second) removeStrayPendingFiles(folder, start_);
+}
+
+void RunListing::walk(const std::string& folder, int fd) {
+    OpenFolder open(fd);
     struct stat st;
-    if (::stat(folder.c_str(), &st) != 0 || !foldersEntered_.insert(keyOf(st)).second) return;
-    removeStrayPendingFiles(folder, start_);
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !foldersEntered_.insert(keyOf(st)).second) return;
+    cleanFolder(folder, keyOf(st));
     std::vector<std::string> names;
-    if (!listEntries(folder, names)) return;
+    if (!listEntries(fd, names)) return;
+    std::sort(names.begin(), names.end(), naturalLess);
+    std::vector<std::string> subfolders;
     for (const std::string& name : names) {
-        if (whileListing_ && std::chrono::steady_clock::now() - lastCall_ >= kListingPulse) {
-            whileListing_(files_.size());
-            lastCall_ = std::chrono::steady_clock::now();
-        }
-        if (cancelRequested) return;
-        handleEntry(joinPath(folder, name), name);
+        if (stopped()) return;
+        if (takeEntry(folder, fd, keyOf(st), name)) subfolders.push_back(name);
+    }
+    // A subfolder is opened by its path while that fits the system, else by its name in this
+    // folder, which then stays open meanwhile.
+    const auto tooLong = [&folder](const std::string& name) { return !fitsTheSystem(joinPath(folder, name)); };
+    if (std::none_of(subfolders.begin(), subfolders.end(), tooLong)) open.close();
+    for (const std::string& name : subfolders) {
+        if (stopped()) return;
+        const std::string path = joinPath(folder, name);
+        walk(path, fitsTheSystem(path) ? openFolder(AT_FDCWD, path, false) : openFolder(fd, name, false));
     }
 }
 
-void RunListing::handleEntry(const std::string& path, const std::string& name) {
+// Lists the entry `name` of the open folder `fd` when a folder run takes it; true for a
+// subfolder to be walked.
+bool RunListing::takeEntry(const std::string& folder, int fd, const NodeKey& folderKey, const std::string& name) {
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return;  // gone since the listing
+    if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;  // gone since the listing
+    // Another program's backups and caches (.picasaoriginals, .thumbnails) are no photos to turn.
+    const bool hidden = isHidden(name) && !includeHidden_;
     if (S_ISDIR(st.st_mode)) {
-        if (subfolders_) walk(path);
-        return;
+        if (subfolders_ && hidden) ++hiddenSkipped_;
+        return subfolders_ && !hidden;
     }
-    if (!hasJpegName(path) || isPendingFileName(name)) return;
-    const bool reachable = S_ISLNK(st.st_mode) ? ::stat(path.c_str(), &st) == 0 : true;
-    if (reachable && S_ISDIR(st.st_mode)) return;  // a link to a folder is never followed
+    if (!hasJpegName(name) || isPendingFileName(name)) return false;
+    const bool isLink = S_ISLNK(st.st_mode);
+    const bool reachable = !isLink || ::fstatat(fd, name.c_str(), &st, 0) == 0;
+    if (reachable && S_ISDIR(st.st_mode)) return false;  // a link to a folder is never followed
+    if (hidden) {
+        ++hiddenSkipped_;
+        return false;
+    }
+    const std::string path = joinPath(folder, name);
     // A dangling link, a pipe or a device: opening it could block, and it is no photo.
-    list(path, reachable && S_ISREG(st.st_mode));
+    if (!reachable || !S_ISREG(st.st_mode)) {
+        files_.push_back({path, RefusalReason::NotRegularFile});
+        return false;
+    }
+    list(path, st, isLink ? holderOf(path) : NameKey{folderKey, name});
+    return false;
 }
 
-// A regular file is listed once, whatever name or link leads to it.
-void RunListing::list(const std::string& path, bool regularFile) {
-    struct stat st;
-    if (regularFile && (::stat(path.c_str(), &st) != 0 || !filesListed_.insert(keyOf(st)).second)) return;
-    files_.push_back({path, regularFile});
+// A regular file, `name` the folder and name that hold it. A file of one name is listed once
+// whatever leads to it; a file of several names once under each, refused: turning it would give
+// the name turned a new file and leave the others with the old one.
+void RunListing::list(const std::string& path, const struct stat& st, const NameKey& name) {
+    const bool severalNames = st.st_nlink > 1;
+    if (!filesListed_.insert({keyOf(st), severalNames ? name : NameKey{}}).second) return;
+    RefusalReason known = RefusalReason::None;
+    if (!fitsTheSystem(path)) known = RefusalReason::PathTooLong;
+    else if (severalNames) known = RefusalReason::SeveralNames;
+    files_.push_back({path, known});
+}
+
+bool RunListing::stopped() {
+    if (whileListing_ && std::chrono::steady_clock::now() - lastCall_ >= kListingPulse) {
+        whileListing_(files_.size());
+        lastCall_ = std::chrono::steady_clock::now();
+    }
+    return cancelRequested != 0;
 }
 
 RotateResult turnListedFile(const RunFile& file, const RotateFileFunction& rotate) {
-    return file.regularFile ? rotate(file.path) : refusal(RefusalReason::NotRegularFile);
+    if (file.knownRefusal == RefusalReason::None) return rotate(file.path);
+    // The system's own word for it says nothing of how long the path is.
+    if (file.knownRefusal == RefusalReason::PathTooLong)
+        return refusal(file.knownRefusal, std::to_string(file.path.size()) + " characters");
+    return refusal(file.knownRefusal);
 }

@@ -14,6 +14,9 @@ struct ProcessingOptions {
     std::int32_t bSubfolders = 0;    // folder runs descend into subfolders
     std::int32_t EXIFTimestamp = 0;  // set the file times from the Exif date
     std::int32_t AutoOrient = 0;     // turn each photo by its Exif Orientation instead of the fixed turn
+    // Folder runs take hidden files and walk hidden folders (names starting with "."), which
+    // are otherwise left to the programs that keep them there. Asked for per run, never stored.
+    std::int32_t includeHidden = 0;
 };
 
 // How each photo is turned. The defaults are the program's own: a quarter turn counter-clockwise.

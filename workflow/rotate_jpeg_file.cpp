@@ -42,11 +42,13 @@ RefusalReason reasonOfReplacement(platform::ReplaceStatus status) {
     }
 }
 
-// The photo read once: opened (refused when it is no regular file or another run holds it) and
-// read whole into `bytes`.
+// The photo read once: opened (refused when it is no regular file, has several names or another
+// run holds it) and read whole into `bytes`.
 std::optional<RotateResult> readPhoto(const std::string& photo, SourceFile& source, Bytes& bytes) {
     std::string error;
     SourceFile::Status status = source.open(photo, &error);
+    // Turned under one name, a file of several names would keep the old picture under the others.
+    if (status == SourceFile::Status::Ok && source.status().st_nlink > 1) return refusal(RefusalReason::SeveralNames);
     if (status == SourceFile::Status::Ok) status = source.readAll(&bytes, &error);
     if (status != SourceFile::Status::Ok) return refusal(reasonOfSource(status), error);
     return std::nullopt;

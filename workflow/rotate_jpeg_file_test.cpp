@@ -323,6 +323,12 @@ TEST_F(RotatePhoto, RefusedPhotosAreLeftAsTheyWere) {
     cancelRequested = 0;
     expectUntouched(good);
 
+    const std::string secondName = folder.file("other.jpg");  // turned under one name, the other would not be
+    ASSERT_EQ(::link(path.c_str(), secondName.c_str()), 0);
+    EXPECT_EQ(int(rotatePhoto(path, options, settings, status).reason), int(RefusalReason::SeveralNames));
+    expectUntouched(good, {"other.jpg", "photo.jpg"});
+    ASSERT_EQ(::unlink(secondName.c_str()), 0);
+
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);  // protected by its owner: refused even for root
     EXPECT_EQ(int(rotatePhoto(path, options, settings, status).reason), int(RefusalReason::NoPermission));
     expectUntouched(good);

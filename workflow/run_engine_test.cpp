@@ -69,7 +69,7 @@ HandedBack run(const std::vector<RunFile>& files, unsigned jobs, FakeWorkflow& w
 
 TEST(RunEngine, HandsBackEveryResultInListingOrderWhateverTheDurations) {
     std::vector<RunFile> files = numberedFiles(12);
-    files[5].regularFile = false;
+    files[5].knownRefusal = RefusalReason::NotRegularFile;
     FakeWorkflow workflow{[](int file) { return std::chrono::milliseconds((12 - file) * 4); }};  // the first slowest
     const HandedBack back = run(files, 4, workflow);
 
