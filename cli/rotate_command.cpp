@@ -14,7 +14,7 @@
 #include "workflow/rotate_jpeg_file.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
-#include "workflow/transform_names.h"
+#include "transform/turns.h"
 
 namespace {
 
@@ -48,8 +48,8 @@ int parseRotateArguments(Arguments args, RotateRequest& request) {
     parser.add_option("--jobs", request.jobs)->check(CLI::Validator(checkJobCount, "N"));
     parser.add_option("paths", request.paths);
     if (int status = parseVerbArguments(parser, std::move(args)); status >= 0) return status;
-    if (turnOption->count() && !transformKindFromAnyName(turnName, &request.turn.kind))
-        return usageError("unknown turn '" + turnName + "' (one of: " + transformNameList() + ")");
+    if (turnOption->count() && !turnFromName(turnName, &request.turn.kind))
+        return usageError("unknown turn '" + turnName + "' (one of: " + turnNameList() + ")");
     if (request.paths.empty()) return usageError("no path given");
     request.options.Backup = backup;
     request.options.bSubfolders = subfolders;

@@ -3,7 +3,7 @@
 #include "cli/commands.h"
 #include "cli/verb_arguments.h"
 #include "workflow/transcode_jpeg.h"
-#include "workflow/transform_names.h"
+#include "transform/turns.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ int parse(const Arguments& args, TranscodeRequest* request) {
     CLI::Option* copy = parser.add_option("--copy", copyName);
     parser.add_option("paths", paths);
     if (int status = parseVerbArguments(parser, args); status >= 0) return status;
-    if (transform->count() && !transformKindFromAnyName(transformName, &request->kind))
+    if (transform->count() && !turnFromName(transformName, &request->kind))
         return usageError("unknown transform '" + transformName + "'");
     if (copy->count() && !copyOptionFromName(copyName, &request->copy))
         return usageError("unknown --copy value '" + copyName + "'");

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "transform/turns.h"
+
 namespace {
 
 constexpr std::size_t kIdentifierSize = 5;  // "JFXX" and its zero byte
@@ -18,26 +20,6 @@ bool fail(std::string* reason, const char* text) {
     return false;
 }
 
-bool swapsSides(TransformKind kind) {
-    return kind == TransformKind::Transpose || kind == TransformKind::Transverse || kind == TransformKind::Rotate90 ||
-           kind == TransformKind::Rotate270;
-}
-
-// The source pixel that lands at (x, y) of the turned picture, which is `width` x `height`
-// before the turn.
-std::size_t sourcePixel(TransformKind kind, std::size_t x, std::size_t y, std::size_t width, std::size_t height) {
-    switch (kind) {
-        case TransformKind::FlipHorizontal: return y * width + (width - 1 - x);
-        case TransformKind::FlipVertical: return (height - 1 - y) * width + x;
-        case TransformKind::Rotate180: return (height - 1 - y) * width + (width - 1 - x);
-        case TransformKind::Transpose: return x * width + y;
-        case TransformKind::Transverse: return (height - 1 - x) * width + (width - 1 - y);
-        case TransformKind::Rotate90: return (height - 1 - x) * width + y;
-        case TransformKind::Rotate270: return x * width + (width - 1 - y);
-        default: return y * width + x;
-    }
-}
-
 // Moves the pixels behind the width and height bytes at `sizeAt` (and `pixelsAt`) in place.
 bool turnRawThumbnail(std::vector<unsigned char>* payload, std::size_t pixelsAt, std::size_t bytesPerPixel,
                       TransformKind kind, std::string* reason) {
@@ -45,12 +27,12 @@ bool turnRawThumbnail(std::vector<unsigned char>* payload, std::size_t pixelsAt,
     const std::size_t width = bytes[kDataAt], height = bytes[kDataAt + 1];
     const std::size_t pixelBytes = width * height * bytesPerPixel;
     if (bytes.size() < pixelsAt || bytes.size() - pixelsAt < pixelBytes) return fail(reason, "the JFXX thumbnail is cut short");
-    const bool swapped = swapsSides(kind);
+    const bool swapped = turnFacts(kind).transposes;
     const std::size_t turnedWidth = swapped ? height : width, turnedHeight = swapped ? width : height;
     std::vector<unsigned char> turned(pixelBytes);
     for (std::size_t y = 0; y < turnedHeight; ++y) {
         for (std::size_t x = 0; x < turnedWidth; ++x) {
-            const unsigned char* from = &bytes[pixelsAt + sourcePixel(kind, x, y, width, height) * bytesPerPixel];
+            const unsigned char* from = &bytes[pixelsAt + sourcePixelOf(kind, x, y, width, height) * bytesPerPixel];
             std::memcpy(&turned[(y * turnedWidth + x) * bytesPerPixel], from, bytesPerPixel);
         }
     }

@@ -4,6 +4,7 @@
 
 #include "transform/output_geometry.h"
 #include "transform/transform_setup.h"
+#include "transform/turns.h"
 
 namespace {
 
@@ -32,30 +33,9 @@ bool forceGrayOutput(j_compress_ptr dst) {
     return true;
 }
 
-// What a kind does to the output's axes: whether it exchanges them, and which output axes run
-// backwards through the source. Only a reversed axis moves the partial iMCU at its far edge.
-struct KindGeometry {
-    bool transposes;
-    bool reversesX;
-    bool reversesY;
-};
-
-KindGeometry geometryOf(TransformKind kind) {
-    switch (kind) {
-    case TransformKind::FlipHorizontal: return {false, true, false};
-    case TransformKind::FlipVertical: return {false, false, true};
-    case TransformKind::Transpose: return {true, false, false};
-    case TransformKind::Transverse: return {true, true, true};
-    case TransformKind::Rotate90: return {true, true, false};
-    case TransformKind::Rotate180: return {false, true, true};
-    case TransformKind::Rotate270: return {true, false, true};
-    default: return {false, false, false};  // None and unknown codes
-    }
-}
-
 // Transposition first: the trimming works on the output's axes.
 void adaptGeometry(j_compress_ptr dst, TransformSetup* setup) {
-    KindGeometry geometry = geometryOf(setup->kind);
+    const TurnFacts& geometry = turnFacts(setup->kind);  // only a reversed axis moves the partial iMCU at its far edge
     if (geometry.transposes) swapOutputGeometry(dst);
     bool trim = setup->trimPartialBlocks;
     bool cutColumns = trim && geometry.reversesX && dropPartialRightColumns(dst);

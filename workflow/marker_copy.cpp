@@ -1,10 +1,9 @@
 #include "workflow/marker_copy.h"
 
+#include "jpegfile/markers.h"
+
 namespace {
 
-constexpr int kComMarker = 0xFE;
-constexpr int kApp0Marker = 0xE0;
-constexpr int kApp14Marker = 0xEE;
 // Above the 65,533 data bytes one segment can carry, so every marker is saved whole.
 constexpr unsigned kSaveWhole = 0xFFFF;
 
@@ -19,17 +18,17 @@ bool startsWith(const jpeg_marker_struct& marker, const unsigned char (&identifi
 }
 
 bool duplicatesOwnHeader(const jpeg_marker_struct& marker, j_compress_ptr dst) {
-    if (dst->write_JFIF_header && marker.marker == kApp0Marker && startsWith(marker, kJfifIdentifier)) return true;
-    if (dst->write_Adobe_marker && marker.marker == kApp14Marker && startsWith(marker, kAdobeIdentifier)) return true;
+    if (dst->write_JFIF_header && marker.marker == kApp0 && startsWith(marker, kJfifIdentifier)) return true;
+    if (dst->write_Adobe_marker && marker.marker == kApp14 && startsWith(marker, kAdobeIdentifier)) return true;
     return false;
 }
 
 }  // namespace
 
 void setupMarkerCopy(j_decompress_ptr src, MarkerCopyOption option) {
-    if (option != CopyNone) jpeg_save_markers(src, kComMarker, kSaveWhole);
+    if (option != CopyNone) jpeg_save_markers(src, kCom, kSaveWhole);
     if (option == CopyAll)
-        for (int index = 0; index < 16; ++index) jpeg_save_markers(src, kApp0Marker + index, kSaveWhole);
+        for (int index = 0; index < 16; ++index) jpeg_save_markers(src, kApp0 + index, kSaveWhole);
 }
 
 void copySavedMarkers(j_decompress_ptr src, j_compress_ptr dst, MarkerCopyOption) {

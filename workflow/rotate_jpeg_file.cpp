@@ -9,7 +9,7 @@
 #include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "platform/source_file.h"
-#include "workflow/orientation_turn.h"
+#include "transform/turns.h"
 #include "workflow/run_messages.h"
 #include "workflow/run_state.h"
 #include "workflow/turned_photo.h"

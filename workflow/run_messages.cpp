@@ -1,6 +1,6 @@
 #include "workflow/run_messages.h"
 
-#include "workflow/transform_names.h"
+#include "transform/turns.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::string alreadyUprightMessage(const std::string& path) {
 }
 
 std::string wouldTurnMessage(const std::string& path, const RotateResult& result) {
-    return "\n\nFile " + path + " would be turned: " + transformNameOf(result.turn) + "\n\n";
+    return "\n\nFile " + path + " would be turned: " + turnName(result.turn) + "\n\n";
 }
 
 std::string runCancelledLine() { return "Cancelled: the files not yet handled were left as they were"; }

@@ -11,16 +11,12 @@
 #include "jpegfile/segment_walk.h"
 #include "jpegfile/thumbnail.h"
 #include "jpegfile/xmp_edit.h"
+#include "transform/turns.h"
 #include "workflow/picture_turner.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-bool swapsAxes(TransformKind kind) {
-    return kind == TransformKind::Transpose || kind == TransformKind::Transverse || kind == TransformKind::Rotate90 ||
-           kind == TransformKind::Rotate270;
-}
 
 class PhotoTurn {
 public:
@@ -149,7 +145,7 @@ private:
         if (pass_.trimmed) {
             setPixelDimensions(exif->bytes.data(), exif->bytes.size(), record_.exifLayout,
                                static_cast<std::uint32_t>(pass_.width), static_cast<std::uint32_t>(pass_.height));
-        } else if (swapsAxes(kind_)) {
+        } else if (turnFacts(kind_).transposes) {
             setPixelDimensions(exif->bytes.data(), exif->bytes.size(), record_.exifLayout, height, width);
         }
     }
