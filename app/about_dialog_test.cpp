@@ -61,19 +61,25 @@ TEST_F(AboutDialogTest, LinkTurnsRedUnderlinedUnderThePointerAndPurpleAfterASucc
     EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(AboutDialogTest, FailedOpenLeavesTheLinkUnvisitedAndReportsWhy) {
-    opener.result = platform::kLinkFileNotFound;
-    send(about.webLink(), QEvent::MouseButtonRelease, Qt::LeftButton);
-    EXPECT_EQ(look(about.webLink()).first, kGreen);
-    EXPECT_EQ(messages.messages.at(0).icon, platform::MessageIcon::Exclamation);
-    for (int code : {26, 30, -4, 33}) about.webLink()->reportLinkError(code);
-    std::vector<std::string> expected;
-    for (const char* reason :
-         {"The specified file was not found.", "A sharing violation occurred. ",
-          "The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed.",
-          "Unknown Error (-4) occurred.", "Unknown Error (33) occurred."})
-        expected.push_back(std::string("Unable to open hyperlink:\n\n") + reason);
-    EXPECT_EQ(messages.texts(), expected);
+TEST_F(AboutDialogTest, FailedOpenLeavesTheLinkUnvisitedAndReportsWhyWithTheAddress) {
+    const std::pair<platform::LinkResult, const char*> cases[] = {
+        {platform::LinkResult::NoProgram, "No program for web pages is set up on this desktop."},
+        {platform::LinkResult::ProgramNotFound, "The browser named by the BROWSER variable is not installed."},
+    };
+    for (const auto& [result, reason] : cases) {
+        opener.result = result;
+        messages.messages.clear();
+        send(about.webLink(), QEvent::MouseButtonRelease, Qt::LeftButton);
+        EXPECT_EQ(look(about.webLink()).first, kGreen);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].icon, platform::MessageIcon::Exclamation);
+        EXPECT_EQ(messages.messages[0].text,
+                  std::string("Unable to open hyperlink:\n\n") + reason + "\n\nThe address is " + opener.opened.back());
+    }
+    opener.result = platform::LinkResult::NoProgram;
+    send(about.mailLink(), QEvent::MouseButtonRelease, Qt::LeftButton);
+    EXPECT_NE(messages.texts().back().find("No program for e-mail is set up on this desktop.\n\nThe address is pivora@"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -119,19 +119,13 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void LinkLabel::clicked() {
     overControl_ = false;  // the hover timer goes on until the pointer is outside
-    const int result = openLink(url_);
-    visited_ = result > 32;
+    const platform::LinkResult result = opener_.open(url_.toStdString());
+    visited_ = result == platform::LinkResult::Opened;
     if (visited_) {
         setVisited(true);
     } else {
         refreshColour();
         QApplication::beep();
-        reportLinkError(result);
+        messages_.show(shell::linkErrorMessage(result, url_.toStdString()), platform::MessageIcon::Exclamation);
     }
-}
-
-int LinkLabel::openLink(const QString& link) { return opener_.open(link.toStdString()); }
-
-void LinkLabel::reportLinkError(int code) {
-    messages_.show(shell::linkErrorMessage(code), platform::MessageIcon::Exclamation);
 }

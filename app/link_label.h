@@ -40,11 +40,6 @@ public:
     // Where the pointer is, in global coordinates (the real cursor unless a test says otherwise).
     void setPointerSource(std::function<QPoint()> pointer) { pointer_ = std::move(pointer); }
 
-    // Asks the opener to open `link`: its result, above 32 for success.
-    int openLink(const QString& link);
-    // Shows why a link could not be opened, for the opener's result `code`.
-    void reportLinkError(int code);
-
     const QColor linkColour{0, 127, 0};
     const QColor visitedColour{85, 26, 139};
     const QColor hoverColour{255, 0, 0};

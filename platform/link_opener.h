@@ -6,19 +6,18 @@
 
 namespace platform {
 
-// Result codes of open(): any value above 32 is a success (kLinkOpened is the one the real
-// opener gives); failures use the codes below, which the about box turns into its reasons.
-inline constexpr int kLinkOpened = 33;
-inline constexpr int kLinkOutOfResources = 0;
-inline constexpr int kLinkFileNotFound = 2;
-inline constexpr int kLinkAccessDenied = 5;
-inline constexpr int kLinkBadExecutable = 11;
-inline constexpr int kLinkNoAssociation = 31;
+enum class LinkResult {
+    Opened,
+    NoProgram,        // the desktop has no program for such links, and no browser command is set
+    ProgramNotFound,  // the browser command names a program that is not installed
+    NotExecutable,    // the program it names cannot be run
+    DidNotStart,      // the program was found but did not start
+};
 
 struct LinkOpener {
     virtual ~LinkOpener() = default;
-    // Opens `link`; returns a value greater than 32 on success, else one of the failure codes above.
-    virtual int open(const std::string& link) = 0;
+    // Opens `link` and says how that went.
+    virtual LinkResult open(const std::string& link) = 0;
 };
 
 }  // namespace platform

@@ -9,12 +9,12 @@
 namespace platform {
 
 struct ScriptedLinkOpener : LinkOpener {
-    explicit ScriptedLinkOpener(int answer = kLinkOpened) : result(answer) {}
-    int open(const std::string& link) override {
+    explicit ScriptedLinkOpener(LinkResult answer = LinkResult::Opened) : result(answer) {}
+    LinkResult open(const std::string& link) override {
         opened.push_back(link);
         return result;
     }
-    int result;
+    LinkResult result;
     std::vector<std::string> opened;
 };
 

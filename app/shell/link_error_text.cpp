@@ -3,33 +3,26 @@
 namespace shell {
 namespace {
 
-const char* reasonFor(int code) {
-    switch (code) {
-        case 0: return "The operating system is out\nof memory or resources.";
-        case 2: return "The specified file was not found.";
-        case 3: return "The specified path was not found.";
-        case 5: return "The operating system denied\naccess to the specified file.";
-        case 8: return "There was not enough memory to complete the operation.";
-        case 11: return "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).";
-        case 26: return "A sharing violation occurred. ";
-        case 27: return "The filename association is\nincomplete or invalid.";
-        case 28: return "The DDE transaction could not\nbe completed because the request timed out.";
-        case 29: return "The DDE transaction failed.";
-        case 30:
-            return "The DDE transaction could not\nbe completed because other DDE transactions\n"
-                   "were being processed.";
-        case 31: return "There is no application associated\nwith the given filename extension.";
-        case 32: return "The specified dynamic-link library was not found.";
-        default: return nullptr;
+using platform::LinkResult;
+
+const char* reasonFor(LinkResult result, bool mail) {
+    switch (result) {
+    case LinkResult::NoProgram:
+        return mail ? "No program for e-mail is set up on this desktop." : "No program for web pages is set up on this desktop.";
+    case LinkResult::ProgramNotFound: return "The browser named by the BROWSER variable is not installed.";
+    case LinkResult::NotExecutable: return "The browser named by the BROWSER variable cannot be run.";
+    case LinkResult::DidNotStart: return "The program for the address did not start.";
+    case LinkResult::Opened: break;
     }
+    return "The address could not be opened.";
 }
 
 }  // namespace
 
-std::string linkErrorMessage(int code) {
-    const char* reason = reasonFor(code);
-    const std::string text = reason ? reason : "Unknown Error (" + std::to_string(code) + ") occurred.";
-    return "Unable to open hyperlink:\n\n" + text;
+std::string linkErrorMessage(LinkResult result, const std::string& link) {
+    const bool mail = link.rfind("mailto:", 0) == 0;
+    const std::string address = mail ? link.substr(7) : link;
+    return std::string("Unable to open hyperlink:\n\n") + reasonFor(result, mail) + "\n\nThe address is " + address;
 }
 
 }  // namespace shell

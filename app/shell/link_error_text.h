@@ -3,9 +3,12 @@
 
 #include <string>
 
+#include "platform/link_opener.h"
+
 namespace shell {
 
-// "Unable to open hyperlink:\n\n" followed by the reason for the opener's result `code`.
-std::string linkErrorMessage(int code);
+// "Unable to open hyperlink:", why (in this desktop's words), and the address itself, so that it
+// can be copied into a program by hand.
+std::string linkErrorMessage(platform::LinkResult result, const std::string& link);
 
 }  // namespace shell

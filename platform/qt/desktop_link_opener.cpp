@@ -30,9 +30,9 @@ DesktopLinkOpener::DesktopLinkOpener()
 DesktopLinkOpener::DesktopLinkOpener(DesktopOpen desktopOpen, std::string browserVariable, ProgramStart start)
     : desktopOpen_(std::move(desktopOpen)), browserVariable_(std::move(browserVariable)), start_(std::move(start)) {}
 
-int DesktopLinkOpener::open(const std::string& link) {
-    if (desktopOpen_(link)) return kLinkOpened;
-    int result = kLinkNoAssociation;
+LinkResult DesktopLinkOpener::open(const std::string& link) {
+    if (desktopOpen_(link)) return LinkResult::Opened;
+    LinkResult result = LinkResult::NoProgram;
     for (const std::string& command : browserCommands(browserVariable_)) {
         // The link goes in as one argument of its own, so blanks or quotes in it are never re-split.
         QStringList words = QProcess::splitCommand(QString::fromStdString(browserCommandPrefix(command)));
@@ -40,21 +40,21 @@ int DesktopLinkOpener::open(const std::string& link) {
         const QString program = words.takeFirst();
         words << QString::fromStdString(link);
         result = start_(program, words);
-        if (result > 32) return result;
+        if (result == LinkResult::Opened) return result;
     }
     return result;
 }
 
-int DesktopLinkOpener::startDetached(const QString& program, const QStringList& arguments) {
+LinkResult DesktopLinkOpener::startDetached(const QString& program, const QStringList& arguments) {
     const QString found = program.contains('/') ? program : QStandardPaths::findExecutable(program);
     const QFileInfo info(found);
-    if (found.isEmpty() || !info.exists()) return kLinkFileNotFound;
-    if (!info.isFile() || !info.isExecutable()) return kLinkAccessDenied;
+    if (found.isEmpty() || !info.exists()) return LinkResult::ProgramNotFound;
+    if (!info.isFile() || !info.isExecutable()) return LinkResult::NotExecutable;
     QProcess process;
     process.setProgram(found);
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
-    return process.startDetached() ? kLinkOpened : kLinkBadExecutable;
+    return process.startDetached() ? LinkResult::Opened : LinkResult::DidNotStart;
 }
 
 }  // namespace platform

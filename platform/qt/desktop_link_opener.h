@@ -14,17 +14,17 @@ class DesktopLinkOpener : public LinkOpener {
 public:
     // Asks the desktop to open a link: true when it did.
     using DesktopOpen = std::function<bool(const std::string& link)>;
-    // Starts a program with arguments, not waiting for it: kLinkOpened or a failure code.
-    using ProgramStart = std::function<int(const QString& program, const QStringList& arguments)>;
+    // Starts a program with arguments, not waiting for it.
+    using ProgramStart = std::function<LinkResult(const QString& program, const QStringList& arguments)>;
 
     DesktopLinkOpener();  // the real desktop, BROWSER from the environment, detached processes
     DesktopLinkOpener(DesktopOpen desktopOpen, std::string browserVariable, ProgramStart start);
 
-    int open(const std::string& link) override;
+    LinkResult open(const std::string& link) override;
 
-    // Starts `program` detached: kLinkOpened, kLinkFileNotFound when no such program is found,
-    // kLinkAccessDenied when it cannot be executed, kLinkBadExecutable when it does not start.
-    static int startDetached(const QString& program, const QStringList& arguments);
+    // Starts `program` detached: Opened, ProgramNotFound when no such program is found,
+    // NotExecutable when it cannot be executed, DidNotStart when it does not start.
+    static LinkResult startDetached(const QString& program, const QStringList& arguments);
 
 private:
     DesktopOpen desktopOpen_;

@@ -9,12 +9,12 @@ namespace {
 // program and its words, and gets the link as one last argument.
 TEST(DesktopLinkOpener, BrowserCommandIsCutAtItsPlaceholderAndGetsTheLinkLast) {
     const std::string link = "https://velmora.example/a b";
-    const struct { const char* browser; const char* started; int result; } cases[] = {
-        {"\"/opt/web browser/run\" -new \"%1\" -x", "/opt/web browser/run|-new", kLinkOpened},
-        {"lynx \"%s\" --tail", "lynx", kLinkOpened},
-        {"chromium --incognito", "chromium|--incognito", kLinkOpened},
-        {"::first %1:second", "first|second", kLinkFileNotFound},  // each tried, empty ones dropped
-        {"", "", kLinkNoAssociation},
+    const struct { const char* browser; const char* started; LinkResult result; } cases[] = {
+        {"\"/opt/web browser/run\" -new \"%1\" -x", "/opt/web browser/run|-new", LinkResult::Opened},
+        {"lynx \"%s\" --tail", "lynx", LinkResult::Opened},
+        {"chromium --incognito", "chromium|--incognito", LinkResult::Opened},
+        {"::first %1:second", "first|second", LinkResult::ProgramNotFound},  // each tried, empty ones dropped
+        {"", "", LinkResult::NoProgram},
     };
     const auto noDesktop = [](const std::string&) { return false; };
     for (const auto& row : cases) {
@@ -28,7 +28,7 @@ TEST(DesktopLinkOpener, BrowserCommandIsCutAtItsPlaceholderAndGetsTheLinkLast) {
         EXPECT_EQ(DesktopLinkOpener(noDesktop, row.browser, start).open(link), row.result);
         EXPECT_EQ(started.join('|').toStdString(), row.started);
     }
-    EXPECT_GT(DesktopLinkOpener([](const std::string&) { return true; }, "never", nullptr).open(link), 32);
+    EXPECT_EQ(DesktopLinkOpener([](const std::string&) { return true; }, "never", nullptr).open(link), LinkResult::Opened);
 }
 
 }  // namespace

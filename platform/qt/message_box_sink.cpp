@@ -54,6 +54,7 @@ void MessageBoxSink::showWithDetails(const std::string& text, MessageIcon icon, 
     FittedMessageBox box(boxIcon(icon), kMessageTitle, withBreakOpportunities(QString::fromStdString(text)),
                          QMessageBox::Ok, owner_.data());
     box.setObjectName("message");
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path or an address can be copied from it
     if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
     box.exec();
 }
