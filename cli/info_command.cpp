@@ -9,6 +9,7 @@
 #include "jpegfile/photo_record.h"
 #include "jpegfile/picture_layout.h"
 #include "platform/source_file.h"
+#include "workflow/photo_header.h"
 
 namespace {
 
@@ -114,16 +115,19 @@ std::string photoInfoJson(const PhotoRecord& record, const std::string& path, co
 
 // The photograph's segments up to the start of scan, read as the rotation reads them: the
 // segments record the frame and the first comment, the Exif reader the rest. Anything but a
-// regular file is refused without being opened for reading.
+// regular file is refused without being opened for reading, and a file that is no JPEG is known
+// from its first bytes; only a photo is read whole, for what lies behind its picture.
 Result<PhotoRecord> readMetadata(const std::string& path, std::vector<unsigned char>& bytes, FILE* diagnostics) {
     platform::SourceFile source;
     std::string error;
-    if (source.open(path, &error, platform::SourceFile::Locking::None) != platform::SourceFile::Status::Ok ||
-        source.readAll(&bytes, &error) != platform::SourceFile::Status::Ok)
+    if (source.open(path, &error, platform::SourceFile::Locking::None) != platform::SourceFile::Status::Ok)
         return refuse(RefusalReason::CannotRead, error);
-    Result<PhotoRecord> record = readPhotoRecord(bytes.data(), bytes.size(), path);
-    if (!record.ok() && record.refusal().reason != RefusalReason::NotJpeg)
+    Result<PhotoRecord> record = readPhotoHeader(source, path);
+    if (!record.ok() && record.refusal().reason != RefusalReason::NotJpeg &&
+        record.refusal().reason != RefusalReason::CannotRead)
         std::fprintf(diagnostics, "Not JPEG: %s\n", path.c_str());
+    if (record.ok() && source.readAll(&bytes, &error) != platform::SourceFile::Status::Ok)
+        return refuse(RefusalReason::CannotRead, error);
     return record;
 }
 

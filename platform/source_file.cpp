@@ -79,10 +79,22 @@ SourceFile::Status SourceFile::open(const std::string& path, std::string* error,
 }
 
 SourceFile::Status SourceFile::readAll(std::vector<unsigned char>* bytes, std::string* error) const {
-    bytes->assign(static_cast<std::size_t>(status_.st_size), 0);
+    return readUpTo(static_cast<std::size_t>(status_.st_size), true, bytes, error);
+}
+
+SourceFile::Status SourceFile::readPrefix(std::size_t size, std::vector<unsigned char>* bytes, std::string* error) const {
+    return readUpTo(size, false, bytes, error);
+}
+
+SourceFile::Status SourceFile::readUpTo(std::size_t size, bool whole, std::vector<unsigned char>* bytes,
+                                        std::string* error) const {
+    bytes->resize(size);
     std::size_t done = 0;
     for (;;) {
-        if (done == bytes->size()) bytes->resize(done + 65536);  // it may have grown
+        if (done == bytes->size()) {
+            if (!whole) break;
+            bytes->resize(done + 65536);  // it may have grown
+        }
         ssize_t n = ::pread(fd_, bytes->data() + done, bytes->size() - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {

@@ -45,6 +45,8 @@ public:
     Status open(const std::string& path, std::string* error, Locking locking = Locking::ForRewrite);
     // The whole file from its start. ReadFailed and *error when it cannot be read.
     Status readAll(std::vector<unsigned char>* bytes, std::string* error) const;
+    // At most `size` bytes from its start (fewer where the file is shorter).
+    Status readPrefix(std::size_t size, std::vector<unsigned char>* bytes, std::string* error) const;
 
     const struct stat& status() const { return status_; }  // as it was when it was opened
     FileIdentity identity() const { return FileIdentity::of(status_); }
@@ -53,6 +55,8 @@ public:
     void close();
 
 private:
+    Status readUpTo(std::size_t size, bool whole, std::vector<unsigned char>* bytes, std::string* error) const;
+
     int fd_ = -1;
     std::string path_;
     struct stat status_ {};

@@ -6,6 +6,7 @@
 
 #include "exif/exif_date.h"
 #include "jpegfile/photo_record.h"
+#include "workflow/photo_header.h"
 #include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "platform/source_file.h"
@@ -42,16 +43,22 @@ RefusalReason reasonOfReplacement(platform::ReplaceStatus status) {
     }
 }
 
-// The photo read once: opened (refused when it is no regular file, has several names or another
-// run holds it) and read whole into `bytes`.
-std::optional<RotateResult> readPhoto(const std::string& photo, SourceFile& source, Bytes& bytes) {
+// The photo opened: refused when it is no regular file, has several names or another run holds it.
+std::optional<RotateResult> openPhoto(const std::string& photo, SourceFile& source) {
     std::string error;
-    SourceFile::Status status = source.open(photo, &error);
-    // Turned under one name, a file of several names would keep the old picture under the others.
-    if (status == SourceFile::Status::Ok && source.status().st_nlink > 1) return refusal(RefusalReason::SeveralNames);
-    if (status == SourceFile::Status::Ok) status = source.readAll(&bytes, &error);
+    const SourceFile::Status status = source.open(photo, &error);
     if (status != SourceFile::Status::Ok) return refusal(reasonOfSource(status), error);
+    // Turned under one name, a file of several names would keep the old picture under the others.
+    if (source.status().st_nlink > 1) return refusal(RefusalReason::SeveralNames);
     return std::nullopt;
+}
+
+// The photo read whole, once it is known to need a turn.
+Result<Bytes> readWhole(const SourceFile& source) {
+    Bytes bytes;
+    std::string error;
+    if (source.readAll(&bytes, &error) != SourceFile::Status::Ok) return refuse(RefusalReason::CannotRead, error);
+    return bytes;
 }
 
 // The times the rewritten file gets: the Exif date as local time when the switch asks for it and
@@ -101,22 +108,25 @@ RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& optio
     status.show(processingFileText(path));
     const std::string photo = platform::fileBehindLink(path);
     SourceFile source;
-    Bytes bytes;
-    if (auto refused = readPhoto(photo, source, bytes)) return *refused;
+    if (auto refused = openPhoto(photo, source)) return *refused;
 
-    // A photo whose metadata cannot be read is refused rather than turned with its thumbnail or
+    // What the photo needs is known from its header: an upright photo is never read whole. A
+    // photo whose metadata cannot be read is refused rather than turned with its thumbnail or
     // times left wrong.
-    Result<PhotoRecord> read = readPhotoRecord(bytes.data(), bytes.size(), path);
-    if (!read.ok()) return refusal(read.refusal());
-    PhotoRecord& record = read.value();
-    if (record.exif() && !record.exifLayout.walked)
+    const Result<PhotoRecord> header = readPhotoHeader(source, path);
+    if (!header.ok()) return refusal(header.refusal());
+    if (header.value().exif() && !header.value().exifLayout.walked)
         return refusal(RefusalReason::UnreadableMetadata, "its Exif block cannot be read");
-    const TransformKind kind = options.AutoOrient ? turnForOrientation(record.info.orientation) : settings.kind;
+    const TransformKind kind = options.AutoOrient ? turnForOrientation(header.value().info.orientation) : settings.kind;
     if (kind == TransformKind::None) return outcome(FileOutcome::AlreadyUpright);
     if (auto refused = checkPermission(photo, source)) return *refused;
 
-    const PhotoInfo info = record.info;
-    TurnedPhoto turned = turnPhoto(bytes, std::move(record), kind, options.AutoOrient != 0, settings);
+    Result<Bytes> bytes = readWhole(source);
+    if (!bytes.ok()) return refusal(bytes.refusal());
+    Result<PhotoRecord> record = readPhotoRecord(bytes.value().data(), bytes.value().size(), path);
+    if (!record.ok()) return refusal(record.refusal());
+    const PhotoInfo info = record.value().info;
+    TurnedPhoto turned = turnPhoto(bytes.value(), std::move(record.value()), kind, options.AutoOrient != 0, settings);
     if (cancelRequested) return outcome(FileOutcome::Cancelled);
     if (!turned.result.rotated() || settings.dryRun) return turned.result;
     return replacePhoto(photo, source, info, turned.bytes, options, settings, turned.result);
