@@ -6,11 +6,11 @@
 
 #include "exif/exif_date.h"
 #include "jpegfile/photo_record.h"
+#include "workflow/foresight.h"
 #include "workflow/photo_header.h"
 #include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "platform/source_file.h"
-#include "transform/turns.h"
 #include "workflow/run_messages.h"
 #include "workflow/run_state.h"
 #include "workflow/turned_photo.h"
@@ -78,13 +78,6 @@ bool chooseTimes(const ProcessingOptions& options, const PhotoInfo& info, const 
     return true;
 }
 
-std::optional<RotateResult> checkPermission(const std::string& photo, const SourceFile& source) {
-    platform::ReplaceStatus status = platform::ReplaceStatus::NoPermission;
-    const std::string why = platform::writeRefusal(photo, source, &status);
-    if (why.empty()) return std::nullopt;
-    return refusal(reasonOfReplacement(status), why);
-}
-
 // Puts the turned photo in place with its backup and times, as one careful step.
 RotateResult replacePhoto(const std::string& photo, const SourceFile& source, const PhotoInfo& info,
                           const Bytes& turned, const ProcessingOptions& options, const TurnSettings& settings,
@@ -103,31 +96,43 @@ RotateResult replacePhoto(const std::string& photo, const SourceFile& source, co
 
 }  // namespace
 
-RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings& settings,
-                         platform::StatusLine& status) {
-    status.show(processingFileText(path));
-    const std::string photo = platform::fileBehindLink(path);
+RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptions& options, const TurnSettings& settings,
+                              platform::StatusLine& status) {
+    status.show(processingFileText(planned.path));
+    const std::string photo = platform::fileBehindLink(planned.path);
     SourceFile source;
     if (auto refused = openPhoto(photo, source)) return *refused;
 
     // What the photo needs is known from its header: an upright photo is never read whole. A
     // photo whose metadata cannot be read is refused rather than turned with its thumbnail or
     // times left wrong.
-    const Result<PhotoRecord> header = readPhotoHeader(source, path);
+    const Result<PhotoRecord> header = readPhotoHeader(source, planned.path);
     if (!header.ok()) return refusal(header.refusal());
-    if (header.value().exif() && !header.value().exifLayout.walked)
-        return refusal(RefusalReason::UnreadableMetadata, "its Exif block cannot be read");
-    const TransformKind kind = options.AutoOrient ? turnForOrientation(header.value().info.orientation) : settings.kind;
-    if (kind == TransformKind::None) return outcome(FileOutcome::AlreadyUpright);
-    if (auto refused = checkPermission(photo, source)) return *refused;
+    const Foresight foresight = foreseeTurn(planned, header.value(), source, photo);
+    if (foresight.refusal.reason != RefusalReason::None) return refusal(foresight.refusal);
+    if (foresight.nothingToDo()) return outcome(FileOutcome::AlreadyUpright);
+    RotateResult expected = outcome(FileOutcome::Rotated);
+    expected.turn = foresight.stored;
+    expected.strip = foresight.strip;
+    expected.orientationBefore = foresight.orientation;
+    expected.orientationAfter = foresight.tagChanges ? 1 : foresight.orientation;
+    if (settings.dryRun) return expected;
 
     Result<Bytes> bytes = readWhole(source);
     if (!bytes.ok()) return refusal(bytes.refusal());
-    Result<PhotoRecord> record = readPhotoRecord(bytes.value().data(), bytes.value().size(), path);
+    Result<PhotoRecord> record = readPhotoRecord(bytes.value().data(), bytes.value().size(), planned.path);
     if (!record.ok()) return refusal(record.refusal());
     const PhotoInfo info = record.value().info;
-    TurnedPhoto turned = turnPhoto(bytes.value(), std::move(record.value()), kind, options.AutoOrient != 0, settings);
+    TurnedPhoto turned = turnPhoto(bytes.value(), std::move(record.value()), foresight.stored, planned.upright, settings);
     if (cancelRequested) return outcome(FileOutcome::Cancelled);
-    if (!turned.result.rotated() || settings.dryRun) return turned.result;
+    if (!turned.result.rotated()) return turned.result;
+    turned.result.strip = expected.strip;
+    turned.result.orientationBefore = expected.orientationBefore;
+    turned.result.orientationAfter = expected.orientationAfter;
     return replacePhoto(photo, source, info, turned.bytes, options, settings, turned.result);
+}
+
+RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings& settings,
+                         platform::StatusLine& status) {
+    return turnPlannedPhoto(plannedFor(path, settings.kind, options.AutoOrient != 0), options, settings, status);
 }

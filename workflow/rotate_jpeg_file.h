@@ -5,13 +5,19 @@
 #include <string>
 
 #include "platform/status_line.h"
+#include "workflow/plan.h"
 #include "workflow/processing_options.h"
 #include "workflow/rotate_result.h"
 
-// Turns the JPEG file at `path` (a link is followed and its target rewritten) by `turn` (or, with
-// options.AutoOrient, by the photo's Orientation tag), reading Backup and EXIFTimestamp from
-// `options` and writing "Processing file <path>" to `status` first, and says what became of the
-// photo and why. Unless it is Rotated, the photo is untouched under its name and no temporary
-// file is left.
+// Turns the planned photo (a link is followed and its target rewritten) as its plan says, reading
+// Backup and EXIFTimestamp from `options` and writing "Processing file <path>" to `status` first,
+// and says what became of the photo and why. Unless it is Rotated, the photo is untouched under
+// its name and no temporary file is left. A dry run asks what the turn would do from the photo's
+// header and file, and changes nothing.
+RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptions& options, const TurnSettings& settings,
+                              platform::StatusLine& status);
+
+// The main job's plan for `path` (the fixed turn settings.kind, or upright by the Orientation tag
+// with options.AutoOrient), turned.
 RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings& turn,
                          platform::StatusLine& status);

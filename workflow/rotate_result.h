@@ -6,6 +6,7 @@
 
 #include "platform/refusal.h"
 #include "transform/transform_setup.h"
+#include "workflow/edge_strip.h"
 
 enum class FileOutcome {
     Rotated,         // the turned photo stands in its place (in a dry run: it would)
@@ -19,9 +20,12 @@ struct RotateResult {
     FileOutcome outcome = FileOutcome::Refused;
     RefusalReason reason = RefusalReason::None;
     std::string detail;               // the library's or the system's own words; may be empty
-    TransformKind turn = TransformKind::None;  // the turn made (or that a dry run would make)
+    TransformKind turn = TransformKind::None;  // the turn its stored picture got (or would get)
     std::string thumbnailNotTurned;   // non-empty: the photo has a thumbnail that stays as it was, and why
     bool earlierBackupKept = false;   // an existing ".bak" was left as it was instead of a new one
+    EdgeStrip strip;                  // what the turn dropped at the picture's edges
+    int orientationBefore = 0;        // its Orientation tag as found (0: none)
+    int orientationAfter = 0;         // and as it is now
 
     bool rotated() const { return outcome == FileOutcome::Rotated; }
 };
