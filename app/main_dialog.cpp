@@ -242,9 +242,10 @@ void MainDialog::paintEvent(QPaintEvent* event) {
     if (!dropHighlight_) return;
     // A tint of the selection colour over the window and a frame of it along the edge.
     QPainter painter(this);
-    QColor colour = palette().color(QPalette::Highlight);
+    const QColor colour = palette().color(QPalette::Highlight);
     constexpr int kFrame = 3;
-    painter.fillRect(rect().marginsRemoved({kFrame, kFrame, kFrame, kFrame}), QColor(colour.red(), colour.green(), colour.blue(), 40));
+    const QColor tint(colour.red(), colour.green(), colour.blue(), 70);
+    painter.fillRect(rect().marginsRemoved({kFrame, kFrame, kFrame, kFrame}), tint);
     painter.setPen(QPen(colour, kFrame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(rect()).adjusted(kFrame / 2.0, kFrame / 2.0, -kFrame / 2.0, -kFrame / 2.0));

@@ -27,6 +27,8 @@ public:
 
     QString statusText() const { return statusText_; }
     QString countText() const { return count_->text(); }
+    QString timeLeftText() const { return timeLeft_->text(); }
+    QString failedText() const { return failed_->text(); }
     QProgressBar* progressBar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
 
