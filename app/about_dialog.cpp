@@ -5,6 +5,7 @@
 #include "app/app_icon.h"
 #include "app/dialog_units.h"
 #include "platform/qt/screen_fit.h"
+#include "workflow/program_notice.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ AboutDialog::AboutDialog(QWidget* owner, platform::LinkOpener& opener, platform:
 
     layout.place(centredText("PIVORA", this), {33, 34, 100, 9})->setObjectName("name");
     layout.place(centredText("Version " PIVORA_VERSION, this), {60, 45, 48, 8})->setObjectName("version");
+    layout.place(centredText(kCopyrightLine, this), {8, 56, 151, 8})->setObjectName("copyright");
+    layout.place(centredText(kLicenceLine, this), {8, 65, 151, 8})->setObjectName("licence");
     layout.place(centredText("Comments?", this), {55, 79, 59, 8});
 
     mailLink_ = layout.place(new LinkLabel("Send me mail!", this, opener, messages), {49, 90, 70, 8});

@@ -1,6 +1,6 @@
 #pragma once
-// The about box: the program's name and version, and two links to the maker, one to write a
-// mail and one to the web site. Made anew each time it is opened, so both links start unvisited.
+// The about box: the program's name and version, its copyright and licence, and two links to
+// the maker, one to write a mail and one to the web site. Made anew each time it is opened, so both links start unvisited.
 
 #include <QDialog>
 #include <QPushButton>

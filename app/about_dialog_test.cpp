@@ -37,7 +37,8 @@ protected:
 TEST_F(AboutDialogTest, ShowsNameVersionTextsAndLinksWithADefaultOk) {
     EXPECT_EQ(about.windowTitle(), "About Pivora");
     EXPECT_EQ(windowtest::shownTexts(about),
-              (QStringList{"", "PIVORA", "Version " PIVORA_VERSION, "Comments?", "Send me mail!",
+              (QStringList{"", "PIVORA", "Version " PIVORA_VERSION, "Copyright (c) 2026 Velmora",
+                           "Free software under the MIT License", "Comments?", "Send me mail!",
                            "For other exciting products:", "Visit www.velmora.example", "OK"}));
     EXPECT_EQ(about.webLink()->toolTip(), "https://www.velmora.example/");
     EXPECT_EQ(about.mailLink()->cursor().shape(), Qt::PointingHandCursor);

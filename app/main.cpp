@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (early.action == shell::StartAction::Version) {
-        std::printf("pivora %s\n", PIVORA_VERSION);
+        std::fputs(shell::versionText(PIVORA_VERSION).c_str(), stdout);
         return 0;
     }
     if (!shell::hasDisplay(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM"))) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
@@ -43,6 +44,12 @@ std::vector<std::string> helpDataFolders() {
 
 const char* const kTurnsQuarter = "Turns JPEG photos a quarter turn counter-clockwise, without loss.";
 const char* const kTurnsByTag = "Turns JPEG photos upright by their camera's orientation tag, without loss.";
+// The second line of the description: dropping is the one way in that no button shows.
+const char* const kDropHint = "Drop JPEG files or folders here to turn them.";
+const char* const kCancelRunQuestion = "A run is still going on. Cancel it and close Pivora?";
+
+// The command buttons' column: where the first one lies and how far apart they are (dialog units).
+constexpr int kCommandsLeft = 187, kCommandsTop = 33, kCommandRow = 23, kCommandWidth = 123, kCommandHeight = 14;
 
 // The local files and folders a drag carries, in its order.
 std::vector<std::string> droppedPaths(const QMimeData* data) {
@@ -94,37 +101,36 @@ MainDialog::~MainDialog() = default;
 void MainDialog::buildControls() {
     setWindowTitle("Pivora");
     setObjectName("mainDialog");
+    // A fixed size and no minimise or maximise control: the window is what it shows.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     DialogLayout layout(this);
-    // The longer of its two texts, so that the window is laid out wide enough for either.
-    description_ = layout.place(control(new QLabel(kTurnsByTag, this), "description", 0), {9, 5, 301, 10});
-    oneFileButton_ = layout.place(control(new QPushButton("Process one JPEG &file", this), "processOneFile", 1002),
-                                  {187, 23, 123, 14});
+    // Laid out with the longer of its two first lines, so that the window is wide enough for either.
+    description_ = layout.place(control(new QLabel(QString(kTurnsByTag) + "\n" + kDropHint, this), "description", 0),
+                                {9, 5, 301, 18});
+    oneFileButton_ = addCommand(layout, "Process one JPEG &file", "processOneFile", 1002, &MainDialog::processOneFile);
     oneFileButton_->setDefault(true);
-    folderButton_ = layout.place(
-        control(new QPushButton("Process all JPEG files in f&older", this), "processFolder", 1), {187, 46, 123, 14});
-    exitButton_ = layout.place(control(new QPushButton("Exit", this), "exit", 2), {187, 103, 123, 14});
-    layout.place(control(new QGroupBox("Settings ", this), "settingsGroup", 0), {9, 19, 158, 76}, true);
-    backupBox_ = layout.place(control(new QCheckBox("&Backup original file", this), "backup", 1003), {16, 30, 148, 10});
+    folderButton_ = addCommand(layout, "Process all JPEG files in f&older", "processFolder", 1, &MainDialog::processFolder);
+    exitButton_ = layout.place(control(new QPushButton("E&xit", this), "exit", 2), {187, 113, 123, 14});
+    layout.place(control(new QGroupBox("Settings ", this), "settingsGroup", 0), {9, 29, 158, 76}, true);
+    backupBox_ = layout.place(control(new QCheckBox("&Backup original file", this), "backup", 1003), {16, 40, 148, 10});
     subfoldersBox_ =
-        layout.place(control(new QCheckBox("Process &subfolders too", this), "subfolders", 1004), {16, 45, 148, 10});
+        layout.place(control(new QCheckBox("Process &subfolders too", this), "subfolders", 1004), {16, 55, 148, 10});
     timestampBox_ = layout.place(
         control(new QCheckBox("Set file timestamp to &EXIF timestamp", this), "exifTimestamp", 1005),
-        {16, 60, 148, 10});
+        {16, 70, 148, 10});
     autoOrientBox_ = layout.place(
-        control(new QCheckBox("&Turn by the camera's orientation tag", this), "autoOrient", 0), {16, 75, 148, 10});
-    auto* info = layout.place(control(new QPushButton("&Info", this), "info", 1008), {9, 103, 52, 14});
-    auto* help = layout.place(control(new QPushButton("&Help", this), "help", 1009), {115, 103, 52, 14});
-    layout.apply(320, 126);
+        control(new QCheckBox("&Turn by the camera's orientation tag", this), "autoOrient", 0), {16, 85, 148, 10});
+    auto* info = layout.place(control(new QPushButton("&Info", this), "info", 1008), {9, 113, 52, 14});
+    auto* help = layout.place(control(new QPushButton("&Help", this), "help", 1009), {115, 113, 52, 14});
+    layout.apply(320, 136);
 
     // The tab order follows the layout: the switches, the commands, then the bottom row.
-    QWidget* const order[] = {backupBox_,    subfoldersBox_, timestampBox_, autoOrientBox_, oneFileButton_,
-                              folderButton_, info,           help,          exitButton_};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    std::vector<QWidget*> order = {backupBox_, subfoldersBox_, timestampBox_, autoOrientBox_};
+    order.insert(order.end(), commandButtons_.begin(), commandButtons_.end());
+    order.insert(order.end(), {info, help, exitButton_});
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
-    connect(oneFileButton_, &QPushButton::clicked, this, &MainDialog::processOneFile);
-    connect(folderButton_, &QPushButton::clicked, this, &MainDialog::processFolder);
     connect(exitButton_, &QPushButton::clicked, this, &MainDialog::reject);
     connect(info, &QPushButton::clicked, this, &MainDialog::showAbout);
     connect(help, &QPushButton::clicked, this, &MainDialog::showHelp);
@@ -133,7 +139,19 @@ void MainDialog::buildControls() {
     setAcceptDrops(true);
 }
 
-void MainDialog::showDescription() { description_->setText(autoOrientBox_->isChecked() ? kTurnsByTag : kTurnsQuarter); }
+QPushButton* MainDialog::addCommand(DialogLayout& layout, const char* text, const char* name, int id,
+                                    void (MainDialog::*slot)()) {
+    const int top = kCommandsTop + kCommandRow * static_cast<int>(commandButtons_.size());
+    auto* button = layout.place(control(new QPushButton(text, this), name, id),
+                                {kCommandsLeft, top, kCommandWidth, kCommandHeight});
+    connect(button, &QPushButton::clicked, this, slot);
+    commandButtons_.push_back(button);
+    return button;
+}
+
+void MainDialog::showDescription() {
+    description_->setText(QString(autoOrientBox_->isChecked() ? kTurnsByTag : kTurnsQuarter) + "\n" + kDropHint);
+}
 
 void MainDialog::loadOptions() {
     options_ = shell::loadOptions(settings_);
@@ -162,22 +180,26 @@ int MainDialog::launch(const std::string& launchPath) {
     return status;
 }
 
-void MainDialog::processOneFile() {
+void MainDialog::runFrom(QPushButton* starter, const std::function<void()>& run) {
     if (running_) return;
     saveOptions();
-    commands_->processOneFile();
+    runStarter_ = starter;
+    closeAfterRun_ = false;
+    run();
+    runStarter_ = nullptr;
+    if (closeAfterRun_) reject();  // asked for during the run, once its result was seen
+}
+
+void MainDialog::processOneFile() {
+    runFrom(oneFileButton_, [this] { commands_->processOneFile(); });
 }
 
 void MainDialog::processFolder() {
-    if (running_) return;
-    saveOptions();
-    commands_->processFolder();
+    runFrom(folderButton_, [this] { commands_->processFolder(); });
 }
 
 void MainDialog::processDropped(const std::vector<std::string>& paths) {
-    if (running_) return;
-    saveOptions();
-    commands_->processDropped(paths);
+    runFrom(oneFileButton_, [this, &paths] { commands_->processDropped(paths); });
 }
 
 void MainDialog::showEvent(QShowEvent* event) {
@@ -186,17 +208,47 @@ void MainDialog::showEvent(QShowEvent* event) {
 }
 
 void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
-    if (!running_ && !shell::dropTargets(droppedPaths(event->mimeData()), platform::classifyPath).empty())
-        event->acceptProposedAction();
+    if (running_) return;
+    const std::vector<std::string> paths = droppedPaths(event->mimeData());
+    if (paths.empty()) return;
+    // Any files may be dropped, so that those left out can be named; only photos and folders light the window up.
+    event->acceptProposedAction();
+    setDropHighlight(!shell::sortDropped(paths, platform::classifyPath).targets.empty());
 }
 
 void MainDialog::dragMoveEvent(QDragMoveEvent* event) { event->acceptProposedAction(); }
 
+void MainDialog::dragLeaveEvent(QDragLeaveEvent* event) {
+    QDialog::dragLeaveEvent(event);
+    setDropHighlight(false);
+}
+
 void MainDialog::dropEvent(QDropEvent* event) {
+    setDropHighlight(false);
     const std::vector<std::string> paths = droppedPaths(event->mimeData());
     event->acceptProposedAction();
     // The run starts once the drop is finished, so the program the photos came from is not kept waiting.
     QTimer::singleShot(0, this, [this, paths] { processDropped(paths); });
+}
+
+void MainDialog::setDropHighlight(bool on) {
+    if (dropHighlight_ == on) return;
+    dropHighlight_ = on;
+    update();
+}
+
+void MainDialog::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (!dropHighlight_) return;
+    // A tint of the selection colour over the window and a frame of it along the edge.
+    QPainter painter(this);
+    const QColor colour = palette().color(QPalette::Highlight);
+    constexpr int kFrame = 3;
+    const QColor tint(colour.red(), colour.green(), colour.blue(), 70);
+    painter.fillRect(rect().marginsRemoved({kFrame, kFrame, kFrame, kFrame}), tint);
+    painter.setPen(QPen(colour, kFrame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(kFrame / 2.0, kFrame / 2.0, -kFrame / 2.0, -kFrame / 2.0));
 }
 
 void MainDialog::showAbout() {
@@ -215,8 +267,14 @@ void MainDialog::showHelp() {
 }
 
 void MainDialog::reject() {
-    // A run in progress holds the status window and this dialog; it ends first.
-    if (running_) return;
+    if (running_) {
+        // The run holds the status window and this dialog: it ends first, and runFrom closes the window then.
+        if (!closeAfterRun_ && messages_->ask(kCancelRunQuestion)) {
+            closeAfterRun_ = true;
+            statusWindow_->reject();  // as its Cancel does
+        }
+        return;
+    }
     saveOptions();
     delete statusWindow_;
     statusWindow_ = nullptr;
@@ -225,7 +283,7 @@ void MainDialog::reject() {
 
 void MainDialog::beginRun() {
     running_ = true;
-    for (QPushButton* button : {oneFileButton_, folderButton_, exitButton_}) button->setEnabled(false);
+    for (QPushButton* button : commandButtons_) button->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     statusWindow_->show();
     // Let the status window appear before the first file keeps the thread busy.
@@ -235,7 +293,9 @@ void MainDialog::beginRun() {
 void MainDialog::endRun() {
     statusWindow_->hide();
     QApplication::restoreOverrideCursor();
-    for (QPushButton* button : {oneFileButton_, folderButton_, exitButton_}) button->setEnabled(true);
+    for (QPushButton* button : commandButtons_) button->setEnabled(true);
+    // Disabling the command moved the focus on (to Info); Enter repeats the command instead.
+    if (runStarter_) runStarter_->setFocus();
     running_ = false;
 }
 
@@ -244,6 +304,6 @@ void MainDialog::pumpMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void MainDialog::showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) {
-    if (statusWindow_) statusWindow_->showProgress(done, total, fileInHand);
+void MainDialog::showProgress(const shell::ShownProgress& progress) {
+    if (statusWindow_) statusWindow_->showProgress(progress);
 }

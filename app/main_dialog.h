@@ -1,14 +1,15 @@
 #pragma once
-// The main window: a line saying what it does, the two commands, Exit, the four switches, Info
-// and Help; JPEG files and folders may be dropped onto it. It owns the switches
-// (ProcessingOptions), the status window and the help window, and is the run window of the
-// commands.
+// The main window: the lines saying what it does and that photos may be dropped onto it, the
+// commands, Exit, the four switches, Info and Help. It owns the switches (ProcessingOptions), the
+// status window and the help window, and is the run window of the commands. After a run the
+// focus is back on the command that started it; closing it during a run asks whether to cancel.
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "platform/settings_store.h"
 #include "workflow/processing_options.h"
 
+class DialogLayout;
 class HelpWindow;
 class StatusWindow;
 
@@ -50,6 +52,8 @@ public:
     const ProcessingOptions& options() const { return options_; }
     const shell::ShellCommands& commands() const { return *commands_; }
     bool runInProgress() const { return running_; }
+    // A drag of photos or folders hovers over the window.
+    bool dropHighlighted() const { return dropHighlight_; }
 
     StatusWindow* statusWindow() const { return statusWindow_; }
     HelpWindow* helpWindow() const { return helpWindow_; }
@@ -58,7 +62,7 @@ public:
     void beginRun() override;
     void endRun() override;
     void pumpMessages() override;
-    void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) override;
+    void showProgress(const shell::ShownProgress& progress) override;
 
 public slots:
     void processOneFile();
@@ -67,16 +71,26 @@ public slots:
     void processDropped(const std::vector<std::string>& paths);
     void showAbout();
     void showHelp();
-    void reject() override;  // Exit: Escape, the close control and the Exit button
+    // Exit: Escape, the close control and the Exit button. During a run it asks whether to cancel
+    // the run; Yes cancels it and closes the window once the run has ended.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildControls();
+    // A command button in the right column, below those added before it.
+    QPushButton* addCommand(DialogLayout& layout, const char* text, const char* name, int id, void (MainDialog::*slot)());
+    // Runs `run` (a command of shell::ShellCommands) as started by `starter`, which has the focus
+    // again once the run has ended.
+    void runFrom(QPushButton* starter, const std::function<void()>& run);
+    void setDropHighlight(bool on);
     void loadOptions();
     void showDescription();
 
@@ -91,10 +105,14 @@ private:
     ProcessingOptions options_;
     std::unique_ptr<shell::ShellCommands> commands_;
     bool running_ = false;
+    bool closeAfterRun_ = false;  // Exit was asked for during the run, and the run cancelled
+    bool dropHighlight_ = false;
+    QPushButton* runStarter_ = nullptr;
 
     QPushButton* oneFileButton_ = nullptr;
     QPushButton* folderButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
+    std::vector<QPushButton*> commandButtons_;  // the commands that start a run, top down
     QCheckBox* backupBox_ = nullptr;
     QCheckBox* subfoldersBox_ = nullptr;
     QCheckBox* timestampBox_ = nullptr;

@@ -16,18 +16,30 @@ namespace {
 using windowtest::TestSettings;
 using windowtest::Window;
 
-TEST(MainDialog, ShowsItsControlsAndOpensAbout) {
+// Every button and switch has an Alt letter of its own; the window has a fixed size and no
+// minimise or maximise control.
+TEST(MainDialog, ShowsItsControlsEachWithItsOwnAltLetterAndOpensAbout) {
     TestSettings settings("main-controls");
     Window window(settings.store());
     EXPECT_EQ(window.dialog->windowTitle(), "Pivora");
+    const QString drop = "\nDrop JPEG files or folders here to turn them.";
     EXPECT_EQ(windowtest::shownTexts(*window.dialog),
-              (QStringList{"Turns JPEG photos a quarter turn counter-clockwise, without loss.",
-                           "Process one JPEG &file", "Process all JPEG files in f&older", "Exit", "Settings ",
+              (QStringList{"Turns JPEG photos a quarter turn counter-clockwise, without loss." + drop,
+                           "Process one JPEG &file", "Process all JPEG files in f&older", "E&xit", "Settings ",
                            "&Backup original file", "Process &subfolders too", "Set file timestamp to &EXIF timestamp",
                            "&Turn by the camera's orientation tag", "&Info", "&Help"}));
+    QStringList letters, without;
+    for (QAbstractButton* button : window.dialog->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        const int at = button->text().indexOf('&');
+        at < 0 ? without << button->text() : letters << button->text().mid(at + 1, 1).toLower();
+    }
+    EXPECT_EQ(without, QStringList());
+    EXPECT_EQ(letters.removeDuplicates(), 0) << letters.join(' ').toStdString();
+    EXPECT_FALSE(window.dialog->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(window.dialog->minimumSize(), window.dialog->maximumSize());
     window.find<QCheckBox>("autoOrient")->click();
     EXPECT_EQ(window.find<QLabel>("description")->text(),
-              "Turns JPEG photos upright by their camera's orientation tag, without loss.");
+              "Turns JPEG photos upright by their camera's orientation tag, without loss." + drop);
     auto* about = window.dialog->findChild<QAction*>("aboutAction");
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), "&About Pivora...");
@@ -76,7 +88,7 @@ TEST(MainDialog, SwitchesAreStoredByEnterEscapeExitOrCloseOnly) {
     }
 }
 
-TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderAndOpensAndClosesHelp) {
+TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderOpensAndClosesHelpAndExits) {
     TestSettings settings("main-keyboard");
     Window window(settings.store());
     window.dialog->show();
@@ -110,6 +122,8 @@ TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderAndOpensAndClosesHel
         EXPECT_FALSE(help->isVisible()) << close.toString().toStdString();
     }
     EXPECT_TRUE(window.dialog->isVisible()) << "Escape in the help window leaves the main window open";
+    QTest::keyClick(window.dialog.get(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.dialog->isVisible(); }, 2000)) << "Alt+X is Exit";
 }
 
 }  // namespace

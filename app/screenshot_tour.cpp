@@ -47,7 +47,7 @@ public:
     }
     bool failed() const { return failed_; }
 
-private:
+    // Saves `picture` as NAME.png in the tour's folder; a null picture counts as a failure.
     void save(const QPixmap& picture, const QString& name) {
         QCoreApplication::processEvents();
         const QString path = folder_ + "/" + name + ".png";
@@ -56,6 +56,7 @@ private:
         std::printf("%s %s\n", saved ? "saved" : "failed:", qPrintable(path));
     }
 
+private:
     QString folder_;
     bool failed_ = false;
 };
@@ -76,16 +77,24 @@ int runScreenshotTour(MainDialog& dialog, const std::string& outputFolder, const
     tour.shoot(dialog.helpWindow(), "help-window");
     dialog.helpWindow()->close();
 
-    // The status window is taken in the first pump of the run that follows a file.
+    // The status window is taken during the run, in the pumps between files: the last picture
+    // that tells the time left (and the failures so far, once there are any) is kept.
     QTimer statusShot;
+    QPixmap statusPicture;
+    int statusScore = -1;
     QObject::connect(&statusShot, &QTimer::timeout, [&] {
-        if (dialog.statusWindow()->statusText().isEmpty()) return;
-        statusShot.stop();
-        tour.shoot(dialog.statusWindow(), "status-window");
-        tour.shootNextModal("run-result");
+        StatusWindow* status = dialog.statusWindow();
+        if (!status->isVisible() || status->statusText().isEmpty()) return;
+        if (statusScore < 0) tour.shootNextModal("run-result");
+        const int score = (status->timeLeftText().isEmpty() ? 0 : 2) + (status->failedText().isEmpty() ? 0 : 1);
+        if (score < statusScore) return;
+        statusScore = score;
+        statusPicture = status->grab();
     });
     statusShot.start(0);
     dialog.launch(photoFolder);
+    statusShot.stop();
+    tour.save(statusPicture, "status-window");
 
     // A file of that run that could not be rotated, run alone.
     const std::vector<RunFailure>& failures = dialog.commands().counters().failures;

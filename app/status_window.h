@@ -1,13 +1,16 @@
 #pragma once
-// The modeless window shown during every run: how many files are done ("12 of 340"), the file
-// in hand, "Please wait ..." and Cancel. Cancel (the button, Escape, the close control) only asks
+// The modeless window shown during every run: the file in hand, a progress bar, how many files
+// are done ("12 of 340"), the time left once it can be told, how many could not be turned so
+// far, "Please wait ..." and Cancel. Cancel (the button, Escape, the close control) only asks
 // the run to start no further file; the window stays until its run ends.
 
 #include <QDialog>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <string>
 
+#include "app/shell/run_window.h"
 #include "platform/status_line.h"
 
 class StatusWindow : public QDialog, public platform::StatusLine {
@@ -18,11 +21,15 @@ public:
     // Sets the status line (control 1000) and repaints it at once.
     void show(const std::string& text) override;
     using QDialog::show;
-    // "12 of 340" and "Processing file PATH" for the file in hand (the line stays when there is none).
-    void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand);
+    // The bar, "12 of 340", the time left, the failures so far, and "Processing file PATH" for
+    // the file in hand (the line stays when there is none).
+    void showProgress(const shell::ShownProgress& progress);
 
     QString statusText() const { return statusText_; }
     QString countText() const { return count_->text(); }
+    QString timeLeftText() const { return timeLeft_->text(); }
+    QString failedText() const { return failed_->text(); }
+    QProgressBar* progressBar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
 
 public slots:
@@ -36,8 +43,11 @@ protected:
 private:
     void showElided();
 
-    QLabel* count_;
     QLabel* statusLine_;
+    QProgressBar* bar_;
+    QLabel* count_;
+    QLabel* timeLeft_;
+    QLabel* failed_;
     QPushButton* cancel_;
     QString statusText_;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "workflow/program_notice.h"
 
 namespace {
 
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     const Arguments rest = program.remaining();
     if (version) {
         std::printf("pivora-cli %s\n", PIVORA_VERSION);
+        std::fputs(versionNotice().c_str(), stdout);
         return 0;
     }
     if (transcode) return runTranscodeCommand(rest);

@@ -1,6 +1,6 @@
 # Every install rule of the project: the programs, the help document, the desktop entry, the
-# icon and the manual pages, in the usual Linux folder layout under any prefix. Included at the
-# end of the top-level CMakeLists.txt, once every target exists.
+# icon, the manual pages and the licence, in the usual Linux folder layout under any prefix.
+# Included at the end of the top-level CMakeLists.txt, once every target exists.
 include(GNUInstallDirs)
 
 set(_packaging "${PROJECT_SOURCE_DIR}/packaging")
@@ -9,6 +9,10 @@ install(TARGETS pivora-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 configure_file("${_packaging}/man/pivora-cli.1.in" "${PROJECT_BINARY_DIR}/man/pivora-cli.1" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/man/pivora-cli.1" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The licence, where Debian keeps each package's: doc/PACKAGE/copyright, in its machine-readable
+# form (the LICENSE file's text). The folder is named after the package, not the project.
+install(FILES "${_packaging}/debian/copyright" DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pivora)
 
 # What belongs to the window: a build without it installs no menu entry that leads nowhere.
 if(TARGET pivora)
@@ -50,7 +54,7 @@ if(PIVORA_BUILD_TESTS)
       SKIP_RETURN_CODE 77
       RESOURCE_LOCK pivora_install_manifest
       TIMEOUT 120
-      ENVIRONMENT "CMAKE_COMMAND=${CMAKE_COMMAND};PIVORA_VERSION=${PROJECT_VERSION};PIVORA_WITH_APP=${_with_app};PIVORA_BINDIR=${CMAKE_INSTALL_BINDIR};PIVORA_DATADIR=${CMAKE_INSTALL_DATADIR};PIVORA_MANDIR=${CMAKE_INSTALL_MANDIR}")
+      ENVIRONMENT "CMAKE_COMMAND=${CMAKE_COMMAND};PIVORA_VERSION=${PROJECT_VERSION};PIVORA_WITH_APP=${_with_app};PIVORA_BINDIR=${CMAKE_INSTALL_BINDIR};PIVORA_DATADIR=${CMAKE_INSTALL_DATADIR};PIVORA_MANDIR=${CMAKE_INSTALL_MANDIR};PIVORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
   endforeach()
 endif()
 

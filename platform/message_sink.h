@@ -1,5 +1,6 @@
 #pragma once
-// Where the window's messages go: a message box with the program's title and one OK button.
+// Where the window's messages go: a message box with the program's title and one OK button, or
+// a question with Yes and No.
 
 #include <string>
 
@@ -13,6 +14,8 @@ struct MessageSink {
     virtual void show(const std::string& text, MessageIcon icon) = 0;
     // As show, with `details` (one item a line) offered behind a button; empty `details`: as show. No result.
     virtual void showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) = 0;
+    // Asks `question` and returns when the user has answered it: true for Yes, false for No.
+    virtual bool ask(const std::string& question) = 0;
 };
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
-// A message sink for tests: every message is recorded and answered at once.
+// A message sink for tests: every message and question is recorded and answered at once, each
+// question with `answer`.
 
 #include <string>
 #include <vector>
@@ -20,6 +21,10 @@ public:
     void showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) override {
         messages.push_back({text, icon, details});
     }
+    bool ask(const std::string& question) override {
+        questions.push_back(question);
+        return answer;
+    }
     // The texts shown so far, in order.
     std::vector<std::string> texts() const {
         std::vector<std::string> shown;
@@ -27,6 +32,8 @@ public:
         return shown;
     }
     std::vector<RecordedMessage> messages;
+    std::vector<std::string> questions;
+    bool answer = false;
 };
 
 }  // namespace platform

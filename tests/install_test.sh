@@ -37,9 +37,13 @@ desktop_entry="$datadir/applications/pivora.desktop"
 pages=(pivora-cli)
 [ "$PIVORA_WITH_APP" = 1 ] && pages+=(pivora)
 
+copyright_file="$datadir/doc/pivora/copyright"
+source_dir="${PIVORA_SOURCE_DIR:-$(sed -n 's/^CMAKE_HOME_DIRECTORY:[A-Z]*=//p' "$build/CMakeCache.txt")}"
+
 expected_files() {
   echo "$bindir/pivora-cli"
   echo "$mandir/man1/pivora-cli.1"
+  echo "$copyright_file"
   if [ "$PIVORA_WITH_APP" = 1 ]; then
     echo "$bindir/pivora"
     echo "$datadir/pivora/PIVORA.HLP"
@@ -90,7 +94,10 @@ check_files() {
     [ -f "$file" ] || continue
     grep -q '@[A-Z_]*@' "$file" && fail "$page.1 has an unfilled placeholder"
     grep -qE "^\.TH .*\"Pivora $version\"" "$file" || fail "$page.1 does not name version $version"
+    grep -q '^\.SH COPYRIGHT' "$file" || fail "$page.1 has no COPYRIGHT section"
   done
+
+  check_copyright_file
 
   [ "$PIVORA_WITH_APP" = 1 ] || return 0
   grep -qi '<html' "$prefix/$datadir/pivora/PIVORA.HLP" 2>/dev/null || fail "the help document is not an HTML page"
@@ -101,6 +108,24 @@ check_files() {
   local svg="$prefix/$icons/scalable/apps/pivora.svg"
   grep -q '<svg' "$svg" || fail "the scalable icon is not an SVG"
   if have xmllint; then xmllint --noout "$svg" || fail "the scalable icon is not well-formed XML"; fi
+}
+
+# Debian's machine-readable copyright file: its header, one Files paragraph naming the holder,
+# and the licence text of the source tree's LICENSE (the lines below its copyright line).
+check_copyright_file() {
+  local file="$prefix/$copyright_file"
+  [ -f "$file" ] || return 0
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$file" \
+    || fail "the copyright file does not name its format on its first lines"
+  grep -qx 'Files: \*' "$file" || fail "the copyright file has no 'Files: *' paragraph"
+  local holder
+  holder="$(sed -n 's/^Copyright (c) [0-9]* //p' "$source_dir/LICENSE")"
+  [ -n "$holder" ] || fail "LICENSE names no copyright holder"
+  grep -qx "Copyright: [0-9]* $holder" "$file" || fail "the copyright file does not name $holder as LICENSE does"
+  local licence
+  # The text is the stand-alone License paragraph, the second to name Expat, below its first line.
+  licence="$(awk '/^License: Expat$/ { seen++; next } seen == 2' "$file" | sed 's/^ //; s/^\.$//')"
+  [ "$licence" = "$(awk 'NR > 4' "$source_dir/LICENSE")" ] || fail "the copyright file's licence text is not LICENSE's"
 }
 
 check_desktop_entry() {
@@ -159,14 +184,17 @@ check_man_pages() {
   check_cli_options_documented
 }
 
+# Each program's name and version, then the copyright line of LICENSE and the licence's name.
 check_versions() {
-  local out
-  out="$("$prefix/$bindir/pivora-cli" --version)" || fail "pivora-cli --version failed"
-  [ "$out" = "pivora-cli $version" ] || fail "pivora-cli --version printed '$out', not 'pivora-cli $version'"
-  if [ "$PIVORA_WITH_APP" = 1 ]; then
-    out="$(QT_QPA_PLATFORM=offscreen "$prefix/$bindir/pivora" --version)" || fail "pivora --version failed"
-    [ "$out" = "pivora $version" ] || fail "pivora --version printed '$out', not 'pivora $version'"
-  fi
+  local program out copyright
+  copyright="$(grep -m1 '^Copyright ' "$source_dir/LICENSE")"
+  for program in pivora-cli pivora; do
+    [ "$program" = pivora ] && [ "$PIVORA_WITH_APP" != 1 ] && continue
+    out="$(QT_QPA_PLATFORM=offscreen "$prefix/$bindir/$program" --version)" || fail "$program --version failed"
+    [ "$(awk 'NR == 1' <<<"$out")" = "$program $version" ] || fail "$program --version printed '$out', not '$program $version' first"
+    [ "$(awk 'NR == 2' <<<"$out")" = "$copyright" ] || fail "$program --version does not say '$copyright' below it"
+    grep -q "MIT License" <<<"$out" || fail "$program --version does not name the MIT License"
+  done
 }
 
 case "$part" in

@@ -13,12 +13,14 @@ public:
     void beginRun() override { ++begun; }
     void endRun() override {}
     void pumpMessages() override {}
-    void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) override {
-        progress.push_back(std::to_string(done) + " of " + std::to_string(total) + " " + fileInHand);
+    void showProgress(const ShownProgress& shown) override {
+        progress.push_back(std::to_string(shown.done) + " of " + std::to_string(shown.total) + " " + shown.fileInHand);
+        failed.push_back(shown.failed);
     }
 
     int begun = 0;
     std::vector<std::string> progress;  // "done of total fileInHand", as shown
+    std::vector<std::size_t> failed;    // the failures so far, as shown with each
 };
 
 }  // namespace shell

@@ -7,6 +7,15 @@
 
 namespace shell {
 
+// Where a run stands, as the status window shows it.
+struct ShownProgress {
+    std::size_t done = 0;    // files whose result is in
+    std::size_t total = 0;   // files of the run
+    std::size_t failed = 0;  // of those done, the files that could not be turned
+    std::string timeLeft;    // "about 2 minutes left"; empty until it can be told
+    std::string fileInHand;  // the file being turned; empty: none
+};
+
 struct RunWindow {
     virtual ~RunWindow() = default;
     // Shows the wait cursor and the status window, and disables the commands that start a run.
@@ -15,8 +24,8 @@ struct RunWindow {
     virtual void endRun() = 0;
     // Handles the events waiting in the queue without waiting for more (repaints, Cancel).
     virtual void pumpMessages() = 0;
-    // Shows where the run stands: `done` of `total` files, and the file in hand (empty: none).
-    virtual void showProgress(std::size_t done, std::size_t total, const std::string& fileInHand) = 0;
+    // Shows where the run stands.
+    virtual void showProgress(const ShownProgress& progress) = 0;
 };
 
 }  // namespace shell

@@ -1,11 +1,13 @@
 #include "app/shell/shell_commands.h"
 
+#include <chrono>
 #include <utility>
 
 #include "app/shell/drop_targets.h"
 #include "app/shell/folder_entry.h"
 #include "app/shell/launch_path.h"
 #include "app/shell/options_store.h"
+#include "app/shell/progress_text.h"
 #include "platform/path_kind.h"
 #include "workflow/folder_walk.h"
 #include "workflow/run_engine.h"
@@ -52,14 +54,18 @@ bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHan
     // The workflow's own status line would be written from the workers; the window shows the
     // progress the engine reports instead.
     platform::SilentStatusLine quiet;
-    std::size_t finished = 0;
+    std::size_t finished = 0, failed = 0;
     RunHooks hooks;
     hooks.onResult = [&](const RunFile& file, const RotateResult& result) {
         if (result.outcome != FileOutcome::Cancelled) ++finished;
+        if (result.outcome == FileOutcome::Refused) ++failed;
         onResult(file.path, result);
     };
-    hooks.onProgress = [this](const RunProgress& progress) {
-        window_.showProgress(progress.filesDone, progress.filesTotal, progress.fileInHand);
+    const auto started = std::chrono::steady_clock::now();
+    hooks.onProgress = [&](const RunProgress& progress) {
+        const std::chrono::steady_clock::duration elapsed = std::chrono::steady_clock::now() - started;
+        window_.showProgress({progress.filesDone, progress.filesTotal, failed,
+                              timeLeftText(progress.filesDone, progress.filesTotal, elapsed), progress.fileInHand});
         window_.pumpMessages();
     };
     runFiles(listing.files(), jobs_, [&](const std::string& path) { return rotate_(path, options, quiet); }, hooks);
@@ -122,14 +128,22 @@ int ShellCommands::launch(const std::string& launchPath) {
 }
 
 void ShellCommands::processDropped(const std::vector<std::string>& paths) {
-    const std::vector<std::string> targets = dropTargets(paths, platform::classifyPath);
-    if (targets.empty()) return;
-    if (targets.size() == 1 && platform::classifyPath(targets.front()) == 1) {
-        report(oneFileResult(targets.front(), runOneFile(targets.front())));
+    const DroppedPaths dropped = sortDropped(paths, platform::classifyPath);
+    const std::string leftOut = leftOutText(dropped.leftOut);
+    const std::vector<std::string>& targets = dropped.targets;
+    if (targets.empty()) {
+        if (!leftOut.empty()) messages_.show(nothingToTurnText(leftOut), platform::MessageIcon::Warning);
         return;
     }
-    runFolders(targets);
-    report(folderResult());
+    ResultMessage result;
+    if (targets.size() == 1 && platform::classifyPath(targets.front()) == 1) {
+        result = oneFileResult(targets.front(), runOneFile(targets.front()));
+    } else {
+        runFolders(targets);
+        result = folderResult();
+    }
+    result.text += leftOut;
+    report(result);
 }
 
 }  // namespace shell

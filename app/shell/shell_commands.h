@@ -45,7 +45,8 @@ public:
 
     // Paths dropped onto the window, after the caller saved the options: a single JPEG file runs
     // as the one-file command does, anything else (several, or folders) as one folder run over
-    // all of them. Paths dropTargets leaves out are ignored. Reads and writes no other setting.
+    // all of them. The paths sortDropped leaves out are named with the reason below the result,
+    // or in a message of their own when nothing was left to run. Reads and writes no other setting.
     void processDropped(const std::vector<std::string>& paths);
 
     const RunCounters& counters() const { return counters_; }

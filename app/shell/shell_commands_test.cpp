@@ -100,6 +100,7 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
                                      "\n\nNo files processed\n\n", "Could not open folder " + dir.file("Vanished")}));
     EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file (no start of image)\n");
     EXPECT_EQ(window.progress.back(), "4 of 4 ") << "the last progress shown: every file done";
+    EXPECT_EQ(window.failed.back(), 1u) << "d.jpg counted as it failed";
     EXPECT_EQ(messages.messages[2].icon, platform::MessageIcon::Warning);
 }
 
@@ -125,19 +126,30 @@ TEST_F(ShellCommandsTest, LaunchRunsAFileOrFolderRefusesAnythingElseTouchesNoSet
     EXPECT_TRUE(store.reads().empty() && store.writes().empty());
 }
 
-TEST_F(ShellCommandsTest, DropRunsOneJpegFileAsTheOneFileCommandAndAnythingElseAsOneFolderRun) {
-    const std::string photos = folder("Photos", {"a.jpg", "b.jpg"}), other = folder("Other", {"c.JPEG", "notes.txt"});
+// What a drop leaves out is named beside the result, or alone when nothing was left to run.
+TEST_F(ShellCommandsTest, DropRunsOneJpegFileAsTheOneFileCommandAndAnythingElseAsOneFolderRunNamingWhatItLeftOut) {
+    const std::string photos = folder("Photos", {"a.jpg", "b.jpg"}),
+                      other = folder("Other", {"c.JPEG", "notes.txt", "1.txt", "2.txt", "3.txt", "4.txt", "5.txt"});
     ASSERT_EQ(symlink(photos.c_str(), dir.file("Linked").c_str()), 0);
+    const std::string notes = other + "/notes.txt", gone = dir.file("gone.jpg");
     ShellCommands shell = commands();
-    shell.processDropped({other + "/notes.txt"});
+    shell.processDropped({notes, other + "/1.txt", other + "/2.txt", other + "/3.txt", other + "/4.txt", other + "/5.txt"});
     EXPECT_EQ(window.begun, 0) << "nothing to run";
-    shell.processDropped({other + "/c.JPEG", other + "/notes.txt"});
-    shell.processDropped({dir.file("Linked"), other + "/c.JPEG", other + "/notes.txt"});
+    shell.processDropped({other + "/c.JPEG", notes});
+    shell.processDropped({dir.file("Linked"), other + "/c.JPEG", notes, gone, "/dev/null"});
     std::sort(rotated.begin() + 1, rotated.end());
     EXPECT_EQ(rotated,
               (Texts{other + "/c.JPEG", dir.file("Linked/a.jpg"), dir.file("Linked/b.jpg"), other + "/c.JPEG"}));
-    EXPECT_EQ(messages.texts(), (Texts{"\n\nFile " + other + "/c.JPEG successfully rotated\n\n",
-                                     "\n\n3 files read, of which 3 files successfully rotated\n\n"}));
+    const std::string notJpeg = ": not a JPEG file by its name";
+    EXPECT_EQ(messages.texts(),
+              (Texts{"Nothing was turned.\n\n6 dropped items were left out:\n" + notes + notJpeg + "\n" + other +
+                         "/1.txt" + notJpeg + "\n" + other + "/2.txt" + notJpeg + "\n" + other + "/3.txt" + notJpeg +
+                         "\n" + other + "/4.txt" + notJpeg + "\nand 1 more\n\n",
+                     "\n\nFile " + other + "/c.JPEG successfully rotated\n\n1 dropped item was left out:\n" + notes +
+                         notJpeg + "\n\n",
+                     "\n\n3 files read, of which 3 files successfully rotated\n\n3 dropped items were left out:\n" +
+                         notes + notJpeg + "\n" + gone + ": not found\n/dev/null: neither a file nor a folder\n\n"}));
+    EXPECT_EQ(messages.messages[0].icon, platform::MessageIcon::Warning);
     EXPECT_TRUE(store.reads().empty() && store.writes().empty());
 }
 

@@ -1,6 +1,7 @@
 #include "app/shell/start_arguments.h"
 
 #include "app/shell/launch_path.h"
+#include "workflow/program_notice.h"
 
 namespace shell {
 namespace {
@@ -53,12 +54,14 @@ std::string helpText() {
            "and pivora ends without opening its window.\n"
            "\n"
            "  -h, --help     print this text and exit\n"
-           "      --version  print the version and exit\n"
+           "      --version  print the version, the copyright and the licence, and exit\n"
            "      --         end the options: a PATH after it may start with '-'\n"
            "\n"
            "Exit status: 0 when every file was turned, 1 when a file could not be turned or\n"
            "PATH is neither file nor folder, 2 for a usage error or when no display is there.\n"
            "In a terminal, pivora-cli does the same work.\n";
 }
+
+std::string versionText(const std::string& version) { return "pivora " + version + "\n" + versionNotice(); }
 
 }  // namespace shell

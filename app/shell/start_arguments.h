@@ -28,5 +28,7 @@ StartRequest parseStartArguments(const std::vector<std::string>& arguments,
 std::string usageText(const std::string& problem);
 // What --help prints.
 std::string helpText();
+// What --version prints: "pivora VERSION", the copyright line and the licence.
+std::string versionText(const std::string& version);
 
 }  // namespace shell

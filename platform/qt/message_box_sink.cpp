@@ -59,4 +59,12 @@ void MessageBoxSink::showWithDetails(const std::string& text, MessageIcon icon, 
     box.exec();
 }
 
+bool MessageBoxSink::ask(const std::string& question) {
+    FittedMessageBox box(QMessageBox::Question, kMessageTitle, withBreakOpportunities(QString::fromStdString(question)),
+                         QMessageBox::Yes | QMessageBox::No, owner_.data());
+    box.setObjectName("question");
+    box.setDefaultButton(QMessageBox::No);  // an Enter pressed in passing changes nothing
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace platform

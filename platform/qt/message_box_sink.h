@@ -1,6 +1,6 @@
 #pragma once
 // Messages in modal message boxes titled "Pivora", with one OK button, owned by a window;
-// details behind the box's own "Show Details..." button.
+// details behind the box's own "Show Details..." button. Questions with Yes and No, No the default.
 
 #include <QPointer>
 #include <QWidget>
@@ -16,6 +16,7 @@ public:
     explicit MessageBoxSink(QWidget* owner) : owner_(owner) {}
     void show(const std::string& text, MessageIcon icon) override;
     void showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) override;
+    bool ask(const std::string& question) override;
 
 private:
     QPointer<QWidget> owner_;
