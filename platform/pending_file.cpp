@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,6 +46,35 @@ int openNamed(const std::string& target, PendingKind kind, std::string& path) {
     return -1;
 }
 
+// What link() says on a file system that has no hard links at all (FAT and exFAT, some shares).
+bool hasNoLinks(int error) { return error == EPERM || error == ENOSYS || error == EOPNOTSUPP; }
+
+// A rename without replacing where the file system offers neither that rename nor hard links:
+// the check that the name is free and the rename become one step, for this program, under an
+// exclusive flock of the folder. That is safe because no other run of this program can take the
+// name in between: each of them renames without replacing through here, under the same lock.
+// Runs turning the same photo exclude each other anyway by their flock on it (on the original,
+// then on the new file until its backup is complete); the folder's lock is what keeps a later run
+// settling a killed run's backup in waiting, which holds no lock on the photo, from replacing the
+// backup that a run turning that photo has just made, or the other way round. Only another
+// program creating that very name in that instant could be replaced: such a file system offers
+// no means to exclude it.
+bool renameUnderFolderLock(const std::string& from, const std::string& to) {
+    const int folder = ::open(folderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return false;
+    int locked;
+    while ((locked = ::flock(folder, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    struct stat st;
+    bool moved = false;
+    if (locked == 0 && ::lstat(to.c_str(), &st) == 0) errno = EEXIST;
+    else if (locked == 0 && errno == ENOENT) moved = ::rename(from.c_str(), to.c_str()) == 0;
+    const int saved = errno;
+    ::close(folder);  // and with it the lock
+    errno = saved;
+    return moved;
+}
+
 }  // namespace
 
 std::string folderOf(const std::string& path) {
@@ -71,9 +101,11 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
     // The file system cannot rename that way: a new link fails on an existing name just the same.
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    ::unlink(from.c_str());
-    return true;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    return errno != EEXIST && hasNoLinks(errno) && renameUnderFolderLock(from, to);
 }
 
 bool linkOpenFile(int fd, const std::string& path) {
@@ -131,9 +163,30 @@ bool PendingFile::name(std::string* error) {
             return true;
         }
         if (errno != EEXIST) break;
-        temporaryPath_ = folderOf(target_) + "/" + newPendingName(baseNameOf(target_), kind_);
+        temporaryPath_ = freshName();
     }
     return fail(error, "can't name a temporary file beside", target_, errno);
+}
+
+std::string PendingFile::freshName() const {
+    return folderOf(target_) + "/" + newPendingName(baseNameOf(target_), kind_);
+}
+
+bool PendingFile::rename(PendingKind kind, std::string* error) {
+    kind_ = kind;
+    if (!named_) {
+        temporaryPath_ = freshName();
+        return name(error);
+    }
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string next = freshName();
+        if (renameWithoutReplacing(temporaryPath_, next)) {
+            temporaryPath_ = next;
+            return true;
+        }
+        if (errno != EEXIST) break;
+    }
+    return fail(error, "can't rename a temporary file beside", target_, errno);
 }
 
 bool PendingFile::moveTo(const std::string& destination, bool replace, std::string* error) {
