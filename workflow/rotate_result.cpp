@@ -16,6 +16,7 @@ std::string reasonText(RefusalReason reason) {
     case RefusalReason::NotEnoughMemory: return "not enough memory";
     case RefusalReason::NoPermission: return "no permission to write";
     case RefusalReason::AttributesNotKept: return "its owner, group or attributes could not be kept";
+    case RefusalReason::BackupNameTaken: return "the name for its backup is taken by something that is not a file";
     case RefusalReason::ChangedByOther: return "changed by another program while being turned";
     case RefusalReason::WriteFailed: return "the turned file could not be written";
     }

@@ -26,6 +26,7 @@ enum class RefusalReason {
     NotEnoughMemory,     // its coefficients need more memory than this machine allows
     NoPermission,        // the user may not write to the photo
     AttributesNotKept,   // its owner, group, extended attributes or ACL could not be carried over
+    BackupNameTaken,     // its NAME.bak is a folder, a link, a pipe or a device, so no backup can be kept
     ChangedByOther,      // it changed on disk while it was being turned
     WriteFailed,         // the turned file could not be written or put in place
 };
