@@ -30,14 +30,22 @@ int openUnnamed(const std::string& folder) {
     return fd;
 }
 
+// True when `path` still names the open file `fd`.
+bool stillNamed(const std::string& path, int fd) {
+    struct stat named, open;
+    return ::lstat(path.c_str(), &named) == 0 && ::fstat(fd, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
+}
+
 // A new file of a fresh name of `kind` beside `target`, locked right after its creation.
 int openNamed(const std::string& target, PendingKind kind, std::string& path) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         path = folderOf(target) + "/" + newPendingName(baseNameOf(target), kind);
         int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST) continue;
-        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            // A cleaner took it in the moment before the lock; it is not ours to use.
+        // A cleaner may take it in the moment before the lock, and may even have removed it by
+        // the time the lock is ours: either way it is not ours to use.
+        if (fd >= 0 && (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !stillNamed(path, fd))) {
             ::close(fd);
             continue;
         }
