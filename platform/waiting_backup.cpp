@@ -1,6 +1,7 @@
 #include "platform/waiting_backup.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,18 +41,38 @@ bool copyContent(int from, FILE* to) {
     }
 }
 
-// The copy read back from the disk (where the system lets its cached pages go) and compared with
-// the original: a write that the file system took but did not keep must not become the backup.
-bool readsBackAsOriginal(int original, int copy) {
-    ::posix_fadvise(copy, 0, 0, POSIX_FADV_DONTNEED);
+// The open file `fd` opened afresh for reading: by its name where it has one, else through /proc.
+int reopen(int fd, const std::string& name) {
+    struct stat open, named;
+    int again = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const bool same = again >= 0 && ::fstat(fd, &open) == 0 && ::fstat(again, &named) == 0 &&
+                      open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+    if (same) return again;
+    if (again >= 0) ::close(again);
+    return ::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+// The copy read back as a new reader sees it (from the disk, where the system lets its cached
+// pages go) and compared with the original: a write that the file system took but did not keep
+// must not become the backup. A fresh open, for some file systems (fusefat) show the writer
+// zeros where another reader sees the bytes written.
+bool readsBackAsOriginal(int original, int copy, const std::string& name) {
+    const int reader = reopen(copy, name);
+    if (reader < 0) return false;
+    ::posix_fadvise(reader, 0, 0, POSIX_FADV_DONTNEED);
     std::vector<char> mine(kChunk), theirs(kChunk);
+    bool same = false;
     for (off_t at = 0;;) {
-        const ssize_t a = readAt(original, mine.data(), kChunk, at), b = readAt(copy, theirs.data(), kChunk, at);
-        if (a < 0 || b < 0 || a != b) return false;
-        if (a == 0) return true;
-        if (std::memcmp(mine.data(), theirs.data(), static_cast<std::size_t>(a)) != 0) return false;
+        const ssize_t a = readAt(original, mine.data(), kChunk, at), b = readAt(reader, theirs.data(), kChunk, at);
+        if (a < 0 || b < 0 || a != b || std::memcmp(mine.data(), theirs.data(), static_cast<std::size_t>(a)) != 0) break;
+        if (a == 0) {
+            same = true;
+            break;
+        }
         at += a;
     }
+    ::close(reader);
+    return same;
 }
 
 }  // namespace
@@ -87,7 +108,7 @@ bool WaitingBackup::placeCopy(const SourceFile& original, std::string* error) {
         copy_.discard();
         return false;
     }
-    if (!readsBackAsOriginal(original.fd(), copy_.fd())) {
+    if (!readsBackAsOriginal(original.fd(), copy_.fd(), copy_.temporaryPath())) {
         if (error) *error = "the copy of '" + photo_ + "' for its backup does not read back as the original";
         copy_.discard();
         return false;
