@@ -120,6 +120,17 @@ TEST_F(FileReplacement, AChangeMadeMeanwhileIsNeverUndone) {
         EXPECT_NE(readFile(photo), fresh);
         EXPECT_EQ(listFolder(dir.path()), Names{"photo.jpg"});
     }
+    // A NAME.bak that appears meanwhile stays, and the photo is put back rather than its
+    // original left hidden as the only copy.
+    ::unlink(photo.c_str());
+    writeFile(photo, original);
+    platform::Replacement withBackup;
+    withBackup.keepBackup = true;
+    withBackup.beforeReplace = [&] { writeFile(backup, {8}); };
+    EXPECT_EQ(replace(withBackup).status, ReplaceStatus::ChangedByOther);
+    EXPECT_EQ(readFile(photo), original);
+    EXPECT_EQ(readFile(backup), Bytes{8});
+    EXPECT_EQ(listFolder(dir.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
     // Where there was no file, one that appeared meanwhile stays.
     platform::Replacement settings;
     settings.target = dir.file("new.jpg");
