@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace platform {
 namespace {
@@ -57,6 +58,19 @@ int openNamed(const std::string& target, PendingKind kind, std::string& path) {
 // What link() says on a file system that has no hard links at all (FAT and exFAT, some shares).
 bool hasNoLinks(int error) { return error == EPERM || error == ENOSYS || error == EOPNOTSUPP; }
 
+// An exclusive flock of the open folder, waited for a few seconds at most (other runs hold it for
+// a rename only); 0 or -1 with errno, as flock.
+int lockFolder(int folder) {
+    constexpr int kAttempts = 2000;
+    const timespec pause{0, 2000000};
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (::flock(folder, LOCK_EX | LOCK_NB) == 0) return 0;
+        if (errno != EWOULDBLOCK && errno != EINTR) return -1;
+        ::nanosleep(&pause, nullptr);
+    }
+    return -1;
+}
+
 // A rename without replacing where the file system offers neither that rename nor hard links:
 // the check that the name is free and the rename become one step, for this program, under an
 // exclusive flock of the folder. That is safe because no other run of this program can take the
@@ -70,9 +84,7 @@ bool hasNoLinks(int error) { return error == EPERM || error == ENOSYS || error =
 bool renameUnderFolderLock(const std::string& from, const std::string& to) {
     const int folder = ::open(folderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) return false;
-    int locked;
-    while ((locked = ::flock(folder, LOCK_EX)) != 0 && errno == EINTR) {
-    }
+    const int locked = lockFolder(folder);
     struct stat st;
     bool moved = false;
     if (locked == 0 && ::lstat(to.c_str(), &st) == 0) errno = EEXIST;
