@@ -9,11 +9,14 @@
 namespace platform {
 
 bool applyOwnershipAndMode(int fd, const struct stat& from) {
-    if (::fchown(fd, from.st_uid, from.st_gid) != 0) {
+    struct stat now {};
+    const bool seen = ::fstat(fd, &now) == 0;
+    if ((!seen || now.st_uid != from.st_uid || now.st_gid != from.st_gid) && ::fchown(fd, from.st_uid, from.st_gid) != 0) {
         // Not the owner or not privileged: keep at least the group where we belong to it.
         (void)::fchown(fd, static_cast<uid_t>(-1), from.st_gid);
     }
-    // After a chown the set-id bits may have been cleared, so the mode comes last.
+    // After a chown the set-id bits may have been cleared, so the mode comes last, as it shows then.
+    if (::fstat(fd, &now) == 0 && (now.st_mode & 07777) == (from.st_mode & 07777)) return true;
     return ::fchmod(fd, from.st_mode & 07777) == 0;
 }
 

@@ -19,7 +19,8 @@ inline FileTimes timesOf(const struct stat& st) { return {st.st_atim, st.st_mtim
 mode_t currentUmask();
 
 // Gives the open file `fd` the permission bits of `from`, and its owner and group where the
-// process may set them (a refused chown is not a failure). true when the permission bits were set.
+// process may set them (a refused chown is not a failure), asking the file system only for what
+// differs. true when the file shows those permission bits.
 bool applyOwnershipAndMode(int fd, const struct stat& from);
 
 // Gives the open file `fd`, which is to replace the file at `target`, that file's permission bits,

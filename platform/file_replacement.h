@@ -3,10 +3,12 @@
 // under a locked temporary name, given the replaced file's owner, group, mode, extended
 // attributes and ACLs, flushed to disk, and renamed onto it only when the file on disk is still
 // exactly as it was read. Kept with a backup, the untouched file goes to NAME.bak in the same
-// step, and an existing NAME.bak is never replaced: it holds the oldest original.
+// step, and an existing NAME.bak is never replaced: it holds the oldest original. Where the file
+// system has no hard links (FAT, exFAT, some network shares), the backup is a checked copy.
 //
 // A kill at any moment leaves either no change or the finished replacement with its backup, and
 // at most temporary files of our own naming that a later run cleans up (workflow/stray_files).
+// After a run that ends, no temporary file is the only copy of an original.
 
 #include <cstddef>
 #include <functional>
@@ -36,6 +38,7 @@ enum class ReplaceStatus {
     Replaced,
     NoPermission,       // the user may not write to the file (or to its folder)
     AttributesNotKept,  // its owner, group, extended attributes or ACL could not be carried over
+    BackupNameTaken,    // NAME.bak is a folder, a link, a pipe or a device: no backup can be kept
     ChangedByOther,     // it changed on disk after it was read: nothing was replaced
     WriteFailed,        // the new file could not be written or put in place
 };
@@ -43,7 +46,7 @@ enum class ReplaceStatus {
 struct ReplaceOutcome {
     ReplaceStatus status = ReplaceStatus::WriteFailed;
     std::string detail;               // the reason in words, with the system's own where it gave one
-    bool earlierBackupKept = false;   // NAME.bak existed and was left as it was
+    bool earlierBackupKept = false;   // NAME.bak was a regular file before and was left as it was
     bool replaced() const { return status == ReplaceStatus::Replaced; }
 };
 

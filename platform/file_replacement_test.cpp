@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/child_run.h"
+#include "tests/support/fat_like_calls.h"
 #include "tests/support/files.h"
 
 namespace {
@@ -17,6 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 using Names = std::vector<std::string>;
 
 constexpr uid_t kNobody = 65534;
+constexpr int kNoFilter = 98;  // a child's answer where the system allows no seccomp filter
 const platform::FileTimes kTimes{{1000000000, 123456789}, {1100000000, 987654321}};
 
 // An access ACL that gives `user` read access beside the owner, group and others of `mode`.
@@ -118,6 +120,17 @@ TEST_F(FileReplacement, AChangeMadeMeanwhileIsNeverUndone) {
         EXPECT_NE(readFile(photo), fresh);
         EXPECT_EQ(listFolder(dir.path()), Names{"photo.jpg"});
     }
+    // A NAME.bak that appears meanwhile stays, and the photo is put back rather than its
+    // original left hidden as the only copy.
+    ::unlink(photo.c_str());
+    writeFile(photo, original);
+    platform::Replacement withBackup;
+    withBackup.keepBackup = true;
+    withBackup.beforeReplace = [&] { writeFile(backup, {8}); };
+    EXPECT_EQ(replace(withBackup).status, ReplaceStatus::ChangedByOther);
+    EXPECT_EQ(readFile(photo), original);
+    EXPECT_EQ(readFile(backup), Bytes{8});
+    EXPECT_EQ(listFolder(dir.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
     // Where there was no file, one that appeared meanwhile stays.
     platform::Replacement settings;
     settings.target = dir.file("new.jpg");
@@ -169,6 +182,60 @@ TEST_F(FileReplacement, RefusesWhatTheUserMayNotChange) {
         EXPECT_EQ(child.exitCode, static_cast<int>(c.status)) << child.errors;
         EXPECT_EQ(readFile(photo), original);
         EXPECT_EQ(statOf(photo).st_uid, c.owner);
+        EXPECT_EQ(listFolder(dir.path()), Names{"photo.jpg"});
+    }
+}
+
+// Where the file system has no hard links and no rename without replacing (FAT through FUSE),
+// the backup is a copy that really becomes NAME.bak, no temporary file stays, and an earlier
+// backup is claimed only when there is one.
+TEST_F(FileReplacement, WithoutHardLinksTheBackupIsACopyThatTakesItsName) {
+    ASSERT_EQ(::chmod(photo.c_str(), 0600), 0);  // as a new file shows it: FAT shows all files alike
+    const ChildOutcome child = runInChild([&] {
+        if (!refuseCallsAsFat()) return kNoFilter;
+        platform::Replacement settings;
+        settings.keepBackup = true;
+        const platform::ReplaceOutcome first = replace(settings), second = replace(settings);
+        std::fprintf(stderr, "%s %s", first.detail.c_str(), second.detail.c_str());
+        return first.replaced() && !first.earlierBackupKept && second.replaced() && second.earlierBackupKept ? 0 : 1;
+    });
+    if (child.exitCode == kNoFilter) GTEST_SKIP() << "this system allows no seccomp filter";
+    EXPECT_EQ(child.exitCode, 0) << child.errors;
+    EXPECT_EQ(readFile(photo), fresh);
+    EXPECT_EQ(readFile(backup), original);
+    EXPECT_EQ(listFolder(dir.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
+}
+
+// On a file system that has no owners or modes, the new file that already shows what the
+// original showed is no reason to refuse; a change that is needed and refused still is.
+TEST_F(FileReplacement, OwnerAndModeAreKeptNotForced) {
+    struct Case {
+        const char* name;
+        mode_t mode;
+        uid_t owner;
+        ReplaceStatus status;
+    };
+    const Case cases[] = {
+        {"the new file shows the same", 0600, ::geteuid(), ReplaceStatus::Replaced},
+        {"another mode is needed", 0640, ::geteuid(), ReplaceStatus::AttributesNotKept},
+        {"another owner is needed", 0600, kNobody, ReplaceStatus::AttributesNotKept},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.owner != ::geteuid() && ::geteuid() != 0) continue;  // only root gives a file away
+        writeFile(photo, original);
+        ASSERT_EQ(::chown(photo.c_str(), c.owner, c.owner), 0);
+        ASSERT_EQ(::chmod(photo.c_str(), c.mode), 0);
+        const ChildOutcome child = runInChild([&] {
+            if (!refuseCallsAsFat()) return kNoFilter;
+            const platform::ReplaceOutcome outcome = replace({});
+            std::fputs(outcome.detail.c_str(), stderr);
+            return static_cast<int>(outcome.status);
+        });
+        if (child.exitCode == kNoFilter) GTEST_SKIP() << "this system allows no seccomp filter";
+        EXPECT_EQ(child.exitCode, static_cast<int>(c.status)) << child.errors;
+        EXPECT_EQ(readFile(photo), c.status == ReplaceStatus::Replaced ? fresh : original);
+        EXPECT_EQ(statOf(photo).st_mode & 07777, c.mode);
         EXPECT_EQ(listFolder(dir.path()), Names{"photo.jpg"});
     }
 }

@@ -36,6 +36,9 @@ public:
     bool sync(std::string* error);
     // Gives a file created without a name its temporary name; nothing to do for a named one.
     bool name(std::string* error);
+    // Gives the file a fresh temporary name of `kind` (renamed without replacing, or named where
+    // it has none yet): a backup copy becomes a backup in waiting only once it is complete.
+    bool rename(PendingKind kind, std::string* error);
     // Moves the file to `destination` (replacing a file of that name only when `replace` is set),
     // then closes it. false and *error on failure; the file then stays open where it was.
     bool moveTo(const std::string& destination, bool replace, std::string* error);
@@ -49,6 +52,7 @@ public:
 
 private:
     bool fail(std::string* error, const std::string& what, const std::string& path, int code);
+    std::string freshName() const;  // a new name of kind_ beside the target
 
     FILE* stream_ = nullptr;
     bool named_ = false;
@@ -64,7 +68,9 @@ std::string baseNameOf(const std::string& path);
 // fsync of a folder, so that a rename in it survives a crash. true on success.
 bool syncFolder(const std::string& folder);
 
-// Renames `from` to `to` only when no file of that name exists (else false with errno EEXIST).
+// Renames `from` to `to` only when no file of that name exists (else false with errno EEXIST);
+// where the file system can neither rename that way nor link, by a check and a rename under the
+// folder's lock (see pending_file.cpp for why that is safe).
 bool renameWithoutReplacing(const std::string& from, const std::string& to);
 
 // Gives the open file `fd` the name `path` (a hard link); false with errno when impossible.

@@ -12,7 +12,8 @@
 namespace platform {
 
 enum class PendingKind {
-    Rewrite,                  // the new content of the photo, until it is renamed onto it
+    Rewrite,                  // the new content of the photo, until it is renamed onto it, or a
+                              // backup copy still being made: never the only copy of anything
     WaitingBackup,            // the untouched photo, until it is renamed to photo + ".bak"
     WaitingBackupOfLongName,  // the same for a photo whose name was cut to fit: not to be found by name
 };

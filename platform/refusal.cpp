@@ -22,6 +22,7 @@ constexpr ReasonWords kReasonWords[] = {
     {RefusalReason::AttributesNotKept, "its owner, group or attributes could not be kept"},
     {RefusalReason::ChangedByOther, "changed by another program while being turned"},
     {RefusalReason::WriteFailed, "the turned file could not be written"},
+    {RefusalReason::BackupNameTaken, "the name for its backup is taken by something that is not a file"},
     {RefusalReason::SeveralNames, "it has several names (hard links): turning it under one would leave the others unturned"},
     {RefusalReason::PathTooLong, "the path is longer than the system allows"},
 };

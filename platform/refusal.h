@@ -22,6 +22,7 @@ enum class RefusalReason {
     AttributesNotKept,   // its owner, group, extended attributes or ACL could not be carried over
     ChangedByOther,      // it changed on disk while it was being turned
     WriteFailed,         // the turned file could not be written or put in place
+    BackupNameTaken,     // NAME.bak is a folder, a link or anything else but an earlier backup
     SeveralNames,        // hard links: turning it under one name would leave the others unturned
     PathTooLong,         // its path is longer than the system takes: it cannot be opened by it
 };

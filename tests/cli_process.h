@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,15 @@ struct CliRun {
     std::string out, err;
 };
 
-// A running pivora-cli with `env` ("NAME=value") added; finish() waits and collects what it printed.
+// A running pivora-cli with `env` ("NAME=value") added, and `inChild` run in its process before
+// the program starts; finish() waits and collects what it printed.
 struct Cli {
-    explicit Cli(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) : pid(::fork()) {
+    explicit Cli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                 const std::function<void()>& inChild = {})
+        : pid(::fork()) {
         if (pid != 0) return;
         for (const std::string& setting : env) ::putenv(const_cast<char*>(setting.c_str()));
+        if (inChild) inChild();
         int out = ::open(streams.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = ::open(streams.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);

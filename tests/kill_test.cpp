@@ -1,6 +1,6 @@
 // pivora-cli killed with SIGKILL at random moments while it rotates a folder: alone or as two
 // runs sharing it, with one job or several, with and without backups, by the fixed turn or upright
-// by the tag. Every photograph stays whole (the original or the complete rotated file), every
+// by the tag, on a file system with hard links and on one without (as FAT). Every photograph stays whole (the original or the complete rotated file), every
 // backup is the original, and a killed run leaves at most the temporary files of the photos in
 // hand, which later runs settle, alone or eight at once sharing the folder as `xargs -P 8` starts
 // them, each run's start-up cleaning leaving the others' files alone.
@@ -17,6 +17,8 @@
 #include "platform/pending_name.h"
 #include "tests/cli_process.h"
 #include "tests/support/camera_photo.h"
+#include "tests/support/child_run.h"
+#include "tests/support/fat_like_calls.h"
 #include "workflow/stray_files.h"
 
 namespace {
@@ -54,8 +56,13 @@ struct PhotoSet {
     }
 
     static std::string name(int i) { return "p" + std::to_string(i) + ".jpg"; }
+    // With the mode a new file gets, as on FAT every file shows the same: a run without modes
+    // has nothing to change then.
     void writeInto(const std::string& folder) const {
-        for (int i = 0; i < kPhotoCount; ++i) writeFile(folder + "/" + name(i), originals[i]);
+        for (int i = 0; i < kPhotoCount; ++i) {
+            writeFile(folder + "/" + name(i), originals[i]);
+            ::chmod((folder + "/" + name(i)).c_str(), 0600);
+        }
     }
 
     Paths options;  // of the run that turned them
@@ -89,14 +96,16 @@ protected:
         EXPECT_EQ(photosWhole, kPhotoCount) << "a photograph is missing or neither the original nor the rotated file";
         return strays;
     }
-    // `count` runs with `options`: one over the folder, or several, each over its share of the photos.
-    std::vector<std::unique_ptr<clitest::Cli>> startRuns(const Paths& options, int count) {
+    // `count` runs with `options`: one over the folder, or several, each over its share of the photos;
+    // `fatLike`: as on a file system without hard links, owners or modes, where this system can.
+    std::vector<std::unique_ptr<clitest::Cli>> startRuns(const Paths& options, int count, bool fatLike = false) {
         std::vector<std::unique_ptr<clitest::Cli>> runs;
+        const std::function<void()> asFat = [] { testsupport::refuseCallsAsFat(); };
         for (int first = 0; first < count; ++first) {
             Paths args = options;
             if (count == 1) args.push_back(dir.path());
             for (int i = first; count > 1 && i < kPhotoCount; i += count) args.push_back(dir.file(PhotoSet::name(i)));
-            runs.push_back(std::make_unique<clitest::Cli>(args, env));
+            runs.push_back(std::make_unique<clitest::Cli>(args, env, fatLike && canBeFatLike ? asFat : nullptr));
         }
         return runs;
     }
@@ -105,6 +114,7 @@ protected:
     // A killed run may leave its private thumbnail folder behind: keep those in the test's own.
     const Paths env{"TMPDIR=" + scratch.path()};
     const PhotoSet fixedTurn{env, false}, byTag{env, true};
+    const bool canBeFatLike = testsupport::runInChild([] { return testsupport::refuseCallsAsFat() ? 0 : 1; }).exitCode == 0;
 };
 
 TEST_F(KilledRun, LeavesEveryPhotoWholeAndLaterRunsCleanUp) {
@@ -116,7 +126,7 @@ TEST_F(KilledRun, LeavesEveryPhotoWholeAndLaterRunsCleanUp) {
     int killedWhileWorking = 0;
     for (int k = 0; k < kills && !HasFailure(); ++k) {
         SCOPED_TRACE("kill " + std::to_string(k));
-        const bool backup = k % 2 == 1, twoRuns = k % 4 >= 2;
+        const bool backup = k % 2 == 1, twoRuns = k % 4 >= 2, fatLike = k % 10 >= 6;
         const PhotoSet& photos = k % 16 < 8 ? fixedTurn : byTag;
         resetPhotos(photos);
         const std::set<std::string> strayBefore = checkFolder(photos);
@@ -125,7 +135,7 @@ TEST_F(KilledRun, LeavesEveryPhotoWholeAndLaterRunsCleanUp) {
         options.insert(options.end(), {"--jobs", jobs});
         if (backup) options.push_back("--backup");
         options.push_back("--");  // ends the options
-        const auto runs = startRuns(options, twoRuns ? 2 : 1);
+        const auto runs = startRuns(options, twoRuns ? 2 : 1, fatLike);
         for (auto& run : runs) {
             ::usleep(static_cast<useconds_t>(moment(random) / static_cast<long>(runs.size())));
             ::kill(run->pid, SIGKILL);
@@ -136,16 +146,20 @@ TEST_F(KilledRun, LeavesEveryPhotoWholeAndLaterRunsCleanUp) {
         EXPECT_LE(newStrays, kMostStraysPerRun * static_cast<int>(runs.size()) * std::atoi(jobs));
     }
     EXPECT_GT(killedWhileWorking, 0) << "no kill hit a running process";
+    if (!canBeFatLike) std::printf("no round without hard links: this system allows no seccomp filter\n");
 
     // Complete runs settle what the killed runs left and a stray like theirs: one over the folder,
-    // then eight sharing it, with backups.
+    // then eight sharing it, with backups and without hard links.
     for (int count : {1, 8}) {
         SCOPED_TRACE(std::to_string(count) + " later runs");
         resetPhotos(fixedTurn);
         writeFile(dir.file(platform::newPendingName("p0.jpg", platform::PendingKind::Rewrite)), {9});
         ::usleep(20000);  // the strays must be older than the runs, on the file system's clock
-        for (auto& run : startRuns({"--keep-times", count > 1 ? "--backup" : "--"}, count))
-            EXPECT_EQ(run->finish().status, 0);
+        for (auto& run : startRuns({"--keep-times", count > 1 ? "--backup" : "--"}, count, count > 1))
+        {
+            const clitest::CliRun finished = run->finish();
+            EXPECT_EQ(finished.status, 0) << finished.out << finished.err;
+        }
         EXPECT_TRUE(checkFolder(fixedTurn).empty());
         for (int i = 0; i < kPhotoCount; ++i) {
             EXPECT_EQ(readFile(dir.file(PhotoSet::name(i))), fixedTurn.rotated[i]) << i;

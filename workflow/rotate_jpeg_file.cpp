@@ -38,6 +38,7 @@ RefusalReason reasonOfReplacement(platform::ReplaceStatus status) {
     switch (status) {
     case platform::ReplaceStatus::NoPermission: return RefusalReason::NoPermission;
     case platform::ReplaceStatus::AttributesNotKept: return RefusalReason::AttributesNotKept;
+    case platform::ReplaceStatus::BackupNameTaken: return RefusalReason::BackupNameTaken;
     case platform::ReplaceStatus::ChangedByOther: return RefusalReason::ChangedByOther;
     default: return RefusalReason::WriteFailed;
     }

@@ -355,4 +355,38 @@ TEST_F(RotatePhoto, FullDiskAndDryRunChangeNothing) {
     expectUntouched(good, {"photo.jpg", "photo.jpg.bak"});
 }
 
+// Only a regular file at NAME.bak is an earlier backup. Anything else there refuses the photo,
+// untouched, with the reason: turned, it would have no backup anywhere.
+TEST_F(RotatePhoto, ABackupNameTakenByNoFileRefusesThePhoto) {
+    struct Taker {
+        const char* name;
+        const char* said;  // in the detail
+        std::function<void()> take;
+    };
+    const Bytes good = makeCameraPhoto({}).jpeg;
+    const std::string backup = path + ".bak", other = folder.file("other.jpg");
+    const Taker takers[] = {
+        {"a dangling symbolic link", "a symbolic link", [&] { ::symlink("missing.jpg", backup.c_str()); }},
+        {"a symbolic link to a file", "a symbolic link",
+         [&] { writeFile(other, {'o'}), ::symlink("other.jpg", backup.c_str()); }},
+        {"a folder", "a folder", [&] { ::mkdir(backup.c_str(), 0755); }},
+        {"a pipe", "a pipe", [&] { ::mkfifo(backup.c_str(), 0644); }},
+    };
+    options.Backup = 1;
+    for (const Taker& t : takers) {
+        SCOPED_TRACE(t.name);
+        place(good);
+        t.take();
+        struct stat before {}, after {};
+        ASSERT_EQ(::lstat(backup.c_str(), &before), 0);
+        const RotateResult result = rotatePhoto(path, options, settings, status);
+        EXPECT_EQ(int(result.reason), int(RefusalReason::BackupNameTaken)) << refusalText(result);
+        EXPECT_NE(result.detail.find(t.said), std::string::npos) << result.detail;
+        EXPECT_TRUE(::lstat(backup.c_str(), &after) == 0 && after.st_ino == before.st_ino);
+        expectUntouched(good, fileExists(other) ? Names{"other.jpg", "photo.jpg", "photo.jpg.bak"}
+                                                : Names{"photo.jpg", "photo.jpg.bak"});
+        ::unlink(other.c_str()), ::unlink(backup.c_str()), ::rmdir(backup.c_str());
+    }
+}
+
 }  // namespace

@@ -12,8 +12,9 @@ bool isPendingFileName(const std::string& name);
 timespec runStartTime();
 
 // Settles the temporary files of `folder` that no live run holds and whose status change time
-// lies before `runStart`: a new photo that never took its place is removed; a backup in waiting
-// is removed while it still is the photo (or the same bytes), and becomes NAME.bak when the photo
-// was replaced and there is no NAME.bak yet. What could be the only copy of an original stays.
+// lies before `runStart`: a new photo that never took its place, or a backup copy that was never
+// complete, is removed; a backup in waiting is removed while it still is the photo (or the same
+// bytes), and becomes NAME.bak when the photo was replaced and there is no NAME.bak yet (also
+// where the file system has no hard links). What could be the only copy of an original stays.
 // Returns the number removed or completed.
 int removeStrayPendingFiles(const std::string& folder, const timespec& runStart);

@@ -1,0 +1,66 @@
+// Backups on the file systems that SD cards and USB sticks carry, mounted through FUSE as they
+// often are: exFAT and FAT have no hard links, no rename without replacing, and no owners or
+// modes of their own.
+
+#include <gtest/gtest.h>
+
+#include "platform/file_replacement.h"
+#include "platform/status_line.h"
+#include "tests/support/camera_photo.h"
+#include "tests/support/fuse_volume.h"
+#include "workflow/rotate_jpeg_file.h"
+
+namespace {
+
+using namespace testsupport;
+using Names = std::vector<std::string>;
+
+// The replacement as pivora-cli --transcode makes it in place with a backup.
+platform::ReplaceOutcome replaceWithBackup(const std::string& photo, const Bytes& bytes) {
+    platform::SourceFile source;
+    std::string error;
+    if (source.open(photo, &error) != platform::SourceFile::Status::Ok) return {platform::ReplaceStatus::WriteFailed, error};
+    platform::Replacement replacement;
+    replacement.target = photo;
+    replacement.original = &source;
+    replacement.keepBackup = true;
+    return platform::replaceFile(replacement, bytes.data(), bytes.size());
+}
+
+class RemovableVolume : public ::testing::TestWithParam<FuseVolume::Kind> {};
+
+// The backup is made (a copy), holds the original byte for byte, no temporary file stays, an
+// earlier backup is claimed only when there was one, and the owner that the new file already has
+// is no reason to refuse the photo.
+TEST_P(RemovableVolume, TheBackupIsMadeAndOnlyATrueClaimIsMade) {
+    FuseVolume volume(GetParam());
+    if (!volume.mounted()) GTEST_SKIP() << volume.whyNot();
+    const std::string photo = volume.file("photo.jpg"), backup = photo + ".bak";
+    const Bytes original = makeCameraPhoto({}).jpeg;
+    writeFile(photo, original);
+    ProcessingOptions options;
+    options.Backup = 1;
+    platform::SilentStatusLine status;
+    const RotateResult turned = rotatePhoto(photo, options, TurnSettings{}, status);
+    ASSERT_TRUE(turned.rotated()) << refusalText(turned);
+    EXPECT_FALSE(turned.earlierBackupKept);
+    EXPECT_EQ(readFile(backup), original);
+    EXPECT_NE(readFile(photo), original);
+    EXPECT_EQ(listFolder(volume.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
+
+    const Bytes next{1, 2, 3};
+    platform::ReplaceOutcome replaced = replaceWithBackup(photo, next);
+    EXPECT_TRUE(replaced.replaced() && replaced.earlierBackupKept) << replaced.detail;
+    EXPECT_EQ(readFile(backup), original);
+    ASSERT_EQ(::unlink(backup.c_str()), 0);
+    replaced = replaceWithBackup(photo, original);
+    EXPECT_TRUE(replaced.replaced() && !replaced.earlierBackupKept) << replaced.detail;
+    EXPECT_EQ(readFile(backup), next);
+    EXPECT_EQ(readFile(photo), original);
+    EXPECT_EQ(listFolder(volume.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, RemovableVolume, ::testing::Values(FuseVolume::Kind::ExFat, FuseVolume::Kind::Fat),
+                         [](const auto& kind) { return kind.param == FuseVolume::Kind::ExFat ? "ExFat" : "Fat"; });
+
+}  // namespace
