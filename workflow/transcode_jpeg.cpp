@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "platform/file_attributes.h"
@@ -17,9 +18,12 @@ constexpr const char* kProgramName = "Pivora";
 
 using platform::SourceFile;
 
-void reportCantOpen(const std::string& path) { std::fprintf(stderr, "%s: can't open %s\n", kProgramName, path.c_str()); }
-
-void report(const std::string& message) { std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str()); }
+TranscodeOutcome failed(TranscodeFailure failure, std::string detail) {
+    TranscodeOutcome outcome;
+    outcome.failure = failure;
+    outcome.detail = std::move(detail);
+    return outcome;
+}
 
 // Where the result goes, and the file it replaces there as found before the work began.
 struct Destination {
@@ -30,27 +34,26 @@ struct Destination {
 };
 
 // Finds the target and opens the file there, if any, so that the commit can tell whether it
-// changed meanwhile. false with a message when it cannot be replaced.
-bool planDestination(const TranscodeRequest& request, const struct stat& inputStat, Destination& plan) {
+// changed meanwhile. A failure when it cannot or may not be replaced.
+TranscodeOutcome planDestination(const TranscodeRequest& request, const struct stat& inputStat, Destination& plan) {
     // Writing through a symbolic link changes the file it points to; the rename that puts the
     // result in place must do the same, not replace the link by a file.
     plan.target = platform::fileBehindLink(request.output);
     struct stat st;
     plan.replacing = ::lstat(plan.target.c_str(), &st) == 0;
     std::string error;
-    if (plan.replacing && plan.replaced.open(plan.target, &error) != SourceFile::Status::Ok) {
-        report("can't write " + request.output + ": " + error);
-        return false;
-    }
+    if (plan.replacing && plan.replaced.open(plan.target, &error) != SourceFile::Status::Ok)
+        return failed(TranscodeFailure::CannotWrite, error);
     const struct stat& found = plan.replaced.status();
     plan.inPlace = plan.replacing && found.st_dev == inputStat.st_dev && found.st_ino == inputStat.st_ino;
-    if (!plan.inPlace && request.input == request.output) {
-        report("can't write " + request.output + ": " + "it changed on disk while it was read");
-        return false;
-    }
+    if (!plan.inPlace && request.input == request.output)
+        return failed(TranscodeFailure::CannotWrite, "it changed on disk while it was read");
+    // The input's own name (in-place work) apart, a name in use is left alone unless asked; a link
+    // that points nowhere counts as in use too.
+    const bool nameInUse = plan.replacing || ::lstat(request.output.c_str(), &st) == 0;
+    if (nameInUse && !plan.inPlace && !request.replaceExisting) return failed(TranscodeFailure::OutputExists, "");
     const std::string refusal = plan.replacing ? platform::writeRefusal(plan.target, plan.replaced) : "";
-    if (!refusal.empty()) report("can't write " + request.output + ": " + refusal);
-    return refusal.empty();
+    return refusal.empty() ? TranscodeOutcome{} : failed(TranscodeFailure::CannotWrite, refusal);
 }
 
 CoefficientPassResult turn(const std::vector<unsigned char>& source, const TranscodeRequest& request) {
@@ -67,18 +70,37 @@ CoefficientPassResult turn(const std::vector<unsigned char>& source, const Trans
 
 // Puts the result in place; in place with keepInput the untouched file becomes the ".bak",
 // unless one exists: that one holds an older original and is kept.
-bool commitResult(const std::vector<unsigned char>& result, const Destination& plan, const TranscodeRequest& request,
-                  const struct stat& inputStat) {
+TranscodeOutcome commitResult(const std::vector<unsigned char>& result, const Destination& plan,
+                              const TranscodeRequest& request, const struct stat& inputStat) {
     platform::Replacement replacement;
     replacement.target = plan.target;
     replacement.original = plan.replacing ? &plan.replaced : nullptr;
     // A new file gets the input's permission bits, so that a private photo stays private.
     replacement.newFileMode = inputStat.st_mode & 0777;
     replacement.keepBackup = plan.inPlace && request.keepInput;
-    platform::ReplaceOutcome outcome = platform::replaceFile(replacement, result.data(), result.size());
-    if (!outcome.replaced()) report("can't write " + request.output + ": " + outcome.detail);
-    else if (outcome.earlierBackupKept) report("kept the earlier backup " + plan.target + platform::kBackupSuffix);
-    return outcome.replaced();
+    platform::ReplaceOutcome replaced = platform::replaceFile(replacement, result.data(), result.size());
+    if (!replaced.replaced()) return failed(TranscodeFailure::CannotWrite, replaced.detail);
+    TranscodeOutcome outcome;
+    outcome.earlierBackupKept = replaced.earlierBackupKept;
+    return outcome;
+}
+
+// The line in the words this transcoder has always used ("Pivora: can't open IN", libjpeg's own
+// line); empty when there is nothing to say.
+std::string outcomeLine(const TranscodeRequest& request, const TranscodeOutcome& outcome) {
+    const std::string program = std::string(kProgramName) + ": ";
+    switch (outcome.failure) {
+    case TranscodeFailure::None:
+        if (outcome.earlierBackupKept)
+            return program + "kept the earlier backup " + platform::fileBehindLink(request.output) + platform::kBackupSuffix;
+        return outcome.inputNotRemoved ? program + "can't remove " + request.input : "";
+    case TranscodeFailure::CannotOpen: return program + "can't open " + request.input;
+    case TranscodeFailure::CannotRead: return program + "can't read " + request.input + ": " + outcome.detail;
+    case TranscodeFailure::NotTurned: return outcome.detail;
+    case TranscodeFailure::OutputExists: return program + "can't write " + request.output + ": the file exists";
+    case TranscodeFailure::CannotWrite: return program + "can't write " + request.output + ": " + outcome.detail;
+    }
+    return "";
 }
 
 }  // namespace
@@ -91,29 +113,31 @@ TransformKind transformKindFromName(const char* transformName) {
     return TransformKind::None;
 }
 
-int transcodeJpegWith(const TranscodeRequest& request) {
+TranscodeOutcome transcodeJpegFile(const TranscodeRequest& request) {
     SourceFile input;
     std::string error;
     std::vector<unsigned char> source;
-    if (input.open(request.input, &error, SourceFile::Locking::None) != SourceFile::Status::Ok) {
-        reportCantOpen(request.input);
-        return 0;
-    }
-    if (input.readAll(&source, &error) != SourceFile::Status::Ok) {
-        report("can't read " + request.input + ": " + error);
-        return 0;
-    }
+    if (input.open(request.input, &error, SourceFile::Locking::None) != SourceFile::Status::Ok)
+        return failed(TranscodeFailure::CannotOpen, error);
+    if (input.readAll(&source, &error) != SourceFile::Status::Ok) return failed(TranscodeFailure::CannotRead, error);
     Destination plan;
-    if (!planDestination(request, input.status(), plan)) return 0;
+    if (TranscodeOutcome planned = planDestination(request, input.status(), plan); !planned.done()) return planned;
     const CoefficientPassResult turned = turn(source, request);
     if (!turned.ok()) {
-        std::fprintf(stderr, "%s\n", turned.message.c_str());
-        return 0;
+        TranscodeOutcome outcome = failed(TranscodeFailure::NotTurned, turned.message);
+        outcome.passFailure = turned.failure;
+        return outcome;
     }
-    if (!commitResult(turned.output, plan, request, input.status())) return 0;
-    if (!plan.inPlace && !request.keepInput && std::remove(request.input.c_str()) != 0)
-        report("can't remove " + request.input);
-    return 1;
+    TranscodeOutcome outcome = commitResult(turned.output, plan, request, input.status());
+    if (outcome.done() && !plan.inPlace && !request.keepInput && std::remove(request.input.c_str()) != 0)
+        outcome.inputNotRemoved = true;
+    return outcome;
+}
+
+int transcodeJpegWith(const TranscodeRequest& request) {
+    const TranscodeOutcome outcome = transcodeJpegFile(request);
+    if (const std::string line = outcomeLine(request, outcome); !line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
+    return outcome.done() ? 1 : 0;
 }
 
 int transcodeJpeg(const char* inputPath, const char* outputPath, const char* transformName, int keepInput) {
