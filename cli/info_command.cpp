@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/console_text.h"
 #include "cli/json_text.h"
 #include "cli/verb_arguments.h"
 #include "exif/exif_block.h"
@@ -142,13 +144,13 @@ bool readMetadata(const std::string& path, std::vector<unsigned char>& bytes, st
 bool reportFile(const std::string& path, bool listing) {
     resetPhotoInfo(path.c_str());
     clearReportedErrors();
-    if (listing) std::printf("File: %s\n", path.c_str());
+    if (listing) std::printf("File: %s\n", consoleText(path).c_str());
     std::string error;
     std::vector<unsigned char> bytes;
     bool read = readMetadata(path, bytes, &error);
     std::fflush(stdout);
     if (!read) {
-        std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), error.c_str());
+        console().note(path + ": " + error);
         return false;
     }
     if (!listing) std::printf("%s\n", photoInfoJson(photoInfo, path, bytes).c_str());
@@ -169,10 +171,12 @@ int runInfoCommand(const Arguments& args) {
     if (int status = parseVerbArguments(parser, args); status >= 0) return status;
     if (files.empty()) return usageError("--info needs at least one file");
     listTags = listing ? 1 : 0;
-    // Standard output carries one JSON line per photo; the container's notes go beside it.
-    if (!listing) setSectionDiagnostics(stderr);
+    // Standard output carries one JSON line per photo; the container's notes go beside it, on
+    // standard error as the console's own notes.
+    if (!listing) setSectionDiagnostics(console().noteStream());
     bool allRead = true;
     for (const std::string& path : files) allRead = reportFile(path, listing) && allRead;
     listTags = 0;
+    setSectionDiagnostics(nullptr);
     return allRead ? 0 : 1;
 }
