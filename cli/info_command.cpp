@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/console_text.h"
 #include "cli/json_text.h"
 #include "cli/verb_arguments.h"
 #include "exif/tag_names.h"
@@ -117,7 +119,7 @@ std::string photoInfoJson(const PhotoRecord& record, const std::string& path, co
 // segments record the frame and the first comment, the Exif reader the rest. Anything but a
 // regular file is refused without being opened for reading, and a file that is no JPEG is known
 // from its first bytes; only a photo is read whole, for what lies behind its picture.
-Result<PhotoRecord> readMetadata(const std::string& path, std::vector<unsigned char>& bytes, FILE* diagnostics) {
+Result<PhotoRecord> readMetadata(const std::string& path, std::vector<unsigned char>& bytes) {
     platform::SourceFile source;
     std::string error;
     if (source.open(path, &error, platform::SourceFile::Locking::None) != platform::SourceFile::Status::Ok)
@@ -125,7 +127,7 @@ Result<PhotoRecord> readMetadata(const std::string& path, std::vector<unsigned c
     Result<PhotoRecord> record = readPhotoHeader(source, path);
     if (!record.ok() && record.refusal().reason != RefusalReason::NotJpeg &&
         record.refusal().reason != RefusalReason::CannotRead)
-        std::fprintf(diagnostics, "Not JPEG: %s\n", path.c_str());
+        console().note("Not JPEG: " + path);
     if (record.ok() && source.readAll(&bytes, &error) != platform::SourceFile::Status::Ok)
         return refuse(RefusalReason::CannotRead, error);
     return record;
@@ -139,17 +141,28 @@ std::string failureText(const Refusal& refusal) {
     }
 }
 
+// The listing's lines, each made safe for a terminal: the values are the file's own bytes.
+std::string safeListing(const std::string& listing) {
+    std::string safe;
+    for (std::size_t at = 0; at < listing.size();) {
+        const std::size_t end = std::min(listing.find('\n', at), listing.size());
+        safe += consoleText(listing.substr(at, end - at)) + "\n";
+        at = end + 1;
+    }
+    return safe;
+}
+
 // Reads one file; prints its JSON line (or, with the listing on, the listing). False on failure.
 bool reportFile(const std::string& path, bool listing) {
-    if (listing) std::printf("File: %s\n", path.c_str());
+    if (listing) std::printf("File: %s\n", consoleText(path).c_str());
     std::vector<unsigned char> bytes;
-    const Result<PhotoRecord> record = readMetadata(path, bytes, listing ? stdout : stderr);
+    const Result<PhotoRecord> record = readMetadata(path, bytes);
     std::fflush(stdout);
     if (!record.ok()) {
-        std::fprintf(stderr, "pivora-cli: %s: %s\n", path.c_str(), failureText(record.refusal()).c_str());
+        console().note(path + ": " + failureText(record.refusal()));
         return false;
     }
-    const std::string text = listing ? listTags(record.value()) : photoInfoJson(record.value(), path, bytes) + "\n";
+    const std::string text = listing ? safeListing(listTags(record.value())) : photoInfoJson(record.value(), path, bytes) + "\n";
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
     return true;

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/run_signals.h"
 #include "workflow/program_notice.h"
 
 namespace {
@@ -11,7 +13,7 @@ const char* const kHelp =
     "Usage: pivora-cli [--backup] [--subfolders] [--hidden] [--keep-times] [--auto | --turn NAME]\n"
     "                  [--dry-run] [--optimize] [--jobs N] PATH...\n"
     "       pivora-cli --transcode IN OUT [--transform NAME] [--trim] [--gray] [--copy none|comments|all]\n"
-    "                  [--optimize]\n"
+    "                  [--optimize] [--force]\n"
     "       pivora-cli --info [--tags] FILE...\n"
     "       pivora-cli --help | --version\n"
     "\n"
@@ -37,8 +39,16 @@ const char* const kHelp =
     "                   than they were; the turn takes about twice as long\n"
     "  --jobs N         turn N photos at once (default: one for each core)\n"
     "\n"
+    "One result line per photo goes to standard output; where standard error is a terminal, one\n"
+    "line there says how far the run is and how long it may still take.\n"
+    "Ctrl-C, SIGTERM or SIGHUP stop the run: no further photo starts, the photos in hand are left as\n"
+    "they were, the summary is printed; a second one ends the program at once. A photo that would\n"
+    "outgrow the file size limit (ulimit -f) is refused and left as it was. When standard output\n"
+    "is closed (a pipe whose reader has gone), the run ends quietly. Every photo stays whole.\n"
+    "\n"
     "Transcoding one file (IN is never removed; when OUT is IN, the untouched file is kept as IN.bak).\n"
     "OUT is coded as IN was: progressive, arithmetic coding and the restart interval are kept.\n"
+    "An existing OUT other than IN is replaced only with --force.\n"
     "  --transform NAME rotate 90, rotate 180, rotate 270 (default), flip horizontal,\n"
     "                   flip vertical, transpose, transverse or none\n"
     "  --trim           drop partial edge blocks that cannot be moved exactly\n"
@@ -46,12 +56,15 @@ const char* const kHelp =
     "  --copy WHICH     markers to copy from the input: none, comments or all (default)\n"
     "  --optimize       Huffman tables computed for the picture: usually a few percent smaller,\n"
     "                   and takes about twice as long (0.55 s instead of 0.3 s for 24 megapixels)\n"
+    "  --force          replace an existing OUT\n"
     "\n"
     "Information:\n"
     "  --info FILE...   print what the Exif block says, one JSON object per file\n"
     "  --tags           list every Exif tag instead\n"
     "\n"
-    "A lone -- ends the options, so that a path may begin with '-'.\n"
+    "A lone -- ends the options, so that a path may begin with '-'. Control characters in names\n"
+    "are printed escaped (\\n, \\t, \\x1b, and \\\\ for a backslash), as is each byte that is not\n"
+    "UTF-8 (\\xe9), so that every result takes one line.\n"
     "\n"
     "Exit status: 0 success, 1 a file could not be handled or the run was interrupted,\n"
     "2 usage error.\n";
@@ -59,7 +72,8 @@ const char* const kHelp =
 }  // namespace
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "pivora-cli: %s\nTry 'pivora-cli --help' for more information.\n", message.c_str());
+    console().note(message);
+    std::fputs("Try 'pivora-cli --help' for more information.\n", stderr);
     return 2;
 }
 
@@ -70,6 +84,7 @@ int printHelp() {
 
 // The verb is chosen by the first arguments; whatever follows it is the verb's own.
 int main(int argc, char** argv) {
+    refuseWritesPastSizeLimit();
     CLI::App program{"", "pivora-cli"};
     program.set_help_flag();  // the main job answers --help, wherever it stands
     bool transcode = false, info = false, version = false;

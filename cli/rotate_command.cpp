@@ -1,12 +1,13 @@
 // The main job: turn the files and folder trees named on the command line, several at once,
 // printing each file's result line in listing order and a summary after a folder run.
-#include <unistd.h>
-
+#include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <utility>
 
 #include "cli/commands.h"
+#include "cli/console_output.h"
+#include "cli/progress_text.h"
+#include "cli/run_signals.h"
 #include "cli/verb_arguments.h"
 #include "platform/status_line.h"
 #include "transform/coefficient_memory.h"
@@ -28,7 +29,7 @@ struct RotateRequest {
 // --jobs takes a whole number from 1 up.
 std::string checkJobCount(std::string& text) {
     const bool digits = !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
-    return digits && std::stoi(text) > 0 ? "" : "needs a whole number from 1 to 9999";
+    return digits && std::stoi(text) > 0 ? "" : "not a number from 1 to 9999";
 }
 
 // Fills `request`; returns -1, or the exit status after a usage error or the help.
@@ -47,7 +48,9 @@ int parseRotateArguments(Arguments args, RotateRequest& request) {
     parser.add_flag("--optimize", request.turn.optimize);
     parser.add_option("--jobs", request.jobs)->check(CLI::Validator(checkJobCount, "N"));
     parser.add_option("paths", request.paths);
-    if (int status = parseVerbArguments(parser, std::move(args)); status >= 0) return status;
+    const std::vector<ValueNeed> needs = {{"--jobs", "a number from 1 to 9999"},
+                                          {"--turn", "a name: " + turnNameList()}};
+    if (int status = parseVerbArguments(parser, std::move(args), needs); status >= 0) return status;
     if (turnOption->count() && !turnFromName(turnName, &request.turn.kind))
         return usageError("unknown turn '" + turnName + "' (one of: " + turnNameList() + ")");
     if (request.paths.empty()) return usageError("no path given");
@@ -59,40 +62,23 @@ int parseRotateArguments(Arguments args, RotateRequest& request) {
     return -1;
 }
 
-// One line per file on a terminal's error stream, so that a long run shows where it is. The
-// workers write it, a whole line at a time.
-struct TerminalStatusLine : platform::StatusLine {
-    void show(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-};
-
-void onInterrupt(int) { cancelRequested = 1; }
-
-// Ctrl-C lets no further file start and abandons the files in hand; a second Ctrl-C ends the
-// program at once, which leaves every photograph whole as well.
-void catchInterrupt() {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
-}
-
-void printLine(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
+// On a terminal, the status line while the folders are listed.
+void showListing(std::size_t filesListed) {
+    if (console().showsStatus()) console().status(listingText(filesListed).substr(0, console().statusColumns()));
 }
 
 // A run of the main job: the paths listed, the files turned, the lines printed in listing order.
 class ConsoleRun {
 public:
-    explicit ConsoleRun(const RotateRequest& request) : request_(request), listing_(request.options) {}
+    explicit ConsoleRun(const RotateRequest& request) : request_(request), listing_(request.options, showListing) {}
 
     // The exit status.
     int run() {
         list();
-        platform::SilentStatusLine silent;
-        TerminalStatusLine terminal;
-        platform::StatusLine& status = ::isatty(STDERR_FILENO) ? static_cast<platform::StatusLine&>(terminal) : silent;
+        const bool listingCut = cancelRequested != 0;
+        // The workflow's own status line would be written from the workers, a line per file; the
+        // console shows the engine's progress in one line instead.
+        platform::SilentStatusLine quiet;
         // The workers share what the machine allows for coefficients: one waits rather than all
         // of them running it out of memory on a folder of big photos.
         MemoryBudget budget(machineCoefficientLimit(), cancelRequested);
@@ -100,21 +86,29 @@ public:
         turn.memoryBudget = &budget;
         RunHooks hooks;
         hooks.onResult = [this](const RunFile& file, const RotateResult& result) { report(file, result); };
+        const Clock::time_point start = Clock::now();
+        hooks.onProgress = [start](const RunProgress& progress) { showProgress(progress, start); };
         runFiles(
             listing_.files(), request_.jobs,
-            [&](const std::string& path) { return rotatePhoto(path, request_.options, turn, status); }, hooks);
-        const bool cancelled = cancelRequested != 0;
-        if (!cancelled) printMissingBefore(listing_.files().size());
-        if (anyFolder_)
-            for (const std::string& line : runSummaryLines(counters_, cancelled, request_.turn.dryRun)) printLine(line);
-        if (cancelled) {
-            std::fprintf(stderr, "pivora-cli: interrupted\n");
+            [&](const std::string& path) { return rotatePhoto(path, request_.options, turn, quiet); }, hooks);
+        console().clearStatus();
+        const bool cutShort = listingCut || finished_ < listing_.files().size();
+        const bool failed = !counters_.failures.empty() || !missing_.empty();
+        // Whoever closed the output wants nothing more: no summary, no word.
+        if (console().resultsLost()) return cutShort || failed ? 1 : 0;
+        const int signal = runStopSignal();
+        if (!signal) printMissingBefore(listing_.files().size());
+        if (anyFolder_) printSummary(signal != 0);
+        if (signal) {
+            console().note(signal == SIGINT ? "interrupted" : std::string("interrupted by ") + signalName(signal));
             return 1;
         }
-        return counters_.failures.empty() && missing_.empty() ? 0 : 1;
+        return failed ? 1 : 0;
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     // A path that names neither a file nor a folder, with the number of files listed before it.
     struct MissingPath {
         std::size_t filesBefore;
@@ -127,29 +121,51 @@ private:
             const std::size_t before = listing_.files().size();
             const int kind = listing_.add(path);
             anyFolder_ = anyFolder_ || kind == 2;
+            if (kind == 2 && listing_.files().size() == before && !cancelRequested) foldersWithoutJpegs_.push_back(path);
             if (kind != 1 && kind != 2) missing_.push_back({before, path});
         }
+        console().clearStatus();
+    }
+
+    static void showProgress(const RunProgress& progress, Clock::time_point start) {
+        if (!console().showsStatus()) return;
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        console().status(progressText(progress, seconds, console().statusColumns()));
     }
 
     // Results come in listing order without a gap, so the n-th result is the n-th listed file.
+    // Once standard output is lost, no further photo starts.
     void report(const RunFile& file, const RotateResult& result) {
         printMissingBefore(handedBack_++);
         countResult(counters_, file.path, result);
+        if (result.outcome != FileOutcome::Cancelled) ++finished_;
         const std::string line = fileResultLine(file.path, result, request_.turn.dryRun);
-        if (!line.empty()) printLine(line);
+        if (!line.empty() && !console().result(line)) cancelRequested = 1;
     }
 
-    // "Not file or path" for the paths given before the file `index`, in their place.
+    // "not a file or folder" for the paths given before the file `index`, in their place.
     void printMissingBefore(std::size_t index) {
         for (; missingPrinted_ < missing_.size() && missing_[missingPrinted_].filesBefore <= index; ++missingPrinted_)
-            printLine("Not file or path: " + missing_[missingPrinted_].path);
+            if (!console().resultsLost()) console().note("not a file or folder: " + missing_[missingPrinted_].path);
+    }
+
+    void printSummary(bool cancelled) {
+        RunEnd end;
+        end.cancelled = cancelled;
+        end.dryRun = request_.turn.dryRun;
+        end.foldersWithoutJpegs = foldersWithoutJpegs_;
+        end.hiddenSkipped = listing_.hiddenSkipped();
+        for (const std::string& line : runSummaryLines(counters_, end))
+            if (!console().result(line)) return;
     }
 
     const RotateRequest& request_;
     RunListing listing_;
     std::vector<MissingPath> missing_;
+    std::vector<std::string> foldersWithoutJpegs_;
     std::size_t missingPrinted_ = 0;
     std::size_t handedBack_ = 0;
+    std::size_t finished_ = 0;  // results of files that were not abandoned
     bool anyFolder_ = false;
     RunCounters counters_;
 };
@@ -159,7 +175,7 @@ private:
 int runRotateCommand(const Arguments& args) {
     RotateRequest request;
     if (int status = parseRotateArguments(args, request); status >= 0) return status;
-    catchInterrupt();
+    stopRunOnSignals();
     cancelRequested = 0;
     return ConsoleRun(request).run();
 }

@@ -1,7 +1,9 @@
-#include <cstdio>
-
 #include "cli/commands.h"
+#include "cli/console_output.h"
 #include "cli/verb_arguments.h"
+#include "platform/file_attributes.h"
+#include "platform/file_replacement.h"
+#include "workflow/rotate_result.h"
 #include "workflow/transcode_jpeg.h"
 #include "transform/turns.h"
 
@@ -23,13 +25,17 @@ int parse(const Arguments& args, TranscodeRequest* request) {
     parser.set_help_flag();
     std::string transformName, copyName;
     std::vector<std::string> paths;
+    bool force = false;
     parser.add_flag("--trim", request->trim);
     parser.add_flag("--gray", request->gray);
     parser.add_flag("--optimize", request->optimize);
+    parser.add_flag("--force", force);
     CLI::Option* transform = parser.add_option("--transform", transformName);
     CLI::Option* copy = parser.add_option("--copy", copyName);
     parser.add_option("paths", paths);
-    if (int status = parseVerbArguments(parser, args); status >= 0) return status;
+    const std::vector<ValueNeed> needs = {{"--transform", "a name: " + turnNameList()},
+                                          {"--copy", "one of: none, comments, all"}};
+    if (int status = parseVerbArguments(parser, args, needs); status >= 0) return status;
     if (transform->count() && !turnFromName(transformName, &request->kind))
         return usageError("unknown transform '" + transformName + "'");
     if (copy->count() && !copyOptionFromName(copyName, &request->copy))
@@ -37,7 +43,21 @@ int parse(const Arguments& args, TranscodeRequest* request) {
     if (paths.size() != 2) return usageError("--transcode needs an input and an output file");
     request->input = paths[0];
     request->output = paths[1];
+    request->replaceExisting = force;  // OUT being IN is in-place work, which --force is not needed for
     return -1;
+}
+
+// What failed and on which file.
+std::string refusalText(const TranscodeRequest& request, const Refusal& refusal) {
+    const std::string& in = request.input;
+    const std::string& out = request.output;
+    switch (refusal.reason) {
+    case RefusalReason::CannotRead: return "can't read " + in + ": " + refusal.detail;
+    case RefusalReason::NotJpeg: return in + " is not a JPEG file: " + refusal.detail;
+    case RefusalReason::OutputExists: return "won't replace " + out + ", which exists (--force replaces it)";
+    case RefusalReason::WriteFailed: return "can't write " + out + ": " + refusal.detail;
+    default: return "can't turn " + in + ": " + refusal.text();
+    }
 }
 
 }  // namespace
@@ -47,10 +67,9 @@ int runTranscodeCommand(const Arguments& args) {
     if (int status = parse(args, &request); status >= 0) return status;
     const Result<TranscodeDone> done = transcodeJpegWith(request);
     if (!done.ok()) {
-        std::fprintf(stderr, "Pivora: %s\n", done.refusal().detail.c_str());
+        console().note(refusalText(request, done.refusal()));
         return 1;
     }
-    if (!done.value().earlierBackup.empty())
-        std::fprintf(stderr, "Pivora: kept the earlier backup %s\n", done.value().earlierBackup.c_str());
+    if (!done.value().earlierBackup.empty()) console().note("kept the earlier backup " + done.value().earlierBackup);
     return 0;
 }

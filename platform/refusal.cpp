@@ -23,6 +23,7 @@ constexpr ReasonWords kReasonWords[] = {
     {RefusalReason::ChangedByOther, "changed by another program while being turned"},
     {RefusalReason::WriteFailed, "the turned file could not be written"},
     {RefusalReason::BackupNameTaken, "the name for its backup is taken by something that is not a file"},
+    {RefusalReason::OutputExists, "a file of that name exists"},
     {RefusalReason::SeveralNames, "it has several names (hard links): turning it under one would leave the others unturned"},
     {RefusalReason::PathTooLong, "the path is longer than the system allows"},
 };

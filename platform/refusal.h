@@ -23,6 +23,7 @@ enum class RefusalReason {
     ChangedByOther,      // it changed on disk while it was being turned
     WriteFailed,         // the turned file could not be written or put in place
     BackupNameTaken,     // NAME.bak is a folder, a link or anything else but an earlier backup
+    OutputExists,        // a file of the output's name exists, and replacing it was not asked for
     SeveralNames,        // hard links: turning it under one name would leave the others unturned
     PathTooLong,         // its path is longer than the system takes: it cannot be opened by it
 };

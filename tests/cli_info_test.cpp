@@ -105,7 +105,7 @@ TEST(CliInfo, FilesThatCannotBeReadAreNamedAndTheOthersStillReportedWholeAndExac
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
     for (const std::string& said : {dir.file("notes.jpg") + ": not a JPEG file", dir.file("missing.jpg") + ": cannot open",
                                     dir.file("pipe.jpg") + ": not a regular file",
-                                    "Not JPEG: " + dir.file("empty.jpg") + "\n",
+                                    "pivora-cli: Not JPEG: " + dir.file("empty.jpg") + "\n",
                                     dir.file("empty.jpg") + ": no image data"})
         EXPECT_NE(run.err.find(said), std::string::npos) << said << "\nin " << run.err;
 }

@@ -15,22 +15,23 @@
 namespace clitest {
 
 struct CliRun {
-    int status = -1;  // exit status; -1 when it did not exit normally
+    int status = -1;  // exit status; -1 when it did not exit normally (a signal ended it)
     std::string out, err;
 };
 
-// A running pivora-cli with `env` ("NAME=value") added, and `inChild` run in its process before
-// the program starts; finish() waits and collects what it printed.
+// A running pivora-cli with `env` ("NAME=value") added; finish() waits and collects what it printed.
+// `inChild`, when given, runs in the child just before the program starts, its streams already
+// in their files: to put one elsewhere (a pipe, a terminal) or to limit the process.
 struct Cli {
     explicit Cli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-                 const std::function<void()>& inChild = {})
+                 const std::function<void()>& inChild = nullptr)
         : pid(::fork()) {
         if (pid != 0) return;
         for (const std::string& setting : env) ::putenv(const_cast<char*>(setting.c_str()));
-        if (inChild) inChild();
         int out = ::open(streams.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = ::open(streams.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+        if (inChild) inChild();
         std::vector<char*> argv{const_cast<char*>(PIVORA_CLI_PATH)};
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);

@@ -44,24 +44,19 @@ JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& s
     };
 }
 
-RotateResult refusalOfPass(const CoefficientPassResult& pass, const CoefficientMemory& memory) {
+Refusal refusalOfPass(const CoefficientPassResult& pass, const CoefficientMemory* memory) {
     switch (pass.failure) {
-    case PassFailure::None:
-        return refusal(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
-    case PassFailure::NotJpeg: return refusal(RefusalReason::NotJpeg, pass.message);
-    case PassFailure::Damaged: return refusal(RefusalReason::DamagedData, pass.message);
-    case PassFailure::Unsupported: return refusal(RefusalReason::Unsupported, pass.message);
+    case PassFailure::None: return refuse(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
+    case PassFailure::NotJpeg: return refuse(RefusalReason::NotJpeg, pass.message);
+    case PassFailure::Damaged: return refuse(RefusalReason::DamagedData, pass.message);
+    case PassFailure::Unsupported: return refuse(RefusalReason::Unsupported, pass.message);
     case PassFailure::NotEnoughMemory:
-        if (!memory.refused) return refusal(RefusalReason::NotEnoughMemory, pass.message);
-        return refusal(RefusalReason::NotEnoughMemory, "it needs " + megabytes(memory.neededBytes) + ", more than the " +
-                                                           megabytes(memory.limit ? memory.limit : machineCoefficientLimit()) +
-                                                           " this machine allows for one photo");
-    case PassFailure::Cancelled: {
-        RotateResult cancelled;
-        cancelled.outcome = FileOutcome::Cancelled;
-        return cancelled;
-    }
+        if (!memory || !memory->refused) return refuse(RefusalReason::NotEnoughMemory, pass.message);
+        return refuse(RefusalReason::NotEnoughMemory,
+                      "it needs " + megabytes(memory->neededBytes) + ", more than the " +
+                          megabytes(memory->limit ? memory->limit : machineCoefficientLimit()) + " this machine allows for one photo");
+    case PassFailure::Cancelled:
     case PassFailure::Failed: break;
     }
-    return refusal(RefusalReason::WriteFailed, pass.message);
+    return refuse(RefusalReason::WriteFailed, pass.message);
 }

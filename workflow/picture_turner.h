@@ -22,5 +22,6 @@ CoefficientPassResult turnMainPicture(const std::vector<unsigned char>& source, 
 // the picture it belongs to.
 JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim);
 
-// The refusal that a failed pass of the main picture means; `memory` tells what it needed.
-RotateResult refusalOfPass(const CoefficientPassResult& pass, const CoefficientMemory& memory);
+// The refusal that a failed (or inexact) pass means; `memory`, when given, tells what it needed.
+// A cancelled pass is no refusal: callers look at pass.failure first.
+Refusal refusalOfPass(const CoefficientPassResult& pass, const CoefficientMemory* memory = nullptr);

@@ -4,8 +4,9 @@
 
 namespace {
 
-std::string countLine(std::int32_t count, const char* text) {
-    return count == 0 ? "" : std::to_string(count) + text;
+// "1 file", "2 files": the console's counts in plain English.
+std::string counted(long long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 std::string withNotes(const std::string& message, const RotateResult& result) {
@@ -59,11 +60,37 @@ std::string wouldTurnMessage(const std::string& path, const RotateResult& result
 std::string runCancelledLine() { return "Cancelled: the files not yet handled were left as they were"; }
 
 std::string uprightCountLine(const RunCounters& counters) {
-    return countLine(counters.filesUpright, " files already upright, left as they were");
+    const std::int32_t count = counters.filesUpright;
+    if (count == 0) return "";
+    return counted(count, "file", "files") + " already upright, left as " + (count == 1 ? "it was" : "they were");
 }
 
 std::string thumbnailsNotTurnedLine(const RunCounters& counters) {
-    return countLine(counters.thumbnailsNotTurned, " files turned without their thumbnail");
+    const std::int32_t count = counters.thumbnailsNotTurned;
+    if (count == 0) return "";
+    return counted(count, "file", "files") + " turned without " + (count == 1 ? "its" : "their") + " thumbnail";
+}
+
+bool nothingToTurn(const RunCounters& counters) {
+    return counters.filesRead > 0 && counters.filesUpright == counters.filesRead;
+}
+
+std::string nothingToTurnLine(const RunCounters& counters) {
+    if (!nothingToTurn(counters)) return "";
+    if (counters.filesUpright == 1) return "Nothing to turn: the photo is already upright";
+    return "Nothing to turn: all " + counted(counters.filesUpright, "photo", "photos") + " are already upright";
+}
+
+std::string noJpegFilesLine(const std::string& folder) { return "No JPEG files found in " + folder; }
+
+std::string hiddenSkippedLine(std::size_t count) {
+    if (count == 0) return "";
+    return count == 1 ? "1 hidden file or folder skipped" : std::to_string(count) + " hidden files and folders skipped";
+}
+
+std::string filesReadLine(const RunCounters& counters, bool dryRun) {
+    return counted(counters.filesRead, "file", "files") + " read, of which " +
+           counted(counters.filesRotated, "file", "files") + (dryRun ? " would be rotated" : " successfully rotated");
 }
 
 std::string fileResultLine(const std::string& path, const RotateResult& result, bool dryRun) {
@@ -76,11 +103,20 @@ std::string fileResultLine(const std::string& path, const RotateResult& result, 
     return "";
 }
 
-std::vector<std::string> runSummaryLines(const RunCounters& counters, bool cancelled, bool dryRun) {
+std::vector<std::string> runSummaryLines(const RunCounters& counters, const RunEnd& end) {
     std::vector<std::string> lines;
-    if (cancelled) lines.push_back(runCancelledLine());
-    lines.push_back(withoutBlankLines(folderRunMessage(counters, dryRun)));
-    for (const std::string& line : {uprightCountLine(counters), thumbnailsNotTurnedLine(counters)})
-        if (!line.empty()) lines.push_back(line);
+    if (end.cancelled) lines.push_back(runCancelledLine());
+    else
+        for (const std::string& folder : end.foldersWithoutJpegs) lines.push_back(noJpegFilesLine(folder));
+    if (!end.cancelled && nothingToTurn(counters)) {
+        lines.push_back(nothingToTurnLine(counters));
+    } else if (counters.filesRead > 0) {
+        lines.push_back(filesReadLine(counters, end.dryRun));
+        for (const std::string& line : {uprightCountLine(counters), thumbnailsNotTurnedLine(counters)})
+            if (!line.empty()) lines.push_back(line);
+    } else if (end.cancelled || end.foldersWithoutJpegs.empty()) {
+        lines.push_back(withoutBlankLines(folderRunMessage(counters)));
+    }
+    if (const std::string hidden = hiddenSkippedLine(end.hiddenSkipped); !hidden.empty()) lines.push_back(hidden);
     return lines;
 }

@@ -2,6 +2,7 @@
 // The result texts of a run, as the window shows them in its message boxes and the console in
 // its result lines.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -32,12 +33,34 @@ std::string wouldTurnMessage(const std::string& path, const RotateResult& result
 // Above 106 or 107 when the run was cancelled.
 std::string runCancelledLine();
 // Beside 106, empty when the count is 0: the files already upright, the photos turned without
-// their thumbnail.
+// their thumbnail ("1 file already upright, left as it was", "2 files turned without their thumbnail").
 std::string uprightCountLine(const RunCounters& counters);
 std::string thumbnailsNotTurnedLine(const RunCounters& counters);
+// True when the run read photos and every one of them already stood upright.
+bool nothingToTurn(const RunCounters& counters);
+// Beside 106 when nothingToTurn, empty otherwise: "Nothing to turn: all 8 photos are already upright".
+std::string nothingToTurnLine(const RunCounters& counters);
+// Beside 107 for a folder that holds no file the run takes: "No JPEG files found in FOLDER".
+std::string noJpegFilesLine(const std::string& folder);
+// Empty for 0: "N hidden files and folders skipped", the entries the folder walk left out.
+std::string hiddenSkippedLine(std::size_t count);
+// The console's 106, its counts in the singular where they are one: "1 file read, of which 1 file
+// successfully rotated" ("would be rotated" in a dry run).
+std::string filesReadLine(const RunCounters& counters, bool dryRun);
 
 // The console's line for one file: 103, 104 or their siblings without blank lines, with the
 // reason or the notes behind; empty for a file abandoned by a cancel.
 std::string fileResultLine(const std::string& path, const RotateResult& result, bool dryRun);
-// The console's summary of a folder run: the cancelled line, 106 or 107, the counts beside it.
-std::vector<std::string> runSummaryLines(const RunCounters& counters, bool cancelled, bool dryRun);
+
+// How a folder run ended, beside its counters.
+struct RunEnd {
+    bool cancelled = false;
+    bool dryRun = false;
+    std::vector<std::string> foldersWithoutJpegs;  // folders named by the user whose walk found no file
+    std::size_t hiddenSkipped = 0;                 // hidden entries the walk left out
+};
+
+// The console's summary of a folder run: the cancelled line or a line for each folder without
+// JPEG files; then the nothing-to-turn line, or filesReadLine with the counts beside it, or 107
+// when neither says anything; the hidden entries skipped.
+std::vector<std::string> runSummaryLines(const RunCounters& counters, const RunEnd& end);

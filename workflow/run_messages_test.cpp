@@ -32,17 +32,43 @@ TEST(RunMessages, FileResultLinesCarryTheReasonsAndNotes) {
     EXPECT_EQ(refusalReasonLine(refusal(RefusalReason::NoPermission)), "Reason: no permission to write");
 }
 
-TEST(RunMessages, SummaryKeeps106And107AndAddsTheCountsBesideThem) {
+RunCounters countersOf(std::initializer_list<RotateResult> results) {
     RunCounters counters;
-    EXPECT_EQ(runSummaryLines(counters, false, false), std::vector<std::string>{"No files processed"});
-    for (FileOutcome outcome : {FileOutcome::Rotated, FileOutcome::AlreadyUpright, FileOutcome::Cancelled})
-        countResult(counters, "a.jpg", result(outcome, outcome == FileOutcome::Rotated ? "too large" : ""));
-    EXPECT_EQ(runSummaryLines(counters, true, false),
-              (std::vector<std::string>{"Cancelled: the files not yet handled were left as they were",
-                                        "2 files read, of which 1 files successfully rotated",
-                                        "1 files already upright, left as they were",
-                                        "1 files turned without their thumbnail"}));
-    EXPECT_EQ(folderRunMessage(counters, true), "\n\n2 files read, of which 1 files would be rotated\n\n");
+    for (const RotateResult& r : results) countResult(counters, "a.jpg", r);
+    return counters;
+}
+
+RunEnd ended(bool cancelled, bool dryRun = false, std::vector<std::string> folders = {}, std::size_t hidden = 0) {
+    return {cancelled, dryRun, std::move(folders), hidden};
+}
+
+// The console's summary: its own counts, singular where they are one, what a run found beside them.
+TEST(RunMessages, SummarySaysWhatTheRunFoundInTheConsolesWords) {
+    const RotateResult rotated = result(FileOutcome::Rotated), upright = result(FileOutcome::AlreadyUpright);
+    const std::string cancelled = "Cancelled: the files not yet handled were left as they were";
+    const struct {
+        RunCounters counters;
+        RunEnd end;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{}, ended(false), {"No files processed"}},
+        {{}, ended(false, false, {"/p", "/q"}), {"No JPEG files found in /p", "No JPEG files found in /q"}},
+        {{}, ended(true, false, {"/p"}), {cancelled, "No files processed"}},
+        {countersOf({upright, upright, upright}), ended(false), {"Nothing to turn: all 3 photos are already upright"}},
+        {countersOf({upright}), ended(false, true, {}, 1), {"Nothing to turn: the photo is already upright",
+                                                      "1 hidden file or folder skipped"}},
+        {countersOf({upright}), ended(true), {cancelled, "1 file read, of which 0 files successfully rotated",
+                                         "1 file already upright, left as it was"}},
+        {countersOf({rotated}), ended(false, true, {"/p"}), {"No JPEG files found in /p", "1 file read, of which 1 file would be rotated"}},
+        {countersOf({result(FileOutcome::Rotated, "too large"), rotated, upright, upright, refusal(RefusalReason::NotJpeg),
+                     result(FileOutcome::Cancelled)}),
+         ended(false, false, {}, 7),
+         {"5 files read, of which 2 files successfully rotated", "2 files already upright, left as they were",
+          "1 file turned without its thumbnail", "7 hidden files and folders skipped"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(runSummaryLines(c.counters, c.end), c.lines);
+    // The window's 106 stays as it was.
+    EXPECT_EQ(folderRunMessage(countersOf({rotated}), true), "\n\n1 files read, of which 1 files would be rotated\n\n");
 }
 
 }  // namespace

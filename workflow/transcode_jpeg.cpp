@@ -8,14 +8,13 @@
 #include "platform/file_replacement.h"
 #include "platform/source_file.h"
 #include "workflow/coefficient_pass.h"
+#include "workflow/picture_turner.h"
 
 namespace {
 
 using platform::SourceFile;
 
-Refusal cantWrite(const TranscodeRequest& request, const std::string& why) {
-    return refuse(RefusalReason::WriteFailed, "can't write " + request.output + ": " + why);
-}
+Refusal cantWrite(const std::string& why) { return refuse(RefusalReason::WriteFailed, why); }
 
 // Where the result goes, and the file it replaces there as found before the work began.
 struct Destination {
@@ -35,13 +34,17 @@ Result<void> planDestination(const TranscodeRequest& request, const struct stat&
     plan.replacing = ::lstat(plan.target.c_str(), &st) == 0;
     std::string error;
     if (plan.replacing && plan.replaced.open(plan.target, &error) != SourceFile::Status::Ok)
-        return cantWrite(request, error);
+        return cantWrite(error);
     const struct stat& found = plan.replaced.status();
     plan.inPlace = plan.replacing && found.st_dev == inputStat.st_dev && found.st_ino == inputStat.st_ino;
     if (!plan.inPlace && request.input == request.output)
-        return cantWrite(request, "it changed on disk while it was read");
+        return cantWrite("it changed on disk while it was read");
+    // The input's own name (in-place work) apart, a name in use is left alone unless asked; a link
+    // that points nowhere counts as in use too.
+    const bool nameInUse = plan.replacing || ::lstat(request.output.c_str(), &st) == 0;
+    if (nameInUse && !plan.inPlace && !request.replaceExisting) return refuse(RefusalReason::OutputExists);
     const std::string refusal = plan.replacing ? platform::writeRefusal(plan.target, plan.replaced) : "";
-    if (!refusal.empty()) return cantWrite(request, refusal);
+    if (!refusal.empty()) return cantWrite(refusal);
     return {};
 }
 
@@ -68,7 +71,7 @@ Result<TranscodeDone> commitResult(const std::vector<unsigned char>& result, con
     replacement.newFileMode = inputStat.st_mode & 0777;
     replacement.keepBackup = plan.inPlace;
     const platform::ReplaceOutcome outcome = platform::replaceFile(replacement, result.data(), result.size());
-    if (!outcome.replaced()) return cantWrite(request, outcome.detail);
+    if (!outcome.replaced()) return cantWrite(outcome.detail);
     TranscodeDone done;
     if (outcome.earlierBackupKept) done.earlierBackup = plan.target + platform::kBackupSuffix;
     return done;
@@ -80,13 +83,12 @@ Result<TranscodeDone> transcodeJpegWith(const TranscodeRequest& request) {
     SourceFile input;
     std::string error;
     std::vector<unsigned char> source;
-    if (input.open(request.input, &error, SourceFile::Locking::None) != SourceFile::Status::Ok)
-        return refuse(RefusalReason::CannotRead, "can't open " + request.input);
-    if (input.readAll(&source, &error) != SourceFile::Status::Ok)
-        return refuse(RefusalReason::CannotRead, "can't read " + request.input + ": " + error);
+    if (input.open(request.input, &error, SourceFile::Locking::None) != SourceFile::Status::Ok ||
+        input.readAll(&source, &error) != SourceFile::Status::Ok)
+        return refuse(RefusalReason::CannotRead, error);
     Destination plan;
     if (Result<void> planned = planDestination(request, input.status(), plan); !planned.ok()) return planned.refusal();
     const CoefficientPassResult turned = turn(source, request);
-    if (!turned.ok()) return refuse(RefusalReason::DamagedData, turned.message);
+    if (!turned.ok()) return refusalOfPass(turned);
     return commitResult(turned.output, plan, request, input.status());
 }

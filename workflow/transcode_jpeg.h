@@ -26,6 +26,7 @@ struct TranscodeRequest {
     bool gray = false;  // write the luminance component alone
     MarkerCopyOption copy = CopyAll;
     bool optimize = false;  // optimized Huffman tables even where the source has the standard ones
+    bool replaceExisting = true;  // false: an existing output other than the input is left as it is
 };
 
 struct TranscodeDone {
@@ -33,7 +34,8 @@ struct TranscodeDone {
 };
 
 // The input is read whole and turned by runCoefficientPass, which keeps its coding and refuses
-// damaged data. A refusal's detail says what failed and on which file ("can't open IN", the
-// library's own words); after one the output's former content and the input are as they were,
-// and no temporary file remains.
+// damaged data. Refused with CannotRead (the input), the pass's reason (NotJpeg, DamagedData,
+// Unsupported, NotEnoughMemory, with libjpeg's words), OutputExists, or WriteFailed (the output),
+// the system's words in the detail; after a refusal the output's former content and the input are
+// as they were, and no temporary file remains.
 Result<TranscodeDone> transcodeJpegWith(const TranscodeRequest& request);

@@ -29,7 +29,11 @@ public:
         TurnedPhoto turned;
         turned.result.turn = kind_;
         pass_ = turnMainPicture(source_, kind_, settings_, &memory_);
-        if (!pass_.ok() || !pass_.exact) return refused(refusalOfPass(pass_, memory_));
+        if (pass_.failure == PassFailure::Cancelled) {
+            turned.result.outcome = FileOutcome::Cancelled;
+            return turned;
+        }
+        if (!pass_.ok() || !pass_.exact) return refused(refusal(refusalOfPass(pass_, &memory_)));
         std::string reason;
         if (!turnFurtherPictures(&reason)) return refused(refusal(RefusalReason::FurtherPicture, reason));
         if (!keepSegmentsBetweenScans())

@@ -31,7 +31,7 @@ ResultMessage oneFileResult(const std::string& path, const RotateResult& result)
     return {oneFileMessage(0, path) + paragraphs({refusalReasonLine(result)}), MessageIcon::Warning, {}};
 }
 
-ResultMessage folderRunResult(const RunCounters& counters, bool cancelled) {
+ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, const std::vector<std::string>& targets) {
     ResultMessage message;
     if (cancelled) {
         // Said in the window only: a desktop user's next step is often to start the same folder again.
@@ -42,8 +42,14 @@ ResultMessage folderRunResult(const RunCounters& counters, bool cancelled) {
     const std::string failedLine =
         failed == 0 ? "" : std::to_string(failed) + (failed == 1 ? " file" : " files") +
                                " could not be rotated; the details name each with the reason";
+    // Nothing to turn says what the count of files already upright would; what the walk found
+    // is known only of a run that was not cut short.
+    const bool allUpright = nothingToTurn(counters) && !cancelled;
     message.text += folderRunMessage(counters) +
-                    paragraphs({uprightCountLine(counters), thumbnailsNotTurnedLine(counters), failedLine});
+                    paragraphs({allUpright ? nothingToTurnLine(counters) : uprightCountLine(counters),
+                                thumbnailsNotTurnedLine(counters), failedLine});
+    if (counters.filesRead == 0 && !cancelled)
+        for (const std::string& target : targets) message.text += paragraphs({noJpegFilesLine(target)});
     if (failed > 0) message.icon = MessageIcon::Warning;
     for (const RunFailure& failure : counters.failures) message.details += failure.path + ": " + failure.reason + "\n";
     return message;

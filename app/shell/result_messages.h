@@ -3,6 +3,7 @@
 // texts and the reason, note, cancel and count lines beside them) put together for a message box.
 
 #include <string>
+#include <vector>
 
 #include "platform/message_sink.h"
 #include "workflow/rotate_result.h"
@@ -21,9 +22,11 @@ struct ResultMessage {
 ResultMessage oneFileResult(const std::string& path, const RotateResult& result);
 
 // 106 or 107, unchanged; above it the cancelled line (with a warning against running the folder
-// again), below it the photos already upright, the thumbnails not turned and the files that could
-// not be rotated, whose list with the reasons goes into the details.
-ResultMessage folderRunResult(const RunCounters& counters, bool cancelled);
+// again), below it the photos already upright (or that there was nothing to turn), the thumbnails
+// not turned and the files that could not be rotated, whose list with the reasons goes into the
+// details. Below 107 of a run that was not cancelled, a line for each of the run's `targets`
+// saying that it holds no JPEG files. A warning icon only for a cancel or a failure.
+ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, const std::vector<std::string>& targets = {});
 
 // "Not file or path: PATH", for a launch path that names neither.
 ResultMessage notFileOrPathResult(const std::string& path);

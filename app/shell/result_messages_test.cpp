@@ -38,5 +38,31 @@ TEST(ResultMessages, OneFileSaysWhyItWasNotRotatedAndWhatItNoted) {
     }
 }
 
+// 106 and 107 as they were; a run with nothing to turn, or a folder without JPEG files, says so
+// beside them and is no warning.
+TEST(ResultMessages, FolderRunSaysWhenThereWasNothingToTurnOrNothingToRead) {
+    RunCounters upright, failed;
+    for (int i = 0; i < 2; ++i) countResult(upright, "/p/a.jpg", outcome(FileOutcome::AlreadyUpright));
+    countResult(failed, "/p/a.jpg", refusal(RefusalReason::NotJpeg));
+    const struct {
+        RunCounters counters;
+        bool cancelled;
+        std::string text;
+        MessageIcon icon;
+    } cases[] = {
+        {upright, false, folderRunMessage(upright) + "Nothing to turn: all 2 photos are already upright\n\n", MessageIcon::None},
+        {{}, false, folderRunMessage({}) + "No JPEG files found in /p\n\n", MessageIcon::None},
+        {{}, true, runCancelledLine() + "\nRunning it again would turn the files already rotated a second time." +
+                       folderRunMessage({}), MessageIcon::Warning},
+        {failed, false, folderRunMessage(failed) + "1 file could not be rotated; the details name each with the reason\n\n",
+         MessageIcon::Warning},
+    };
+    for (const auto& row : cases) {
+        const ResultMessage message = folderRunResult(row.counters, row.cancelled, {"/p"});
+        EXPECT_EQ(message.text, row.text);
+        EXPECT_EQ(message.icon, row.icon) << row.text;
+    }
+}
+
 }  // namespace
 }  // namespace shell

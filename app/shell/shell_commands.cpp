@@ -81,13 +81,14 @@ RotateResult ShellCommands::runOneFile(const std::string& path) {
 
 void ShellCommands::runFolders(const std::vector<std::string>& targets) {
     counters_ = RunCounters{};
+    folderTargets_ = targets;
     cancelled_ = run(targets, [this](const std::string& path, const RotateResult& result) {
         countResult(counters_, path, result);
     });
 }
 
 ResultMessage ShellCommands::folderResult() const {
-    return folderRunResult(counters_, cancelled_);
+    return folderRunResult(counters_, cancelled_, folderTargets_);
 }
 
 void ShellCommands::processOneFile() {

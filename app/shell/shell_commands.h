@@ -78,6 +78,7 @@ private:
     unsigned jobs_;
     RunCounters counters_;
     bool cancelled_ = false;
+    std::vector<std::string> folderTargets_;  // of the last runFolders, named in its result
     std::string chosenFolder_;
 };
 

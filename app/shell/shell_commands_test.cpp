@@ -97,7 +97,8 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
     EXPECT_EQ(initDir(), dir.file("Empty"));
     EXPECT_EQ(messages.texts(), (Texts{"\n\n4 files read, of which 3 files successfully rotated\n\n"
                                      "1 file could not be rotated; the details name each with the reason\n\n",
-                                     "\n\nNo files processed\n\n", "Could not open folder " + dir.file("Vanished")}));
+                                     "\n\nNo files processed\n\nNo JPEG files found in " + dir.file("Empty") + "\n\n",
+                                     "Could not open folder " + dir.file("Vanished")}));
     EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file (no start of image)\n");
     EXPECT_EQ(window.progress.back(), "4 of 4 ") << "the last progress shown: every file done";
     EXPECT_EQ(window.failed.back(), 1u) << "d.jpg counted as it failed";
@@ -115,7 +116,7 @@ TEST_F(ShellCommandsTest, LaunchRunsAFileOrFolderRefusesAnythingElseTouchesNoSet
     failing.insert(photo);
     EXPECT_EQ(shell.launch(photo), 1);
     EXPECT_EQ(shell.launch(photos), 1);
-    const std::string upright = "1 files already upright, left as they were\n\n";
+    const std::string upright = "1 file already upright, left as it was\n\n";
     EXPECT_EQ(messages.texts(),
               (Texts{"\n\n3 files read, of which 2 files successfully rotated\n\n" + upright,
                      "Not file or path: " + dir.file("missing.jpg"),

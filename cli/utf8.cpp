@@ -1,0 +1,26 @@
+#include "cli/utf8.h"
+
+std::size_t utf8SequenceLength(const unsigned char* at, std::size_t left) {
+    if (left == 0) return 0;
+    unsigned char lead = at[0];
+    if (lead < 0x80) return 1;
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (left < length || at[1] < low || at[1] > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (at[i] < 0x80 || at[i] > 0xBF) return 0;
+    return length;
+}
