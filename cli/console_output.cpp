@@ -27,11 +27,6 @@ void writeAll(int fd, const std::string& text) {
 ConsoleOutput::ConsoleOutput()
     : terminal_(::isatty(STDERR_FILENO) == 1), resultsOnTerminal_(::isatty(STDOUT_FILENO) == 1) {}
 
-ConsoleOutput::~ConsoleOutput() {
-    if (notes_) std::fclose(notes_);
-    if (!partialNote_.empty()) noteLocked(partialNote_);  // a last note without its line end
-}
-
 bool ConsoleOutput::result(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (lost_) return false;
@@ -88,26 +83,6 @@ void ConsoleOutput::clearStatusLocked() {
     writeAll(STDERR_FILENO, "\r" + std::string(statusWidth_, ' ') + "\r");
     statusWidth_ = 0;
     statusLine_.clear();
-}
-
-FILE* ConsoleOutput::noteStream() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!notes_) {
-        notes_ = ::fopencookie(this, "w", cookie_io_functions_t{nullptr, &ConsoleOutput::writeNoteBytes, nullptr, nullptr});
-        if (notes_) std::setvbuf(notes_, nullptr, _IOLBF, 0);
-    }
-    return notes_ ? notes_ : stderr;
-}
-
-ssize_t ConsoleOutput::writeNoteBytes(void* cookie, const char* bytes, std::size_t size) {
-    auto* output = static_cast<ConsoleOutput*>(cookie);
-    std::lock_guard<std::mutex> lock(output->mutex_);
-    output->partialNote_.append(bytes, size);
-    for (std::size_t end; (end = output->partialNote_.find('\n')) != std::string::npos;) {
-        output->noteLocked(output->partialNote_.substr(0, end));
-        output->partialNote_.erase(0, end + 1);
-    }
-    return static_cast<ssize_t>(size);
 }
 
 ConsoleOutput& console() {

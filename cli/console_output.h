@@ -2,8 +2,7 @@
 // Everything pivora-cli prints goes through here: the result lines on standard output, its own
 // notes on standard error after "pivora-cli: ", and on a terminal's standard error the one status
 // line that says where a run stands, rewritten in place and cleared before any other line on
-// that terminal. Every text is made safe for a terminal (consoleText). One lock orders the lines
-// written by worker threads (the section container's notes) with the calling thread's.
+// that terminal. Every text is made safe for a terminal (consoleText). One lock keeps the lines whole.
 
 #include <cstddef>
 #include <cstdio>
@@ -13,7 +12,6 @@
 class ConsoleOutput {
 public:
     ConsoleOutput();
-    ~ConsoleOutput();
     ConsoleOutput(const ConsoleOutput&) = delete;
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
@@ -33,13 +31,9 @@ public:
     void status(const std::string& line);
     void clearStatus();
 
-    // A stream whose every line becomes a note; valid as long as this object.
-    FILE* noteStream();
-
 private:
     void clearStatusLocked();
     void noteLocked(const std::string& line);
-    static ssize_t writeNoteBytes(void* cookie, const char* bytes, std::size_t size);
 
     mutable std::mutex mutex_;
     const bool terminal_;
@@ -47,8 +41,6 @@ private:
     std::size_t statusWidth_ = 0;  // columns of the status line on screen; 0 when none is shown
     std::string statusLine_;
     bool lost_ = false;
-    FILE* notes_ = nullptr;
-    std::string partialNote_;  // written to noteStream without its line end yet
 };
 
 // The one console of the process.
