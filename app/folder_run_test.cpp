@@ -101,7 +101,7 @@ TEST(FolderRun, AFolderLaunchedOrDroppedHasItsPhotosTurnedAndItsFailureAndWhatIt
 }
 
 TEST(StatusWindow, ShowsTheBarHowManyAreDoneTheTimeLeftAndTheFailuresSoFar) {
-    StatusWindow status(nullptr);
+    StatusWindow status(nullptr, nullptr);
     status.show();
     EXPECT_EQ(status.progressBar()->maximum(), 0) << "to and fro while the run lists its files";
     status.showProgress({4, 200, 1, "about 2 minutes left", "/photos/a.jpg"});
@@ -122,7 +122,7 @@ TEST(FolderRun, WhileAPhotoIsTurnedTheWindowShowsTheProgressAndCancelOrClosingSt
     std::atomic<int> handed{0}, holdAt{1};
     std::atomic<bool> release{false};
     // The photo `holdAt` takes until the window has been looked at and the run stopped.
-    Window window(settings.store(), [&](const std::string&, const ProcessingOptions&, platform::StatusLine&) {
+    Window window(settings.store(), [&](const PlannedPhoto&, const ProcessingOptions&, const RunContext&) {
         if (++handed == holdAt)
             for (int tick = 0; !release && tick < 2000; ++tick) std::this_thread::sleep_for(5ms);
         RotateResult rotated;

@@ -72,9 +72,13 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
     choosers_ = services.choosers ? services.choosers : ownChoosers_.get();
     links_ = services.links ? services.links : ownLinks_.get();
     shell::FileRotator rotate = services.rotate ? services.rotate
-                                                : [](const std::string& path, const ProcessingOptions& options,
-                                                     platform::StatusLine& status) {
-                                                      return rotatePhoto(path, options, TurnSettings{}, status);
+                                                : [](const PlannedPhoto& photo, const ProcessingOptions& options,
+                                                     const RunContext& run) {
+                                                      TurnSettings settings;
+                                                      settings.run = run;
+                                                      // The window shows the engine's progress, not the workers' lines.
+                                                      platform::SilentStatusLine quiet;
+                                                      return turnPlannedPhoto(photo, options, settings, quiet);
                                                   };
     commands_ = std::make_unique<shell::ShellCommands>(options_, settings_, *messages_, *this, *choosers_, rotate,
                                                        QDir::homePath().toStdString(), services.jobs);
@@ -91,7 +95,7 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     setWindowIcon(pivoraIcon());
-    statusWindow_ = new StatusWindow(this);
+    statusWindow_ = new StatusWindow(this, [this] { commands_->cancelRun(); });
     statusWindow_->hide();
     loadOptions();
 }

@@ -9,9 +9,9 @@
 #include "app/shell/progress_text.h"
 #include "platform/qt/screen_fit.h"
 #include "workflow/run_messages.h"
-#include "workflow/run_state.h"
 
-StatusWindow::StatusWindow(QWidget* owner) : QDialog(owner) {
+StatusWindow::StatusWindow(QWidget* owner, std::function<void()> cancelRun)
+    : QDialog(owner), cancelRun_(std::move(cancelRun)) {
     setWindowTitle("Pivora - Status");
     setObjectName("statusWindow");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -63,7 +63,9 @@ void StatusWindow::showElided() {
     statusLine_->setText(statusLine_->fontMetrics().elidedText(statusText_, Qt::ElideMiddle, statusLine_->width()));
 }
 
-void StatusWindow::reject() { cancelRequested = 1; }
+void StatusWindow::reject() {
+    if (cancelRun_) cancelRun_();
+}
 
 void StatusWindow::closeEvent(QCloseEvent* event) {
     event->ignore();

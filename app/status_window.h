@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <functional>
 #include <string>
 
 #include "app/shell/run_window.h"
@@ -16,7 +17,8 @@
 class StatusWindow : public QDialog, public platform::StatusLine {
     Q_OBJECT
 public:
-    explicit StatusWindow(QWidget* owner);
+    // `cancelRun` asks the run in progress to stop.
+    StatusWindow(QWidget* owner, std::function<void()> cancelRun);
 
     // Sets the status line (control 1000) and repaints it at once.
     void show(const std::string& text) override;
@@ -33,7 +35,7 @@ public:
     QPushButton* cancelButton() const { return cancel_; }
 
 public slots:
-    void reject() override;  // the cancel command: sets cancelRequested, nothing else
+    void reject() override;  // the cancel command: asks the run to stop, nothing else
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,4 +52,5 @@ private:
     QLabel* failed_;
     QPushButton* cancel_;
     QString statusText_;
+    std::function<void()> cancelRun_;
 };

@@ -10,9 +10,8 @@
 #include "cli/run_signals.h"
 #include "cli/verb_arguments.h"
 #include "platform/status_line.h"
-#include "transform/coefficient_memory.h"
-#include "transform/memory_budget.h"
 #include "workflow/rotate_jpeg_file.h"
+#include "workflow/folder_walk.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
 #include "transform/turns.h"
@@ -70,27 +69,32 @@ void showListing(std::size_t filesListed) {
 // A run of the main job: the paths listed, the files turned, the lines printed in listing order.
 class ConsoleRun {
 public:
-    explicit ConsoleRun(const RotateRequest& request) : request_(request), listing_(request.options, showListing) {}
+    explicit ConsoleRun(const RotateRequest& request)
+        : request_(request), engine_(request.jobs),
+          listing_(request.options, engine_.context(), showListing, !request.turn.dryRun) {
+        stopRunOnSignals(engine_.cancelFlag());
+    }
 
     // The exit status.
     int run() {
         list();
-        const bool listingCut = cancelRequested != 0;
+        const bool listingCut = engine_.cancelled();
         // The workflow's own status line would be written from the workers, a line per file; the
         // console shows the engine's progress in one line instead.
         platform::SilentStatusLine quiet;
-        // The workers share what the machine allows for coefficients: one waits rather than all
-        // of them running it out of memory on a folder of big photos.
-        MemoryBudget budget(machineCoefficientLimit(), cancelRequested);
-        TurnSettings turn = request_.turn;
-        turn.memoryBudget = &budget;
         RunHooks hooks;
-        hooks.onResult = [this](const RunFile& file, const RotateResult& result) { report(file, result); };
+        hooks.onResult = [this](const PlannedPhoto& photo, const RotateResult& result) { report(photo, result); };
         const Clock::time_point start = Clock::now();
         hooks.onProgress = [start](const RunProgress& progress) { showProgress(progress, start); };
-        runFiles(
-            listing_.files(), request_.jobs,
-            [&](const std::string& path) { return rotatePhoto(path, request_.options, turn, quiet); }, hooks);
+        const Plan plan = planOf(listing_.files(), request_.turn.kind, request_.options.AutoOrient != 0);
+        engine_.run(
+            plan,
+            [&](const PlannedPhoto& photo, const RunContext& run) {
+                TurnSettings turn = request_.turn;
+                turn.run = run;
+                return turnPlannedPhoto(photo, request_.options, turn, quiet);
+            },
+            hooks);
         console().clearStatus();
         const bool cutShort = listingCut || finished_ < listing_.files().size();
         const bool failed = !counters_.failures.empty() || !missing_.empty();
@@ -117,11 +121,11 @@ private:
 
     void list() {
         for (const std::string& path : request_.paths) {
-            if (cancelRequested) return;
+            if (engine_.cancelled()) return;
             const std::size_t before = listing_.files().size();
             const int kind = listing_.add(path);
             anyFolder_ = anyFolder_ || kind == 2;
-            if (kind == 2 && listing_.files().size() == before && !cancelRequested) foldersWithoutJpegs_.push_back(path);
+            if (kind == 2 && listing_.files().size() == before && !engine_.cancelled()) foldersWithoutJpegs_.push_back(path);
             if (kind != 1 && kind != 2) missing_.push_back({before, path});
         }
         console().clearStatus();
@@ -135,12 +139,12 @@ private:
 
     // Results come in listing order without a gap, so the n-th result is the n-th listed file.
     // Once standard output is lost, no further photo starts.
-    void report(const RunFile& file, const RotateResult& result) {
+    void report(const PlannedPhoto& file, const RotateResult& result) {
         printMissingBefore(handedBack_++);
         countResult(counters_, file.path, result);
         if (result.outcome != FileOutcome::Cancelled) ++finished_;
         const std::string line = fileResultLine(file.path, result, request_.turn.dryRun);
-        if (!line.empty() && !console().result(line)) cancelRequested = 1;
+        if (!line.empty() && !console().result(line)) engine_.cancel();
     }
 
     // "not a file or folder" for the paths given before the file `index`, in their place.
@@ -160,6 +164,7 @@ private:
     }
 
     const RotateRequest& request_;
+    RunEngine engine_;
     RunListing listing_;
     std::vector<MissingPath> missing_;
     std::vector<std::string> foldersWithoutJpegs_;
@@ -175,7 +180,5 @@ private:
 int runRotateCommand(const Arguments& args) {
     RotateRequest request;
     if (int status = parseRotateArguments(args, request); status >= 0) return status;
-    stopRunOnSignals();
-    cancelRequested = 0;
     return ConsoleRun(request).run();
 }

@@ -3,23 +3,25 @@
 #include <atomic>
 #include <csignal>
 
-#include "workflow/run_state.h"
 
 namespace {
 
 std::atomic<int> stopSignal{0};
+std::atomic<std::atomic<int>*> runToStop{nullptr};
 static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+static_assert(std::atomic<std::atomic<int>*>::is_always_lock_free, "read from a signal handler");
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void onStop(int signal) {
     stopSignal = signal;
-    cancelRequested = 1;
+    if (std::atomic<int>* cancel = runToStop.load()) *cancel = 1;
 }
 
 }  // namespace
 
-void stopRunOnSignals() {
+void stopRunOnSignals(std::atomic<int>& cancel) {
+    runToStop = &cancel;
     struct sigaction action {};
     action.sa_handler = onStop;
     sigemptyset(&action.sa_mask);

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <atomic>
 // The signals that would end pivora-cli in the middle of a run, made into ways a run ends.
 
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP stop a run as the window's Cancel does: no further photo
@@ -6,7 +8,7 @@
 // the same signal ends the program at once, which leaves every photograph whole as well, since a
 // photo is only ever replaced by one rename. A closed pipe on standard output (SIGPIPE) no longer
 // ends the process: the write fails with EPIPE, which the run takes as its end.
-void stopRunOnSignals();
+void stopRunOnSignals(std::atomic<int>& cancel);
 
 // The signal that stopped the run, 0 when none did.
 int runStopSignal();

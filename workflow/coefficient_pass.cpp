@@ -6,7 +6,6 @@
 #include "workflow/jpeg_coding.h"
 #include "workflow/jpeg_error_trap.h"
 #include "workflow/pass_monitor.h"
-#include "workflow/run_state.h"
 #include "workflow/source_checks.h"
 #include "workflow/vector_destination.h"
 
@@ -26,14 +25,14 @@ struct LibjpegObjects {
     std::jmp_buf jump;
 };
 
-void createObjects(LibjpegObjects& objects, CoefficientMemory* memory) {
+void createObjects(LibjpegObjects& objects, CoefficientMemory* memory, const std::atomic<int>* cancel) {
     objects.source.err = objects.destination.err = installErrorTrap(&objects.trap, &objects.jump);
     jpeg_create_decompress(&objects.source);
     jpeg_create_compress(&objects.destination);
     // The caller's memory (a run's budget, its own limit), else the pass's own with the machine's limit.
     useCoefficientMemory(&objects.source, &objects.destination, memory ? memory : &objects.memory);
-    attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.source), &objects.sourceMonitor);
-    attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.destination), &objects.destinationMonitor);
+    attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.source), &objects.sourceMonitor, cancel);
+    attachPassMonitor(reinterpret_cast<j_common_ptr>(&objects.destination), &objects.destinationMonitor, cancel);
 }
 
 // The picture's own bytes, and a little more, is what its turned stream usually needs.
@@ -83,7 +82,7 @@ void transcodeCoefficients(LibjpegObjects& objects, const CoefficientPassRequest
     objects.setup.trimPartialBlocks = request.trimPartialBlocks;
     objects.setup.grayOnly = request.grayOnly;
 
-    createObjects(objects, request.memory);
+    createObjects(objects, request.memory, request.cancel);
     jvirt_barray_ptr* sourceArrays = readSource(objects, request, result);
     jvirt_barray_ptr* writtenArrays = prepareDestination(objects, request, sourceArrays, result);
     attachVectorDestination(dst, &objects.output, &result->output, expectedOutputSize(result->consumed));
@@ -118,7 +117,7 @@ CoefficientPassResult runCoefficientPass(const CoefficientPassRequest& request) 
     }
     result.failure = objects.trap.failure;
     // A pass that stopped while the run was being cancelled (waiting for memory, say) was cancelled.
-    if (cancelRequested) result.failure = PassFailure::Cancelled;
+    if (request.cancel && request.cancel->load() != 0) result.failure = PassFailure::Cancelled;
     result.message = objects.trap.message;
     result.output.clear();
     result.output.shrink_to_fit();

@@ -4,6 +4,7 @@
 // and the source's coding. No pixel is ever decoded, and nothing is printed: every failure comes
 // back in the result with libjpeg's own words or ours.
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct CoefficientPassRequest {
                                   // copied source markers (or none, with CopyNone) stand as they are
     bool optimize = false;        // always compute optimized Huffman tables
     CoefficientMemory* memory = nullptr;  // where the coefficient arrays live; null: libjpeg's own manager
+    const std::atomic<int>* cancel = nullptr;  // the run's cancel flag: set, the pass stops as Cancelled
 };
 
 enum class PassFailure {
@@ -31,7 +33,7 @@ enum class PassFailure {
     Damaged,          // corrupt picture data, or a header no real picture could have
     Unsupported,      // a JPEG process, precision or colour conversion this program does not handle
     NotEnoughMemory,  // the coefficients need more memory than the limit allows
-    Cancelled,        // cancelRequested was set while the pass ran
+    Cancelled,        // the run's cancel flag was set while the pass ran
     Failed,           // anything else (the destination could not be written)
 };
 

@@ -179,9 +179,9 @@ TEST(CoefficientPassFaults, MemoryLimitAndCancelStopThePass) {
     tight.limit = 4096;
     EXPECT_EQ(int(turn(jpeg, K::Rotate270, false, &tight).failure), int(PassFailure::NotEnoughMemory));
 
-    cancelRequested = 1;
-    CoefficientPassResult cancelled = turn(jpeg);
-    cancelRequested = 0;
+    std::atomic<int> cancel{1};
+    CoefficientPassResult cancelled =
+        runCoefficientPass({jpeg.data(), jpeg.size(), K::Rotate270, true, false, CopyAll, true, false, nullptr, &cancel});
     EXPECT_EQ(int(cancelled.failure), int(PassFailure::Cancelled));
     EXPECT_TRUE(cancelled.output.empty());
 }

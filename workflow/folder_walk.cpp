@@ -89,9 +89,11 @@ bool hasJpegName(const std::string& path) {
     return extension == "jpg" || extension == "jpeg";
 }
 
-RunListing::RunListing(const ProcessingOptions& options, std::function<void(std::size_t)> whileListing)
-    : subfolders_(options.bSubfolders != 0), includeHidden_(options.includeHidden != 0),
-      whileListing_(std::move(whileListing)), lastCall_(std::chrono::steady_clock::now()), start_(runStartTime()) {}
+RunListing::RunListing(const ProcessingOptions& options, const RunContext& run,
+                       std::function<void(std::size_t)> whileListing, bool settleStrays)
+    : subfolders_(options.bSubfolders != 0), includeHidden_(options.includeHidden != 0), settleStrays_(settleStrays),
+      run_(run), whileListing_(std::move(whileListing)), lastCall_(std::chrono::steady_clock::now()),
+      start_(runStartTime()) {}
 
 int RunListing::add(const std::string& path) {
     const int kind = platform::classifyPath(path);
@@ -109,7 +111,7 @@ void RunListing::addFile(const std::string& path) {
 
 void RunListing::cleanFolder(const std::string& folder, const NodeKey& key) {
     // By path: where a path outgrows the system's limit, no run of ours can have left a file.
-    if (foldersCleaned_.insert(key).second) removeStrayPendingFiles(folder, start_);
+    if (settleStrays_ && foldersCleaned_.insert(key).second) removeStrayPendingFiles(folder, start_);
 }
 
 void RunListing::walk(const std::string& folder, int fd) {
@@ -182,13 +184,19 @@ bool RunListing::stopped() {
         whileListing_(files_.size());
         lastCall_ = std::chrono::steady_clock::now();
     }
-    return cancelRequested != 0;
+    return run_.cancelled();
 }
 
-RotateResult turnListedFile(const RunFile& file, const RotateFileFunction& rotate) {
-    if (file.knownRefusal == RefusalReason::None) return rotate(file.path);
-    // The system's own word for it says nothing of how long the path is.
-    if (file.knownRefusal == RefusalReason::PathTooLong)
-        return refusal(file.knownRefusal, std::to_string(file.path.size()) + " characters");
-    return refusal(file.knownRefusal);
+Plan planOf(const std::vector<RunFile>& files, TransformKind fixedTurn, bool byOrientation) {
+    Plan plan;
+    plan.reserve(files.size());
+    for (const RunFile& file : files) {
+        PlannedPhoto photo = plannedFor(file.path, fixedTurn, byOrientation);
+        photo.knownRefusal.reason = file.knownRefusal;
+        // The system's own word for it says nothing of how long the path is.
+        if (file.knownRefusal == RefusalReason::PathTooLong)
+            photo.knownRefusal.detail = std::to_string(file.path.size()) + " characters";
+        plan.push_back(std::move(photo));
+    }
+    return plan;
 }

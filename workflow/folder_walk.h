@@ -14,12 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "workflow/plan.h"
 #include "workflow/processing_options.h"
 #include "workflow/rotate_result.h"
-#include "workflow/run_state.h"
-
-// Rotates one file and says what became of it (rotatePhoto, or a substitute in tests).
-using RotateFileFunction = std::function<RotateResult(const std::string& path)>;
+#include "workflow/run_context.h"
 
 // One file a run takes.
 struct RunFile {
@@ -38,8 +36,10 @@ public:
     // Folders are walked into their subfolders when options.bSubfolders is set, and take hidden
     // entries when options.includeHidden is. `whileListing`, when given, is called with the number
     // of files listed so far at most every 50 ms, so that a window stays live while a large tree
-    // is listed; it may set cancelRequested.
-    explicit RunListing(const ProcessingOptions& options, std::function<void(std::size_t)> whileListing = nullptr);
+    // is listed; it may cancel the run. With `settleStrays` the temporary files an interrupted run
+    // left are settled in each folder visited; a dry run leaves them, changing nothing.
+    explicit RunListing(const ProcessingOptions& options, const RunContext& run = {},
+                        std::function<void(std::size_t)> whileListing = nullptr, bool settleStrays = true);
 
     // Adds what `path` names and returns platform::classifyPath's kind of it. A file (1) is taken
     // whatever its name, hidden or not. A folder (2) is walked depth first: first its files with
@@ -47,11 +47,10 @@ public:
     // (naturalLess). Names starting with "." are left out (and counted) unless hidden entries are
     // asked for; links to folders are not followed. Entries are examined relative to their open
     // folder, so that a tree whose paths outgrow the system's limit is walked whole (its files
-    // listed as PathTooLong). Stray temporary files of an earlier, interrupted run are removed
-    // from each folder visited. A folder that cannot be listed adds nothing, nor does any other
+    // listed as PathTooLong). A folder that cannot be listed adds nothing, nor does any other
     // kind. A file is listed once for each of its names: reached again by the same name or
     // through a symbolic link, it is not listed again. The walk stops before its next entry once
-    // cancelRequested is set.
+    // the run is cancelled.
     int add(const std::string& path);
 
     const std::vector<RunFile>& files() const { return files_; }
@@ -70,7 +69,8 @@ private:
     void list(const std::string& path, const struct stat& st, const NameKey& name);
     bool stopped();
 
-    bool subfolders_, includeHidden_;
+    bool subfolders_, includeHidden_, settleStrays_;
+    RunContext run_;
     std::function<void(std::size_t)> whileListing_;
     std::chrono::steady_clock::time_point lastCall_;
     timespec start_;
@@ -80,5 +80,6 @@ private:
     std::size_t hiddenSkipped_ = 0;
 };
 
-// What the workflow would say of a listed file with a known refusal; rotate's word otherwise.
-RotateResult turnListedFile(const RunFile& file, const RotateFileFunction& rotate);
+// The listed files as the main job plans them: the fixed turn, or upright by the Orientation tag,
+// each with the refusal its listing knows.
+Plan planOf(const std::vector<RunFile>& files, TransformKind fixedTurn, bool byOrientation);

@@ -1,9 +1,11 @@
 #include "workflow/folder_walk.h"
 
+
 #include <fcntl.h>
 
 #include <climits>
 
+#include "workflow/run_engine.h"
 #include "workflow/transcode_test_support.h"
 
 namespace {
@@ -74,13 +76,13 @@ TEST(RunListing, WalksInNaturalOrderFilesFirstAndLeavesHiddenEntriesOut) {
         EXPECT_EQ(listing.hiddenSkipped(), run.hiddenSkipped);
     }
 
-    RunListing named(ProcessingOptions{});  // files named by the user, whatever their names
+    std::atomic<int> cancel{0};
+    RunListing named(ProcessingOptions{}, RunContext{&cancel});  // files named by the user, whatever their names
     EXPECT_EQ(named.add(dir.file(".notes")), 1);
     EXPECT_EQ(named.add(dir.file(".hidden.jpg")), 1);
     EXPECT_EQ(named.add(dir.file("gone.jpg")), 0);
-    cancelRequested = 1;
+    cancel = 1;
     EXPECT_EQ(named.add(dir.path()), 2);
-    cancelRequested = 0;
     EXPECT_EQ(listedBelow(dir.path(), named), (Names{".notes", ".hidden.jpg"}));
     EXPECT_EQ(named.hiddenSkipped(), 0u);
 }
@@ -105,16 +107,19 @@ TEST(RunListing, EveryNameOfAHardLinkedPhotoIsListedRefusedAndNoneTwice) {
                      "sub/c.jpg (several names)"}));
 
     std::vector<std::string> read;
-    for (const RunFile& file : listing.files()) {
-        const RotateResult result = turnListedFile(file, [&read](const std::string& path) {
-            read.push_back(path);
-            return RotateResult{};
-        });
-        if (file.knownRefusal == RefusalReason::SeveralNames) {
+    RunHooks hooks;
+    hooks.onResult = [](const PlannedPhoto& photo, const RotateResult& result) {
+        if (photo.knownRefusal.reason == RefusalReason::SeveralNames) {
             EXPECT_EQ(refusalText(result), "it has several names (hard links): turning it under one would leave the "
                                            "others unturned");
         }
-    }
+    };
+    RunEngine(1).run(planOf(listing.files(), TransformKind::Rotate270, false),
+                     [&read](const PlannedPhoto& photo, const RunContext&) {
+                         read.push_back(photo.path);
+                         return RotateResult{};
+                     },
+                     hooks);
     EXPECT_EQ(read, (std::vector<std::string>{dir.file("single.jpg")}));
 }
 
@@ -137,7 +142,7 @@ TEST(RunListing, FilesBeyondThePathLimitAreListedToBeRefused) {
     EXPECT_EQ(listedBelow(dir.path(), listing),
               (Names{level + "/p.jpg", deepest.substr(dir.path().size() + 1) + "/p.jpg (too long)"}));
     if (listing.files().size() == 2) {
-        EXPECT_EQ(refusalText(turnListedFile(listing.files()[1], nullptr)),
+        EXPECT_EQ(planOf(listing.files(), TransformKind::Rotate270, false)[1].knownRefusal.text(),
                   "the path is longer than the system allows (" + std::to_string(deepest.size() + 6) + " characters)");
     }
 

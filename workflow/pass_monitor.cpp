@@ -1,7 +1,6 @@
 #include "workflow/pass_monitor.h"
 
 #include "workflow/jpeg_error_trap.h"
-#include "workflow/run_state.h"
 
 namespace {
 
@@ -16,16 +15,18 @@ void noteScan(j_decompress_ptr src, PassMonitor* monitor) {
 }
 
 void watch(j_common_ptr cinfo) {
-    if (cancelRequested.load(std::memory_order_relaxed) != 0) failPass(cinfo, PassFailure::Cancelled, "cancelled");
     auto* monitor = reinterpret_cast<PassMonitor*>(cinfo->progress);
+    if (monitor->cancel && monitor->cancel->load(std::memory_order_relaxed) != 0)
+        failPass(cinfo, PassFailure::Cancelled, "cancelled");
     if (cinfo->is_decompressor) noteScan(reinterpret_cast<j_decompress_ptr>(cinfo), monitor);
 }
 
 }  // namespace
 
-void attachPassMonitor(j_common_ptr cinfo, PassMonitor* monitor) {
+void attachPassMonitor(j_common_ptr cinfo, PassMonitor* monitor, const std::atomic<int>* cancel) {
     monitor->manager = jpeg_progress_mgr{};
     monitor->manager.progress_monitor = watch;
     monitor->componentsInScans = 0;
+    monitor->cancel = cancel;
     cinfo->progress = &monitor->manager;
 }

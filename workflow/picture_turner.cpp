@@ -16,6 +16,7 @@ CoefficientPassResult runPass(const unsigned char* input, std::size_t size, Tran
     pass.writeOwnHeaders = false;
     pass.optimize = settings.optimize;
     pass.memory = memory;
+    pass.cancel = settings.run.cancel;
     return runCoefficientPass(pass);
 }
 
@@ -32,7 +33,7 @@ JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& s
     return [kind, &settings, trim](const unsigned char* stream, std::size_t size, std::vector<unsigned char>* turned,
                                    std::string* reason) {
         CoefficientMemory memory;
-        memory.budget = settings.memoryBudget;
+        memory.budget = settings.run.memory;
         CoefficientPassResult pass = runPass(stream, size, kind, settings, trim, CopyAll, &memory);
         if (pass.ok() && !pass.exact) pass.message = "too small to be turned exactly";
         if (!pass.ok() || !pass.exact) {

@@ -36,6 +36,7 @@ struct PlannedPhoto {
     // viewer shows the photo as before, turned by `turn`.
     bool upright = false;
     TurnReason reason = TurnReason::Fixed;
+    Refusal knownRefusal;  // known when it was listed (a pipe, several names): it is never opened
     Foresight foresight;
 };
 

@@ -6,8 +6,7 @@
 #include <functional>
 
 #include "transform/transform_setup.h"
-
-class MemoryBudget;
+#include "workflow/run_context.h"
 
 struct ProcessingOptions {
     std::int32_t Backup = 0;         // keep the untouched file under its name with ".bak" appended
@@ -24,8 +23,7 @@ struct TurnSettings {
     TransformKind kind = TransformKind::Rotate270;  // the turn of every photo unless AutoOrient is set
     bool dryRun = false;    // decide and report what would be done; change nothing on disk
     bool optimize = false;  // always compute optimized Huffman tables
-    // The coefficient memory of the whole run, shared by its workers; null: each photo on its own.
-    MemoryBudget* memoryBudget = nullptr;
+    RunContext run;  // the cancel flag and the memory of the run the photo belongs to
     // For tests: runs after the turned file is written, just before it replaces the photo.
     std::function<void()> beforeReplace;
 };

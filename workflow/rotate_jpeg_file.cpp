@@ -125,7 +125,7 @@ RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptio
     if (!record.ok()) return refusal(record.refusal());
     const PhotoInfo info = record.value().info;
     TurnedPhoto turned = turnPhoto(bytes.value(), std::move(record.value()), foresight.stored, planned.upright, settings);
-    if (cancelRequested) return outcome(FileOutcome::Cancelled);
+    if (settings.run.cancelled()) return outcome(FileOutcome::Cancelled);
     if (!turned.result.rotated()) return turned.result;
     turned.result.strip = expected.strip;
     turned.result.orientationBefore = expected.orientationBefore;

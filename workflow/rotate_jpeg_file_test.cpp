@@ -23,7 +23,6 @@ protected:
     void SetUp() override {
         ::setenv("TZ", "PVT-2", 1);
         ::tzset();
-        cancelRequested = 0;
     }
     void place(const Bytes& jpeg) {
         writeFile(path, jpeg);
@@ -318,9 +317,10 @@ TEST_F(RotatePhoto, RefusedPhotosAreLeftAsTheyWere) {
 
     place(good);  // a cancel stops the photo in hand
     settings.beforeReplace = nullptr;
-    cancelRequested = 1;
+    std::atomic<int> cancel{1};
+    settings.run.cancel = &cancel;
     EXPECT_EQ(int(rotatePhoto(path, options, settings, status).outcome), int(FileOutcome::Cancelled));
-    cancelRequested = 0;
+    settings.run.cancel = nullptr;
     expectUntouched(good);
 
     const std::string secondName = folder.file("other.jpg");  // turned under one name, the other would not be

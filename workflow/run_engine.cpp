@@ -1,5 +1,7 @@
 #include "workflow/run_engine.h"
 
+#include "transform/coefficient_memory.h"
+
 #include <sched.h>
 
 #include <algorithm>
@@ -17,9 +19,10 @@ constexpr std::chrono::milliseconds kPulse{50};
 
 // The workflow answers with results; whatever it throws becomes one too, so that a worker never
 // ends the program.
-RotateResult turnSafely(const RunFile& file, const RotateFileFunction& rotate) {
+RotateResult turnSafely(const PlannedPhoto& photo, const PhotoJob& job, const RunContext& context) {
+    if (photo.knownRefusal.reason != RefusalReason::None) return refusal(photo.knownRefusal);
     try {
-        return turnListedFile(file, rotate);
+        return job(photo, context);
     } catch (const std::bad_alloc&) {
         return refusal(RefusalReason::NotEnoughMemory);
     } catch (const std::exception& error) {
@@ -35,8 +38,8 @@ enum class FileState : unsigned char { Waiting, InHand, Done };
 // back in the same order. Everything below is guarded by mutex_.
 class Run {
 public:
-    Run(const std::vector<RunFile>& files, const RotateFileFunction& rotate)
-        : files_(files), rotate_(rotate), states_(files.size(), FileState::Waiting), results_(files.size()) {}
+    Run(const Plan& files, const PhotoJob& job, const RunContext& context)
+        : files_(files), job_(job), context_(context), states_(files.size(), FileState::Waiting), results_(files.size()) {}
 
     // Stops handing out files and waits for the workers, also when a hook threw.
     ~Run() {
@@ -97,11 +100,11 @@ private:
 
     void work() {
         std::unique_lock<std::mutex> lock(mutex_);
-        while (next_ < files_.size() && !cancelRequested && !stopped_) {
+        while (next_ < files_.size() && !context_.cancelled() && !stopped_) {
             const std::size_t index = next_++;
             states_[index] = FileState::InHand;
             lock.unlock();
-            RotateResult result = turnSafely(files_[index], rotate_);
+            RotateResult result = turnSafely(files_[index], job_, context_);
             lock.lock();
             results_[index] = std::move(result);
             states_[index] = FileState::Done;
@@ -124,8 +127,9 @@ private:
         return progress;
     }
 
-    const std::vector<RunFile>& files_;
-    const RotateFileFunction& rotate_;
+    const Plan& files_;
+    const PhotoJob& job_;
+    const RunContext context_;
     std::vector<FileState> states_;
     std::vector<RotateResult> results_;
     std::size_t next_ = 0;      // the next file to hand out
@@ -146,11 +150,12 @@ unsigned defaultJobCount() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void runFiles(const std::vector<RunFile>& files, unsigned jobs, const RotateFileFunction& rotate,
-              const RunHooks& hooks) {
-    if (files.empty()) return;
-    Run run(files, rotate);
-    const std::size_t wanted = jobs != 0 ? jobs : defaultJobCount();
-    run.start(static_cast<unsigned>(std::min(wanted, files.size())));
+RunEngine::RunEngine(unsigned jobs)
+    : jobs_(jobs != 0 ? jobs : defaultJobCount()), memory_(machineCoefficientLimit(), cancel_) {}
+
+void RunEngine::run(const Plan& plan, const PhotoJob& job, const RunHooks& hooks) {
+    if (plan.empty()) return;
+    Run run(plan, job, context());
+    run.start(static_cast<unsigned>(std::min<std::size_t>(jobs_, plan.size())));
     run.handBack(hooks);
 }

@@ -1,38 +1,64 @@
 #pragma once
-// The run engine: the listed files of a run turned on several worker threads at once, their
-// results handed back on the calling thread in the order of the listing.
+// The run engine: a plan's photos turned on several worker threads at once, their results handed
+// back on the calling thread in the order of the plan. The engine owns what its workers share:
+// the run's cancel flag and the coefficient memory the machine allows them together.
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "workflow/folder_walk.h"
+#include "transform/memory_budget.h"
+#include "workflow/plan.h"
+#include "workflow/rotate_result.h"
+#include "workflow/run_context.h"
 
 // Where a run stands, for a status window: "12 of 340" and the file in hand.
 struct RunProgress {
     std::size_t filesDone = 0;   // results handed back so far
-    std::size_t filesTotal = 0;  // files of the run
-    std::string fileInHand;      // the first file, in run order, still being turned; empty when none
+    std::size_t filesTotal = 0;  // photos of the plan
+    std::string fileInHand;      // the first photo, in plan order, still being turned; empty when none
 };
 
 struct RunHooks {
-    // Each file's result, in the order of the listing. A file that a cancel abandoned comes with
-    // FileOutcome::Cancelled; a file that never started does not come at all.
-    std::function<void(const RunFile& file, const RotateResult& result)> onResult;
-    // After each result, and at least every 50 ms while the run waits for one; may set cancelRequested.
+    // Each photo's result, in the order of the plan. A photo that a cancel abandoned comes with
+    // FileOutcome::Cancelled; a photo that never started does not come at all.
+    std::function<void(const PlannedPhoto& photo, const RotateResult& result)> onResult;
+    // After each result, and at least every 50 ms while the run waits for one; may cancel the run.
     std::function<void(const RunProgress& progress)> onProgress;
 };
+
+// Turns one planned photo of a run (turnPlannedPhoto, or a substitute in tests). It runs on the
+// workers, several at once: it must not touch the calling thread's objects (a window) nor
+// anything shared without a lock.
+using PhotoJob = std::function<RotateResult(const PlannedPhoto& photo, const RunContext& run)>;
 
 // The number of workers a run starts unless told otherwise: the cores this process may use.
 unsigned defaultJobCount();
 
-// Turns `files` with `rotate` on up to `jobs` worker threads (0: defaultJobCount()), never more
-// than there are files, and blocks until every file handed out is back, calling the hooks on the
-// calling thread meanwhile. Once cancelRequested is set no further file starts; the files in hand
-// are left to the workflow, which abandons them. `rotate` runs on the workers, several at once:
-// it must not touch the calling thread's objects (a window) nor anything shared without a lock.
-// The per-file workflow keeps its module state per thread, and the run's memory is bounded by one
-// MemoryBudget that the caller hands to it through TurnSettings::memoryBudget.
-void runFiles(const std::vector<RunFile>& files, unsigned jobs, const RotateFileFunction& rotate,
-              const RunHooks& hooks);
+class RunEngine {
+public:
+    // Up to `jobs` workers (0: defaultJobCount()), never more than there are photos.
+    explicit RunEngine(unsigned jobs = 0);
+    RunEngine(const RunEngine&) = delete;
+    RunEngine& operator=(const RunEngine&) = delete;
+
+    // Stops the run from any thread, or a signal handler through cancelFlag(): no further photo
+    // starts, the photos in hand are abandoned untouched, a listing stops before its next entry.
+    void cancel() { cancel_ = 1; }
+    bool cancelled() const { return cancel_ != 0; }
+    std::atomic<int>& cancelFlag() { return cancel_; }
+    // What the run's photos are turned with, and its listing watches.
+    RunContext context() { return RunContext{&cancel_, &memory_}; }
+
+    // Turns the plan with `job` and blocks until every photo handed out is back, calling the hooks
+    // on the calling thread meanwhile. A photo with a refusal known from its listing is refused
+    // without being handed to `job`. Whatever `job` throws becomes that photo's refusal.
+    void run(const Plan& plan, const PhotoJob& job, const RunHooks& hooks);
+
+private:
+    unsigned jobs_;
+    std::atomic<int> cancel_{0};
+    MemoryBudget memory_;
+};

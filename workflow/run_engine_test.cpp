@@ -11,24 +11,24 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::vector<RunFile> numberedFiles(int count) {
-    std::vector<RunFile> files;
-    for (int i = 0; i < count; ++i) files.push_back({std::to_string(i)});
+Plan numberedFiles(int count) {
+    Plan files;
+    for (int i = 0; i < count; ++i) files.push_back(plannedFor(std::to_string(i), TransformKind::Rotate270, false));
     return files;
 }
 
 // A substitute workflow: file i takes `duration(i)`, gives up early once the run is cancelled,
 // and records which files it was handed and how many it held at once.
 struct FakeWorkflow {
-    RotateResult operator()(const std::string& path) {
-        const int file = std::stoi(path);
+    RotateResult operator()(const PlannedPhoto& photo, const RunContext& run) {
+        const int file = std::stoi(photo.path);
         count(+1, file);
-        const auto end = std::chrono::steady_clock::now() + duration(file);
-        while (std::chrono::steady_clock::now() < end && !cancelRequested) std::this_thread::sleep_for(1ms);
+        const auto end = std::chrono::steady_clock::now() + duration(file, run);
+        while (std::chrono::steady_clock::now() < end && !run.cancelled()) std::this_thread::sleep_for(1ms);
         count(-1, file);
-        if (file == 7 && !cancelRequested) throw std::runtime_error("lost its way");
+        if (file == 7 && !run.cancelled()) throw std::runtime_error("lost its way");
         RotateResult result;
-        result.outcome = cancelRequested ? FileOutcome::Cancelled : FileOutcome::Rotated;
+        result.outcome = run.cancelled() ? FileOutcome::Cancelled : FileOutcome::Rotated;
         return result;
     }
     void count(int step, int file) {
@@ -37,7 +37,7 @@ struct FakeWorkflow {
         mostAtOnce = std::max(mostAtOnce, atOnce += step);
     }
 
-    std::function<std::chrono::milliseconds(int)> duration;
+    std::function<std::chrono::milliseconds(int, const RunContext&)> duration;
     std::vector<int> started{};
     int atOnce = 0, mostAtOnce = 0;
     std::mutex mutex{};
@@ -49,32 +49,31 @@ struct HandedBack {
     std::vector<RunProgress> progress;
 };
 
-HandedBack run(const std::vector<RunFile>& files, unsigned jobs, FakeWorkflow& workflow,
-               const std::function<void()>& onProgress = nullptr) {
+HandedBack run(const Plan& files, unsigned jobs, FakeWorkflow& workflow,
+               const std::function<void(RunEngine&)>& onProgress = nullptr) {
     HandedBack back;
+    RunEngine engine(jobs);
     RunHooks hooks;
-    hooks.onResult = [&](const RunFile& file, const RotateResult& result) {
+    hooks.onResult = [&](const PlannedPhoto& file, const RotateResult& result) {
         back.paths.push_back(file.path);
         back.results.push_back(result);
     };
     hooks.onProgress = [&](const RunProgress& progress) {
         back.progress.push_back(progress);
-        if (onProgress) onProgress();
+        if (onProgress) onProgress(engine);
     };
-    cancelRequested = 0;
-    runFiles(files, jobs, [&](const std::string& path) { return workflow(path); }, hooks);
-    cancelRequested = 0;
+    engine.run(files, std::ref(workflow), hooks);
     return back;
 }
 
 TEST(RunEngine, HandsBackEveryResultInListingOrderWhateverTheDurations) {
-    std::vector<RunFile> files = numberedFiles(12);
-    files[5].knownRefusal = RefusalReason::NotRegularFile;
-    FakeWorkflow workflow{[](int file) { return std::chrono::milliseconds((12 - file) * 4); }};  // the first slowest
+    Plan files = numberedFiles(12);
+    files[5].knownRefusal.reason = RefusalReason::NotRegularFile;
+    FakeWorkflow workflow{[](int file, const RunContext&) { return std::chrono::milliseconds((12 - file) * 4); }};  // the first slowest
     const HandedBack back = run(files, 4, workflow);
 
     std::vector<std::string> listed;
-    for (const RunFile& file : files) listed.push_back(file.path);
+    for (const PlannedPhoto& file : files) listed.push_back(file.path);
     EXPECT_EQ(back.paths, listed);
     EXPECT_EQ(workflow.started.size(), 11u) << "the pipe is refused without being handed to the workflow";
     EXPECT_EQ(refusalText(back.results[5]), "not a regular file");
@@ -97,12 +96,12 @@ TEST(RunEngine, CancelStartsNoFurtherFileAndHandsBackTheFilesInHand) {
     };
     for (const Case& c : {Case{"from a file", 2}, Case{"from the hook", -1}}) {
         SCOPED_TRACE(c.name);
-        FakeWorkflow workflow{[&](int file) {
-            if (file == c.cancelAtFile) cancelRequested = 1;
+        FakeWorkflow workflow{[&](int file, const RunContext& run) {
+            if (file == c.cancelAtFile) run.stop();
             return c.cancelAtFile < 0 ? 2s : 5ms;
         }};
-        const HandedBack back = run(numberedFiles(10), 2, workflow, [&] {
-            if (c.cancelAtFile < 0) cancelRequested = 1;
+        const HandedBack back = run(numberedFiles(10), 2, workflow, [&](RunEngine& engine) {
+            if (c.cancelAtFile < 0) engine.cancel();
         });
         const int lastStart = c.cancelAtFile < 0 ? 1 : c.cancelAtFile + 1;  // the other worker may have begun one more
         ASSERT_LE(workflow.started.size(), static_cast<size_t>(lastStart + 1));
@@ -113,11 +112,10 @@ TEST(RunEngine, CancelStartsNoFurtherFileAndHandsBackTheFilesInHand) {
 }
 
 TEST(RunEngine, AHookThatThrowsEndsTheRunAfterTheFilesInHand) {
-    FakeWorkflow workflow{[](int) { return 5ms; }};
+    FakeWorkflow workflow{[](int, const RunContext&) { return 5ms; }};
     RunHooks hooks;
-    hooks.onResult = [](const RunFile&, const RotateResult&) { throw std::runtime_error("window closed"); };
-    EXPECT_THROW(runFiles(numberedFiles(50), 2, [&](const std::string& path) { return workflow(path); }, hooks),
-                 std::runtime_error);
+    hooks.onResult = [](const PlannedPhoto&, const RotateResult&) { throw std::runtime_error("window closed"); };
+    EXPECT_THROW(RunEngine(2).run(numberedFiles(50), std::ref(workflow), hooks), std::runtime_error);
     EXPECT_LT(workflow.started.size(), 50u);
 }
 

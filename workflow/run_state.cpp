@@ -1,7 +1,5 @@
 #include "workflow/run_state.h"
 
-std::atomic<int> cancelRequested{0};
-
 void countResult(RunCounters& counters, const std::string& path, const RotateResult& result) {
     switch (result.outcome) {
     case FileOutcome::Cancelled: return;

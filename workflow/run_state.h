@@ -1,19 +1,11 @@
 #pragma once
-// What a run shares between its front end, the folder walk and the workers: the counters and
-// the cancel flag.
+// What a run's front end counts of its results.
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "workflow/rotate_result.h"
-
-// Set to 1 to stop a run (the status window's Cancel, Ctrl-C): the folder walk stops before its
-// next entry and the file in hand is abandoned untouched. Cleared at the start of every run.
-// A lock-free atomic, so that a signal handler may set it and every worker thread may read it.
-extern std::atomic<int> cancelRequested;
-static_assert(std::atomic<int>::is_always_lock_free, "the cancel flag is set from a signal handler");
 
 // A file of the run that could not be rotated, and why in plain words.
 struct RunFailure {

@@ -22,7 +22,7 @@ class PhotoTurn {
 public:
     PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, bool upright, const TurnSettings& settings)
         : source_(source), record_(std::move(record)), kind_(kind), upright_(upright), settings_(settings) {
-        memory_.budget = settings.memoryBudget;
+        memory_.budget = settings.run.memory;
     }
 
     TurnedPhoto run() {

@@ -41,25 +41,23 @@ void ShellCommands::report(const ResultMessage& message) {
 }
 
 bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHandler& onResult) {
+    RunEngine engine(jobs_);
+    engine_ = &engine;
     window_.beginRun();
-    cancelRequested = 0;
     // The workers read the switches as they stood when the run started; the window may change them meanwhile.
     const ProcessingOptions options = options_;
-    RunListing listing(options, [this](std::size_t) { window_.pumpMessages(); });
+    RunListing listing(options, engine.context(), [this](std::size_t) { window_.pumpMessages(); });
     for (const std::string& target : targets) {
-        if (cancelRequested) break;
+        if (engine.cancelled()) break;
         listing.add(target);
     }
-    const bool listingCut = cancelRequested != 0;
-    // The workflow's own status line would be written from the workers; the window shows the
-    // progress the engine reports instead.
-    platform::SilentStatusLine quiet;
+    const bool listingCut = engine.cancelled();
     std::size_t finished = 0, failed = 0;
     RunHooks hooks;
-    hooks.onResult = [&](const RunFile& file, const RotateResult& result) {
+    hooks.onResult = [&](const PlannedPhoto& photo, const RotateResult& result) {
         if (result.outcome != FileOutcome::Cancelled) ++finished;
         if (result.outcome == FileOutcome::Refused) ++failed;
-        onResult(file.path, result);
+        onResult(photo.path, result);
     };
     const auto started = std::chrono::steady_clock::now();
     hooks.onProgress = [&](const RunProgress& progress) {
@@ -68,7 +66,9 @@ bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHan
                               timeLeftText(progress.filesDone, progress.filesTotal, elapsed), progress.fileInHand});
         window_.pumpMessages();
     };
-    runFiles(listing.files(), jobs_, [&](const std::string& path) { return rotate_(path, options, quiet); }, hooks);
+    const Plan plan = planOf(listing.files(), TransformKind::Rotate270, options.AutoOrient != 0);
+    engine.run(plan, [&](const PlannedPhoto& photo, const RunContext& run) { return rotate_(photo, options, run); }, hooks);
+    engine_ = nullptr;
     window_.endRun();
     return listingCut || finished < listing.files().size();
 }

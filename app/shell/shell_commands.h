@@ -13,16 +13,19 @@
 #include "platform/message_sink.h"
 #include "platform/settings_store.h"
 #include "platform/status_line.h"
+#include "workflow/plan.h"
 #include "workflow/processing_options.h"
 #include "workflow/rotate_result.h"
+#include "workflow/run_context.h"
+#include "workflow/run_engine.h"
 #include "workflow/run_state.h"
 
 namespace shell {
 
-// Rotates one file (rotatePhoto with the program's turn, or a substitute in tests). Runs on the
-// run engine's worker threads, several at once: it must not touch the window.
-using FileRotator = std::function<RotateResult(const std::string& path, const ProcessingOptions& options,
-                                               platform::StatusLine& status)>;
+// Turns one planned photo (turnPlannedPhoto, or a substitute in tests). Runs on the run engine's
+// worker threads, several at once: it must not touch the window.
+using FileRotator =
+    std::function<RotateResult(const PlannedPhoto& photo, const ProcessingOptions& options, const RunContext& run)>;
 
 class ShellCommands {
 public:
@@ -51,6 +54,10 @@ public:
 
     const RunCounters& counters() const { return counters_; }
     bool lastRunCancelled() const { return cancelled_; }
+    // The status window's Cancel: the run in progress starts no further photo; nothing when none runs.
+    void cancelRun() {
+        if (engine_) engine_->cancel();
+    }
     const std::string& chosenFolder() const { return chosenFolder_; }
 
 private:
@@ -74,6 +81,7 @@ private:
     RunWindow& window_;
     Choosers& choosers_;
     FileRotator rotate_;
+    RunEngine* engine_ = nullptr;  // the run in progress
     std::string defaultInitDir_;
     unsigned jobs_;
     RunCounters counters_;

@@ -28,10 +28,11 @@ protected:
     // Commands whose rotation only records the file (fails for those in `failing`, finds those
     // named "upright" upright, and presses Cancel during `cancelAt`), one file at a time.
     ShellCommands commands() {
-        auto rotate = [this](const std::string& path, const ProcessingOptions& given, platform::StatusLine&) {
+        auto rotate = [this](const PlannedPhoto& photo, const ProcessingOptions& given, const RunContext& run) {
+            const std::string& path = photo.path;
             EXPECT_EQ(given.Backup, options.Backup);
             rotated.push_back(path);
-            if (path == cancelAt) cancelRequested = 1;
+            if (path == cancelAt) run.stop();
             RotateResult result = refusal(RefusalReason::NotJpeg, "no start of image");
             if (!failing.count(path)) result.outcome = FileOutcome::Rotated;
             if (path.find("upright") != std::string::npos) result.outcome = FileOutcome::AlreadyUpright;
