@@ -92,6 +92,7 @@ struct Photo {
     std::string path;
     std::string turnedTables;  // the Huffman tables of its turn
     double turnedGrowth = 0;   // the turned picture's size against the source's, in percent
+    double optimalGrowth = 0;  // the same with libjpeg's own optimized tables for the turned picture
 };
 
 double median(std::vector<double> values) {
@@ -167,9 +168,10 @@ bool report(const std::vector<Series>& series, const std::vector<Photo>& photos,
                     medianOf(s, &Measurement::cpuSeconds), wall, cpu, largestPeak(s),
                     medianOf(s, &Measurement::minorFaults));
     }
-    std::printf("\nturned with the Huffman tables:\n");
+    std::printf("\nturned with the Huffman tables        size against the source's  (libjpeg's optimal tables)\n");
     for (const Photo& photo : photos)
-        std::printf("  %-22s %-26s %+5.2f%% in size\n", photo.name, photo.turnedTables.c_str(), photo.turnedGrowth);
+        std::printf("  %-18s %-26s %+6.2f%%  (%+6.2f%%)\n", photo.name, photo.turnedTables.c_str(),
+                    photo.turnedGrowth, photo.optimalGrowth);
 
     auto [turnWall, turnCpu] = ratios(named(series, 0, "rotate 270"));
     auto [flowWall, flowCpu] = ratios(named(series, 0, "workflow"));
@@ -187,9 +189,12 @@ bool report(const std::vector<Series>& series, const std::vector<Photo>& photos,
                 verdict(standardWall <= 0.95), verdict(standardCpu <= 0.95));
     std::printf("  optimized tables, rotate 270 at most 1.05x the stock copy: wall %s, cpu %s\n",
                 verdict(optimizedWall <= 1.05), verdict(optimizedCpu <= 1.05));
-    bool smallEnough = true;
-    for (size_t p = 1; p < photos.size(); ++p) smallEnough = smallEnough && photos[p].turnedGrowth <= 1.0;
-    std::printf("  plain photos turned at most 1%% larger: %s\n", verdict(smallEnough));
+    // The turn changes the picture's statistics: what libjpeg's own optimal tables take for the
+    // turned picture shows how much of the growth is the picture's.
+    const Photo& own = photos[2];
+    std::printf("  optimized tables, turned at most 1%% larger than the source: %s (%+.2f%%; libjpeg's own\n"
+                "    optimal tables for the turned picture: %+.2f%%)\n",
+                verdict(own.turnedGrowth <= 1.0), own.turnedGrowth, own.optimalGrowth);
     if (!allOk) std::printf("SOME RUNS FAILED\n");
     return allOk;
 }
@@ -205,10 +210,14 @@ void noteTurn(Photo& photo) {
         request.inputSize = jpeg.size();
         request.kind = TransformKind::Rotate270;
         CoefficientPassResult result = runCoefficientPass(request);
+        if (!result.ok()) return 1;
+        // The least the turned picture takes: libjpeg's own two-pass optimization of its tables.
+        size_t optimal = withCoefficients(result.output, nullptr, true).size();
         char line[128];
-        int length = std::snprintf(line, sizeof line, "%s\t%f", huffmanTablesName(result.tables),
-                                   (double(result.output.size()) / double(jpeg.size()) - 1) * 100);
-        return result.ok() && write(channel[1], line, size_t(length)) == length ? 0 : 1;
+        int length = std::snprintf(line, sizeof line, "%s\t%f\t%f", huffmanTablesName(result.tables),
+                                   (double(result.output.size()) / double(jpeg.size()) - 1) * 100,
+                                   (double(optimal) / double(jpeg.size()) - 1) * 100);
+        return write(channel[1], line, size_t(length)) == length ? 0 : 1;
     });
     close(channel[1]);
     char line[128] = {};
@@ -221,7 +230,8 @@ void noteTurn(Photo& photo) {
     char* tab = std::strchr(line, '\t');
     if (!tab) return;
     photo.turnedTables.assign(line, tab);
-    photo.turnedGrowth = std::atof(tab + 1);
+    photo.turnedGrowth = std::strtod(tab + 1, &tab);
+    photo.optimalGrowth = std::strtod(tab, nullptr);
 }
 
 }  // namespace
@@ -230,9 +240,9 @@ int main(int argc, char** argv) {
     int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     TempDir dir;
     const std::string output = dir.file("out.jpg"), turned = dir.file("turned.jpg");
-    std::vector<Photo> photos = {{"camera photo", dir.file("camera.jpg"), {}},
-                                 {"standard tables", dir.file("standard.jpg"), {}},
-                                 {"optimized tables", dir.file("optimized.jpg"), {}}};
+    std::vector<Photo> photos = {{"camera photo", dir.file("camera.jpg"), {}, 0, 0},
+                                 {"standard tables", dir.file("standard.jpg"), {}, 0, 0},
+                                 {"optimized tables", dir.file("optimized.jpg"), {}, 0, 0}};
 
     // Made in a child so that the parent, and so every measuring child, starts small.
     Measurement made = measureInChild([&] {
