@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cstdint>
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && !defined(__clang__)
 // GCC 12's AVX-512 intrinsics start some results from a deliberately undefined register.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 #pragma GCC diagnostic pop
+#elif defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include <jerror.h>
