@@ -52,7 +52,10 @@ jvirt_barray_ptr* readSource(LibjpegObjects& objects, const CoefficientPassReque
     reserveTransformArrays(src, &objects.setup);  // the workspace must be requested before the coefficients are read
     jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(src);
     refuseIncompleteData(src, objects.sourceMonitor.componentsInScans);
-    if (result->source.arithmetic) refuseOutOfRangeCoefficients(src, sourceArrays);
+    if (result->source.arithmetic)
+        refuseOutOfRangeCoefficients(src, sourceArrays);
+    else
+        refuseOutOfRangeDc(src, sourceArrays);
     result->consumed = request.inputSize - src->src->bytes_in_buffer;
     return sourceArrays;
 }

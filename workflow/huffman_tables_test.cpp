@@ -92,7 +92,7 @@ TEST(HuffmanTables, CountingRefusesACoefficientTheWriterCannotCode) {
     CoefficientPassResult result = runCoefficientPass({jpeg.data(), jpeg.size(), K::Rotate270, true, false, CopyAll,
                                                        true, true});
     EXPECT_EQ(int(result.failure), int(PassFailure::Damaged));
-    EXPECT_NE(result.message.find("DCT coefficient out of range"), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("out of range"), std::string::npos) << result.message;
 }
 
 }  // namespace
