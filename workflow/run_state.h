@@ -19,6 +19,7 @@ struct RunCounters {
     std::int32_t filesUpright = 0;         // files already upright by their orientation tag, left as they were
     std::int32_t thumbnailsNotTurned = 0;  // rotated files whose thumbnail stayed as it was
     std::vector<RunFailure> failures;      // the files that could not be rotated, in the order of the run
+    std::size_t hiddenSkipped = 0;         // hidden entries the folder walk left out
 };
 
 // Counts one file's result. A file abandoned by a cancel is not counted: it was not processed.

@@ -47,7 +47,7 @@ ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, const
     const bool allUpright = nothingToTurn(counters) && !cancelled;
     message.text += folderRunMessage(counters) +
                     paragraphs({allUpright ? nothingToTurnLine(counters) : uprightCountLine(counters),
-                                thumbnailsNotTurnedLine(counters), failedLine});
+                                thumbnailsNotTurnedLine(counters), hiddenSkippedLine(counters.hiddenSkipped), failedLine});
     if (counters.filesRead == 0 && !cancelled)
         for (const std::string& target : targets) message.text += paragraphs({noJpegFilesLine(target)});
     if (failed > 0) message.icon = MessageIcon::Warning;

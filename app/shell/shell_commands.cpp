@@ -52,6 +52,7 @@ bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHan
         listing.add(target);
     }
     const bool listingCut = engine.cancelled();
+    counters_.hiddenSkipped = listing.hiddenSkipped();
     std::size_t finished = 0, failed = 0;
     RunHooks hooks;
     hooks.onResult = [&](const PlannedPhoto& photo, const RotateResult& result) {
