@@ -1,6 +1,7 @@
 // Seed inputs for photo_record_fuzz: JPEGs with or without Exif, thumbnail, comments and other
 // metadata segments. Usage: sections_seeds OUTDIR
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -67,5 +68,9 @@ int main(int argc, char** argv) {
     Bytes padded = photo({});
     padded.insert(padded.begin() + 2, 300, 0xFF);
     writeSeed(folder, "fill-bytes", padded);
+    Bytes strays = photo({{0xE1, xmp}, {0xEE, text(std::string("Adobe\0\x64\0\0\0\0\x01", 12))}});
+    const auto xmpAt = std::search(strays.begin(), strays.end(), xmp.begin(), xmp.end());
+    strays.insert(xmpAt + long(xmp.size()), {'\r', '\n', 0xFF, 0x00});  // behind the XMP
+    writeSeed(folder, "stray-bytes", strays);
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "jpegfile/mpf_index.h"
 #include "tests/support/camera_photo.h"
+#include "tests/support/hand_made.h"
 #include "tests/support/multi_picture.h"
 #include "workflow/run_state.h"
 #include "workflow/transcode_test_support.h"
@@ -222,9 +223,10 @@ TEST_F(RotatePhoto, MultiPicturePhotoKeepsItsPicturesAlignedAndItsVideo) {
     })) << "the XMP container states the turned gain map's length";
 }
 
-// Legal but unusual: fill bytes before markers, directories behind the thumbnail with a SHORT
-// length (turned in place), a placeholder date (times restored), a damaged thumbnail (the photo
-// turns, the thumbnail stays and the result says why), a file without Exif (its JFIF as it stands).
+// Legal but unusual: fill bytes before markers, stray bytes behind the XMP segment (kept there),
+// directories behind the thumbnail with a SHORT length (turned in place), a placeholder date
+// (times restored), a damaged thumbnail (the photo turns, the thumbnail stays and the result says
+// why), a file without Exif (its JFIF as it stands).
 TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     options.EXIFTimestamp = 1;
     CameraPhotoSpec recipe;
@@ -238,11 +240,17 @@ TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     CameraPhoto photo = makeCameraPhoto(recipe);
     Bytes filled = photo.jpeg;
     filled.insert(filled.begin() + 2, 6, 0xFF);  // before the Exif APP1
+    const Bytes xmpAndStrays = handmade::join(photo.xmp, {'\r', '\n'});
+    filled.insert(std::search(filled.begin(), filled.end(), photo.xmp.begin(), photo.xmp.end()) + long(photo.xmp.size()),
+                  {'\r', '\n'});  // a packet two bytes longer than its segment says
     RotateResult result = rotate(filled);
     ASSERT_TRUE(result.rotated()) << refusalText(result);
     EXPECT_TRUE(result.thumbnailNotTurned.empty()) << result.thumbnailNotTurned;
     EXPECT_TRUE(hasTimes(path, kOldTimes));
-    const ExifBlock after = exifOf(readFile(path), recipe.order);
+    const Bytes turnedFile = readFile(path);
+    EXPECT_NE(std::search(turnedFile.begin(), turnedFile.end(), xmpAndStrays.begin(), xmpAndStrays.end()), turnedFile.end());
+    expectSameImage(turnedFile, turned(photo.jpeg));
+    const ExifBlock after = exifOf(turnedFile, recipe.order);
     EXPECT_EQ(after.payload.size(), photo.exif.payload.size()) << "turned in place";
     const std::uint32_t thumbnailAt = photo.exif.thumbnailOffset, length = after.get16(photo.exif.thumbnailLengthValue);
     expectSameImage(thumbnailIn(after, thumbnailAt, length), transformInMemory(photo.thumbnail, K::Rotate270, true));
