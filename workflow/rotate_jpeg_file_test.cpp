@@ -279,6 +279,34 @@ TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     EXPECT_EQ(listFolder(folder.path()), Names{"photo.jpg"});
 }
 
+// A JFIF header beside the Exif block stays where it stood, its density and its RGB thumbnail
+// turned with the picture; the Exif resolutions change places with the axes.
+TEST_F(RotatePhoto, JfifBesideExifStaysWithItsDensityAndThumbnailTurned) {
+    CameraPhotoSpec recipe;
+    recipe.adjustExif = [](ExifSpec& exif) {
+        for (ExifEntry& entry : exif.ifd0)
+            if (entry.tag == 0x011A || entry.tag == 0x011B) entry = rationalEntry(entry.tag, {entry.tag == 0x011A ? 300 : 150, 1});
+    };
+    const CameraPhoto photo = makeCameraPhoto(recipe);
+    const Bytes rgb = {'A', 'a', 1, 'B', 'b', 2, 'C', 'c', 3, 'D', 'd', 4, 'E', 'e', 5, 'F', 'f', 6};  // 3 x 2
+    const Bytes jfif = handmade::join({'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 72, 0, 96, 3, 2}, rgb);
+    const Bytes jfifSegment = handmade::segment(0xE0, jfif);
+    Bytes file = photo.jpeg;
+    file.insert(file.begin() + 2, jfifSegment.begin(), jfifSegment.end());
+    ASSERT_TRUE(rotate(file).rotated());
+    const Bytes turnedFile = readFile(path);
+    expectSameImage(turnedFile, turned(photo.jpeg));
+    const auto segments = applicationSegments(turnedFile);
+    ASSERT_EQ(segments.size(), 5u);
+    const Bytes turnedRgb = {'C', 'c', 3, 'F', 'f', 6, 'B', 'b', 2, 'E', 'e', 5, 'A', 'a', 1, 'D', 'd', 4};  // 2 x 3
+    EXPECT_EQ(segments[0], std::make_pair(0xE0, handmade::join({'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 96, 0, 72, 2, 3}, turnedRgb)));
+    ExifBlock after;
+    after.order = recipe.order;
+    after.payload = segments[1].second;
+    EXPECT_EQ(after.get32(photo.exif.valueOf(photo.exif.ifd0, 0x011A)), 150u);
+    EXPECT_EQ(after.get32(photo.exif.valueOf(photo.exif.ifd0, 0x011B)), 300u);
+}
+
 struct Refusal {
     const char* name;
     Bytes content;

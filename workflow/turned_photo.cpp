@@ -8,6 +8,8 @@
 #include "jpegfile/jfxx_thumbnail.h"
 #include "jpegfile/markers.h"
 #include "jpegfile/photo_writer.h"
+#include "jpegfile/pixel_shape.h"
+#include "jpegfile/segment_thumbnails.h"
 #include "jpegfile/segment_walk.h"
 #include "jpegfile/thumbnail.h"
 #include "jpegfile/xmp_edit.h"
@@ -97,8 +99,8 @@ private:
         return true;
     }
 
-    // The Exif thumbnail and any JFXX thumbnail; what could not be turned stays as it was, and the
-    // reason is returned.
+    // The Exif thumbnail, any JFXX thumbnail and the thumbnails of other segments; what could not
+    // be turned stays as it was, and the reasons are returned.
     std::string turnThumbnails() {
         std::string note;
         const JpegStreamTurner turner = embeddedPictureTurner(kind_, settings_, true);
@@ -115,7 +117,8 @@ private:
             return !isJfxxPayload(payload->data(), payload->size()) || turnJfxxThumbnail(payload, kind_, turner, reason);
         };
         if (!editSegments(SegmentKind::Jfxx, turnJfxx, &jfxxReason) && note.empty()) note = jfxxReason;
-        return note;
+        const std::string segments = turnSegmentThumbnails(record_, kind_, turner);
+        return note.empty() || segments.empty() ? note + segments : note + "; " + segments;
     }
 
     // What the photo states about itself and the turn changed: the container lengths of turned
@@ -136,6 +139,7 @@ private:
             }
         }
         statePixelDimensions();
+        swapPixelShape(record_, kind_);
         return true;
     }
 
