@@ -10,6 +10,7 @@
 #include "jpegfile/photo_writer.h"
 #include "jpegfile/pixel_shape.h"
 #include "jpegfile/segment_thumbnails.h"
+#include "jpegfile/strip_thumbnail.h"
 #include "jpegfile/segment_walk.h"
 #include "jpegfile/thumbnail.h"
 #include "jpegfile/xmp_edit.h"
@@ -99,8 +100,9 @@ private:
         return true;
     }
 
-    // The Exif thumbnail, any JFXX thumbnail and the thumbnails of other segments; what could not
-    // be turned stays as it was, and the reasons are returned.
+    // The Exif thumbnail (a JPEG one, or uncompressed strips), any JFXX thumbnail and the
+    // thumbnails of other segments; what could not be turned stays as it was, and the reasons are
+    // returned.
     std::string turnThumbnails() {
         std::string note;
         const JpegStreamTurner turner = embeddedPictureTurner(kind_, settings_, true);
@@ -117,8 +119,9 @@ private:
             return !isJfxxPayload(payload->data(), payload->size()) || turnJfxxThumbnail(payload, kind_, turner, reason);
         };
         if (!editSegments(SegmentKind::Jfxx, turnJfxx, &jfxxReason) && note.empty()) note = jfxxReason;
-        const std::string segments = turnSegmentThumbnails(record_, kind_, turner);
-        return note.empty() || segments.empty() ? note + segments : note + "; " + segments;
+        for (const std::string& more : {turnStripThumbnail(record_, kind_), turnSegmentThumbnails(record_, kind_, turner)})
+            if (!more.empty()) note += (note.empty() ? "" : "; ") + more;
+        return note;
     }
 
     // What the photo states about itself and the turn changed: the container lengths of turned
