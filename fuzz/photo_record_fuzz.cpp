@@ -1,7 +1,9 @@
 // The photo reader and writer on hostile input: any bytes read into a record; a record that reads
 // must describe bytes that lie inside the input, its segments and the stray bytes behind them as
 // the file holds them, with nothing but fill bytes between; its Exif thumbnail is replaced by
-// bytes taken from the input and the record written back with a picture of its own, and the
+// bytes taken from the input, its other thumbnails (uncompressed strips, JFIF, Photoshop, XMP)
+// turned with a stand-in for the engine, every segment still a segment, and the record written
+// back with a picture of its own, and the
 // written file must read again with the same application segments in the same order and the same
 // stray bytes. The tag listing of every record is made too.
 
@@ -14,6 +16,8 @@
 #include "jpegfile/markers.h"
 #include "jpegfile/photo_record.h"
 #include "jpegfile/photo_writer.h"
+#include "jpegfile/segment_thumbnails.h"
+#include "jpegfile/strip_thumbnail.h"
 #include "jpegfile/thumbnail.h"
 
 namespace {
@@ -65,6 +69,17 @@ Bytes strayBytes(const PhotoRecord& record) {
     return all;
 }
 
+// Stands in for the engine: refuses some streams, and gives others back a little longer.
+bool fakeTurn(const unsigned char* stream, std::size_t size, Bytes* turned, std::string* reason) {
+    if (size % 5 == 0) {
+        *reason = "refused";
+        return false;
+    }
+    turned->assign(stream, stream + size);
+    turned->insert(turned->end(), size % 7, 0x5A);
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -79,6 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     listTags(record);
     const Bytes thumbnail(file.begin() + long(file.size() / 2), file.end());
     if (replaceThumbnail(record, thumbnail).empty()) require(thumbnailBytes(record) == thumbnail);
+    const auto kind = static_cast<TransformKind>(size % 9);
+    turnStripThumbnail(record, kind);
+    turnSegmentThumbnails(record, kind, fakeTurn);
+    for (const Segment& segment : record.segments)
+        require(segment.bytes.size() <= 0xFFFF && segment.bytes.size() == std::size_t(segment.bytes[0] << 8 | segment.bytes[1]));
     static const Bytes picture = {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x08, 1, 1, 0, 0, 63, 0, 0x12, 0xFF, 0xD9};
     const Bytes written = writePhoto(record, picture, {});
     Result<PhotoRecord> again = readPhotoRecord(written.data(), written.size(), "fuzz.jpg");

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "jpegfile/jfif_segment.h"
+#include "jpegfile/photoshop_thumbnail.h"
+#include "jpegfile/xmp_thumbnail.h"
 
 namespace {
 
@@ -40,6 +42,12 @@ std::string turnSegmentThumbnails(PhotoRecord& record, TransformKind kind, const
     Notes notes;
     turnEach(record, SegmentKind::Jfif, [&](Bytes* payload, std::string* reason) {
         return turnJfifThumbnail(payload, kind, reason);
+    }, notes);
+    turnEach(record, SegmentKind::PhotoshopIrb, [&](Bytes* payload, std::string* reason) {
+        return turnPhotoshopThumbnails(payload, turnJpeg, reason);
+    }, notes);
+    turnEach(record, SegmentKind::Xmp, [&](Bytes* payload, std::string* reason) {
+        return turnXmpThumbnails(payload, turnJpeg, reason);
     }, notes);
     return notes.text();
 }
