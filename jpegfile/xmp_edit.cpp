@@ -81,6 +81,35 @@ bool rewriteContainerLengths(std::vector<unsigned char>* payload, std::size_t fi
     return replacements.empty() || applyReplacements(payload, packet, replacements, reason);
 }
 
+std::vector<ContainerItem> containerItems(const std::vector<unsigned char>& payload, std::size_t firstPictureEnd) {
+    std::vector<ContainerItem> found;
+    if (!isXmpPayload(payload.data(), payload.size())) return found;
+    const std::string packet = packetOf(payload);
+    const Texts itemPrefixes = prefixesOf(packet, kItemNamespace);
+    for (const std::string& container : prefixesOf(packet, kContainerNamespace)) {
+        const std::string directoryName = container + ":Directory";
+        for (std::size_t at : elementStarts(packet, directoryName, {0, packet.size()})) {
+            const std::vector<Range> items = directoryItems(packet, container, elementRange(packet, directoryName, at));
+            std::uint64_t cursor = firstPictureEnd;
+            for (std::size_t k = 0; k < items.size(); ++k) {
+                const std::uint64_t padding = numberOf(packet, itemPrefixes, "Padding", items[k]).value_or(0);
+                std::optional<std::uint64_t> length = k == 0 ? std::optional<std::uint64_t>(0)
+                                                             : numberOf(packet, itemPrefixes, "Length", items[k]);
+                if (!length) break;
+                if (k > 0) {
+                    ContainerItem item{k, "", cursor, *length};
+                    for (const std::string& prefix : itemPrefixes)
+                        for (const Spot& mime : propertyValues(packet, prefix + ":Mime", items[k]))
+                            if (item.mime.empty()) item.mime = packet.substr(mime.at, mime.size);
+                    found.push_back(item);
+                }
+                cursor += *length + padding;
+            }
+        }
+    }
+    return found;
+}
+
 bool setXmpOrientationUpright(std::vector<unsigned char>* payload, std::string* reason) {
     if (!isXmpPayload(payload->data(), payload->size())) {
         *reason = "the segment is no XMP packet";

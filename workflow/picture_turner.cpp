@@ -29,13 +29,18 @@ CoefficientPassResult turnMainPicture(const std::vector<unsigned char>& source, 
     return runPass(source.data(), source.size(), kind, settings, true, CopyNone, memory);
 }
 
+CoefficientPassResult turnWholePicture(const std::vector<unsigned char>& source, TransformKind kind,
+                                       const TurnSettings& settings, CoefficientMemory* memory) {
+    return runPass(source.data(), source.size(), kind, settings, false, CopyNone, memory);
+}
+
 JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim) {
     return [kind, &settings, trim](const unsigned char* stream, std::size_t size, std::vector<unsigned char>* turned,
                                    std::string* reason) {
         CoefficientMemory memory;
         memory.budget = settings.run.memory;
         CoefficientPassResult pass = runPass(stream, size, kind, settings, trim, CopyAll, &memory);
-        if (pass.ok() && !pass.exact) pass.message = "too small to be turned exactly";
+        if (pass.ok() && !pass.exact) pass.message = "smaller than one block along an edge the turn mirrors";
         if (!pass.ok() || !pass.exact) {
             *reason = pass.message;
             return false;
