@@ -1,7 +1,8 @@
 // The pieces of a multi-picture photo on hostile input: the first MPF index of any bytes read and
 // written back unchanged, the further pictures (of the index and of the XMP container directory)
-// rebuilt behind the first picture and the index patched, the XMP container lengths and orientation edited, a JFXX thumbnail turned. The first
-// picture is taken to end behind the first EOI that follows its scan.
+// rebuilt behind the first picture and the index patched, the XMP container lengths and
+// orientation edited, a JFXX thumbnail turned. The first picture is taken to end behind the first
+// EOI that follows its scan.
 
 #include <algorithm>
 #include <cstdint>

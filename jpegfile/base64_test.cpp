@@ -18,7 +18,8 @@ TEST(Base64Test, CodesAndDecodesTheStandardAlphabetWithPadding) {
         EXPECT_EQ(decoded, bytes) << coded;
     }
     Bytes decoded;
-    for (const char* refused : {"Zm9", "Zm9v\n", "Zg=v", "Z===", "Zm=v", "Zm9-"}) EXPECT_FALSE(decodeBase64(refused, &decoded)) << refused;
+    for (const char* refused : {"Zm9", "Zm9v\n", "Zg=v", "Z===", "Zm=v", "Zm9-"})
+        EXPECT_FALSE(decodeBase64(refused, &decoded)) << refused;
 }
 
 }  // namespace

@@ -112,7 +112,8 @@ bool turnPhotoshopThumbnails(Bytes* payload, const JpegStreamTurner& turnJpeg, s
     }
     if (copied == 0) return true;
     rebuilt.insert(rebuilt.end(), payload->begin() + long(copied), payload->end());
-    if (rebuilt.size() > kMaxPayload) return fail(reason, "the turned Photoshop thumbnail would make its segment exceed 65535 bytes");
+    if (rebuilt.size() > kMaxPayload)
+        return fail(reason, "the turned Photoshop thumbnail would make its segment exceed 65535 bytes");
     *payload = std::move(rebuilt);
     return true;
 }

@@ -107,7 +107,8 @@ const char* stripProblem(const ThumbnailDirectory& ifd1, const BlockLayout& layo
     if (ifd1.number(kStripByteCounts) < pixels->size || pixels->at + pixels->size > tiffLength)
         return "its strip lies outside the Exif block";
     for (const ByteSpan& span : layout.referenced)
-        if (span.start < pixels->at + pixels->size && pixels->at < span.end) return "its strip overlaps other data of the Exif block";
+        if (span.start < pixels->at + pixels->size && pixels->at < span.end)
+            return "its strip overlaps other data of the Exif block";
     return nullptr;
 }
 

@@ -73,23 +73,31 @@ TEST(FurtherPictureTurn, AGainMapOfPartialBlocksIsTurnedThroughItsPixelsAtItsFul
     EXPECT_NE(textOf(done.bytes).find("Length=\"" + std::to_string(map.size()) + "\""), std::string::npos);
 }
 
+// A multi-picture photo upright by Orientation 6 whose second picture carries its own Exif block
+// with `thumbnail`.
+MultiPicture withOwnExif(const Bytes& thumbnail, ExifBlock* block) {
+    ExifSpec own = cameraExifSpec(ByteOrder::Motorola, thumbnail);
+    for (ExifEntry& entry : own.ifd0)
+        if (entry.tag == 0x0112) entry = shortEntry(0x0112, {6});
+    *block = buildExif(own);
+    MultiPictureSpec recipe = ultraHdrSpec(ContainerForm::None);
+    recipe.orientation = 6;
+    recipe.further[0].picture = JpegSpec{48, 32};
+    recipe.further[0].picture.writeJfif = false;
+    recipe.further[0].picture.markers = {{0xE1, block->payload}};
+    return makeMultiPicture(recipe);
+}
+
 // Turned upright by its orientation, a further picture with its own Exif block gets what the
-// primary gets: its orientation upright, its pixel dimensions exchanged, its thumbnail turned.
+// primary gets: its orientation upright, its pixel dimensions exchanged, its thumbnail turned, or
+// named in the photo's result where it cannot be.
 TEST(FurtherPictureTurn, AFurtherPictureWithItsOwnExifIsEditedAsThePrimaryIs) {
     JpegSpec thumbnailRecipe;
     thumbnailRecipe.width = 32;
     thumbnailRecipe.height = 16;
     const Bytes thumbnail = makeJpeg(thumbnailRecipe);
-    ExifSpec own = cameraExifSpec(ByteOrder::Motorola, thumbnail);
-    for (ExifEntry& entry : own.ifd0)
-        if (entry.tag == 0x0112) entry = shortEntry(0x0112, {6});
-    const ExifBlock block = buildExif(own);
-    MultiPictureSpec recipe = ultraHdrSpec(ContainerForm::None);
-    recipe.orientation = 6;
-    recipe.further[0].picture = JpegSpec{48, 32};
-    recipe.further[0].picture.writeJfif = false;
-    recipe.further[0].picture.markers = {{0xE1, block.payload}};
-    const MultiPicture made = makeMultiPicture(recipe);
+    ExifBlock block;
+    const MultiPicture made = withOwnExif(thumbnail, &block);
     const TurnedPhoto done = turnBytes(made.file, K::Rotate90, true);
     ASSERT_TRUE(done.result.rotated()) << refusalText(done.result);
     EXPECT_EQ(done.result.reencoded, "");
@@ -104,6 +112,12 @@ TEST(FurtherPictureTurn, AFurtherPictureWithItsOwnExifIsEditedAsThePrimaryIs) {
     EXPECT_EQ(after.get32(block.valueOf(block.exif, 0xA003)), 640u);
     expectSameImage(Bytes(after.payload.begin() + 6 + block.thumbnailOffset, after.payload.end()),
                     transformInMemory(thumbnail, K::Rotate90, true));
+
+    const TurnedPhoto damaged = turnBytes(withOwnExif({0xFF, 0xD8, 0xFF, 0xDB, 0, 4, 1, 2, 0xFF, 0xD9}, &block).file,
+                                          K::Rotate90, true);
+    ASSERT_TRUE(damaged.result.rotated()) << refusalText(damaged.result);
+    EXPECT_EQ(damaged.result.thumbnailNotTurned.rfind("the thumbnail of picture 2 of the multi-picture index: ", 0), 0u)
+        << damaged.result.thumbnailNotTurned;
 }
 
 // A phone that writes no multi-picture index lists its gain map in the XMP container directory
@@ -127,10 +141,12 @@ TEST(FurtherPictureTurn, ContainerItemsWithoutAnIndexAreTurnedOrRefuseThePhoto) 
     const Bytes map(done.bytes.end() - long(length), done.bytes.end());
     expectSameImage(map, turned(made.pictures[0]));
 
-    const Bytes heic = withoutIndex("<Item:Mime>image/jpeg</Item:Mime><Item:Length>", "<Item:Mime>image/heic</Item:Mime><Item:Length>");
+    const Bytes heic = withoutIndex("<Item:Mime>image/jpeg</Item:Mime><Item:Length>",
+                                    "<Item:Mime>image/heic</Item:Mime><Item:Length>");
     const TurnedPhoto refused = turnBytes(heic, K::Rotate270);
     EXPECT_EQ(int(refused.result.reason), int(RefusalReason::FurtherPicture));
-    EXPECT_EQ(refused.result.detail, "item 2 of the XMP container directory is a picture of type image/heic, which cannot be turned");
+    EXPECT_EQ(refused.result.detail,
+              "item 2 of the XMP container directory is a picture of type image/heic, which cannot be turned");
 }
 
 }  // namespace

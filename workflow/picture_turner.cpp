@@ -40,7 +40,10 @@ JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& s
         CoefficientMemory memory;
         memory.budget = settings.run.memory;
         CoefficientPassResult pass = runPass(stream, size, kind, settings, trim, CopyAll, &memory);
-        if (pass.ok() && !pass.exact) pass.message = "smaller than one block along an edge the turn mirrors";
+        // Trimmed, only a picture smaller than one block stays inexact.
+        if (pass.ok() && !pass.exact)
+            pass.message = trim ? "smaller than one block along an edge the turn mirrors"
+                                : "its size is no whole number of blocks along an edge the turn mirrors";
         if (!pass.ok() || !pass.exact) {
             *reason = pass.message;
             return false;

@@ -286,7 +286,8 @@ TEST_F(RotatePhoto, JfifBesideExifStaysWithItsDensityAndThumbnailTurned) {
     CameraPhotoSpec recipe;
     recipe.adjustExif = [](ExifSpec& exif) {
         for (ExifEntry& entry : exif.ifd0)
-            if (entry.tag == 0x011A || entry.tag == 0x011B) entry = rationalEntry(entry.tag, {entry.tag == 0x011A ? 300 : 150, 1});
+            if (entry.tag == 0x011A || entry.tag == 0x011B)
+                entry = rationalEntry(entry.tag, {entry.tag == 0x011A ? 300 : 150, 1});
     };
     const CameraPhoto photo = makeCameraPhoto(recipe);
     const Bytes rgb = {'A', 'a', 1, 'B', 'b', 2, 'C', 'c', 3, 'D', 'd', 4, 'E', 'e', 5, 'F', 'f', 6};  // 3 x 2

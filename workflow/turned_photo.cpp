@@ -10,8 +10,8 @@
 #include "jpegfile/photo_writer.h"
 #include "jpegfile/pixel_shape.h"
 #include "jpegfile/segment_thumbnails.h"
-#include "jpegfile/strip_thumbnail.h"
 #include "jpegfile/segment_walk.h"
+#include "jpegfile/strip_thumbnail.h"
 #include "jpegfile/thumbnail.h"
 #include "jpegfile/xmp_edit.h"
 #include "transform/turns.h"
@@ -34,8 +34,9 @@ public:
     TurnedPhoto run() {
         TurnedPhoto turned;
         turned.result.turn = kind_;
-        pass_ = further_ ? turnFurtherPicturePass(source_, record_.frame, kind_, settings_, &memory_, &turned.result.reencoded)
-                         : turnMainPicture(source_, kind_, settings_, &memory_);
+        pass_ = further_
+                    ? turnFurtherPicturePass(source_, record_.frame, kind_, settings_, &memory_, &turned.result.reencoded)
+                    : turnMainPicture(source_, kind_, settings_, &memory_);
         if (pass_.failure == PassFailure::Cancelled) {
             turned.result.outcome = FileOutcome::Cancelled;
             return turned;
@@ -44,11 +45,11 @@ public:
             return refused(refusal(refusalOfPass(pass_, &memory_)));
         std::string reason;
         if (!further_ && !turnFurtherPictures(&reason)) return refused(refusal(RefusalReason::FurtherPicture, reason));
-        noteFurtherResults(furtherResults_, tail_.pictures, &turned.result);
         if (!keepSegmentsBetweenScans())
             return refused(refusal(RefusalReason::UnreadableMetadata, "more than " + std::to_string(kMaxSpansBetweenScans) +
                                                                           " segments between the scans of its picture"));
         turned.result.thumbnailNotTurned = turnThumbnails();
+        noteFurtherResults(furtherResults_, tail_.pictures, &turned.result);
         if (!editMetadata(&reason)) return refused(refusal(RefusalReason::UnreadableMetadata, reason));
         if (!assemble(&turned.bytes, &reason)) return refused(refusal(RefusalReason::WriteFailed, reason));
         turned.result.outcome = FileOutcome::Rotated;
