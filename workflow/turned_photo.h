@@ -21,3 +21,9 @@ struct TurnedPhoto {
 // sets every orientation the photo states (Exif and XMP) to 1.
 TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
                       const TurnSettings& settings);
+
+// A further picture of a photo (its bytes from its SOI to its EOI) turned by the same steps: at its
+// full size (through its pixels where the coefficients cannot be moved exactly, said in the
+// result's `reencoded`), its own further pictures not looked for.
+TurnedPhoto turnFurtherPicture(const std::vector<unsigned char>& picture, PhotoRecord record, TransformKind kind,
+                               bool upright, const TurnSettings& settings);
