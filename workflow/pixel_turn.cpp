@@ -73,7 +73,9 @@ void prepareDestination(PixelObjects& objects, TransformKind kind, bool optimize
     dst->raw_data_in = TRUE;
     dst->dct_method = JDCT_ISLOW;
     dst->write_JFIF_header = dst->write_Adobe_marker = FALSE;
-    keepCoding(src, dst, result->source, optimize);
+    keepCoding(src, dst, result->source);
+    // Pixels are coded by libjpeg's own writer: tables of the picture's own are its to optimize.
+    dst->optimize_coding = !result->source.arithmetic && (optimize || !result->source.standardHuffmanTables) ? TRUE : FALSE;
     result->width = static_cast<int>(dst->image_width);
     result->height = static_cast<int>(dst->image_height);
 }
