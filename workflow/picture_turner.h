@@ -19,8 +19,10 @@ CoefficientPassResult turnMainPicture(const std::vector<unsigned char>& source, 
 // A picture inside the photo (a thumbnail, a further picture of a multi-picture file), turned
 // whole with its own segments byte for byte. `trim` drops its partial edge blocks: right for a
 // thumbnail, which stands alone; a further picture keeps its size so that it stays aligned with
-// the picture it belongs to.
-JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim);
+// the picture it belongs to. `dropped`, when given, is told the edge strip each turned picture
+// lost, where it lost one.
+JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim,
+                                       EdgeStrip* dropped = nullptr);
 
 // The refusal that a failed (or inexact) pass means; `memory`, when given, tells what it needed.
 // A cancelled pass is no refusal: callers look at pass.failure first.
