@@ -1,6 +1,6 @@
 #pragma once
 // The main window: the lines saying what it does and that photos may be dropped onto it, the
-// commands, Exit, the four switches, Info and Help. It owns the switches (ProcessingOptions), the
+// commands, Exit, the five switches, Info and Help. It owns the switches (ProcessingOptions), the
 // status window and the help window, and is the run window of the commands. After a run the
 // focus is back on the command that started it; closing it during a run asks whether to cancel.
 
@@ -117,6 +117,7 @@ private:
     QCheckBox* subfoldersBox_ = nullptr;
     QCheckBox* timestampBox_ = nullptr;
     QCheckBox* autoOrientBox_ = nullptr;
+    QCheckBox* refuseEdgeStripBox_ = nullptr;
     QLabel* description_ = nullptr;
     StatusWindow* statusWindow_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;

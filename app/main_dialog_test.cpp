@@ -27,7 +27,8 @@ TEST(MainDialog, ShowsItsControlsEachWithItsOwnAltLetterAndOpensAbout) {
               (QStringList{"Turns JPEG photos a quarter turn counter-clockwise, without loss." + drop,
                            "Process one JPEG &file", "Process all JPEG files in f&older", "E&xit", "Settings ",
                            "&Backup original file", "Process &subfolders too", "Set file timestamp to &EXIF timestamp",
-                           "&Turn by the camera's orientation tag", "&Info", "&Help"}));
+                           "&Turn by the camera's orientation tag", "Refuse photos that would lose an e&dge strip", "&Info",
+                           "&Help"}));
     QStringList letters, without;
     for (QAbstractButton* button : window.dialog->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
         const int at = button->text().indexOf('&');
@@ -62,12 +63,14 @@ TEST(MainDialog, SwitchesAreStoredByEnterEscapeExitOrCloseOnly) {
     QCheckBox* subfolders = window.find<QCheckBox>("subfolders");
     QCheckBox* timestamp = window.find<QCheckBox>("exifTimestamp");
     QCheckBox* autoOrient = window.find<QCheckBox>("autoOrient");
+    QCheckBox* refuseEdgeStrip = window.find<QCheckBox>("refuseEdgeStrip");
     const auto stored = [&](const char* name) { return settings.store().readInt("Settings", name, -99); };
-    EXPECT_FALSE(backup->isChecked() || subfolders->isChecked());
+    EXPECT_FALSE(backup->isChecked() || subfolders->isChecked() || refuseEdgeStrip->isChecked());
     EXPECT_TRUE(timestamp->isChecked() && autoOrient->isChecked());
     window.dialog->show();
     subfolders->click();
     autoOrient->click();
+    refuseEdgeStrip->click();
     EXPECT_EQ(stored("bSubfolders"), -99);
     backup->setFocus();
     QTest::keyClick(backup, Qt::Key_Return);
@@ -75,6 +78,7 @@ TEST(MainDialog, SwitchesAreStoredByEnterEscapeExitOrCloseOnly) {
     EXPECT_EQ(stored("Backup"), 0);
     EXPECT_EQ(stored("bSubfolders"), 1);
     EXPECT_EQ(stored("AutoOrient"), 0);
+    EXPECT_EQ(stored("RefuseEdgeStrip"), 1);
 
     const std::function<void()> exits[] = {[&] { QTest::keyClick(window.dialog.get(), Qt::Key_Escape); },
                                            [&] { window.find<QPushButton>("exit")->click(); },
@@ -95,7 +99,8 @@ TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderOpensAndClosesHelpAn
     QApplication::setActiveWindow(window.dialog.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.dialog.get()));
     for (const auto& [key, name] : {std::pair{Qt::Key_B, "backup"}, {Qt::Key_S, "subfolders"},
-                                    {Qt::Key_E, "exifTimestamp"}, {Qt::Key_T, "autoOrient"}}) {
+                                    {Qt::Key_E, "exifTimestamp"}, {Qt::Key_T, "autoOrient"},
+                                    {Qt::Key_D, "refuseEdgeStrip"}}) {
         QCheckBox* box = window.find<QCheckBox>(name);
         const bool before = box->isChecked();
         QTest::keyClick(window.dialog.get(), key, Qt::AltModifier);  // clicks the box a moment later
@@ -104,11 +109,11 @@ TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderOpensAndClosesHelpAn
 
     QStringList order;
     window.find<QWidget>("backup")->setFocus();
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 11; ++i) {
         order << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(order, (QStringList{"backup", "subfolders", "exifTimestamp", "autoOrient", "processOneFile",
+    EXPECT_EQ(order, (QStringList{"backup", "subfolders", "exifTimestamp", "autoOrient", "refuseEdgeStrip", "processOneFile",
                                   "processFolder", "info", "help", "exit", "backup"}));
 
     QTest::keyClick(window.dialog.get(), Qt::Key_F1);

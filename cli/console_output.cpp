@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cli/console_text.h"
+#include "cli/json_text.h"
 
 namespace {
 
@@ -27,11 +28,15 @@ void writeAll(int fd, const std::string& text) {
 ConsoleOutput::ConsoleOutput()
     : terminal_(::isatty(STDERR_FILENO) == 1), resultsOnTerminal_(::isatty(STDOUT_FILENO) == 1) {}
 
-bool ConsoleOutput::result(const std::string& line) {
+bool ConsoleOutput::result(const std::string& line) { return writeResult(consoleText(line)); }
+
+bool ConsoleOutput::jsonResult(const std::string& json) { return writeResult(jsonForTerminal(json)); }
+
+bool ConsoleOutput::writeResult(const std::string& safeLine) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (lost_) return false;
     if (resultsOnTerminal_) clearStatusLocked();  // a terminal shows both streams in one place
-    const std::string text = consoleText(line) + "\n";
+    const std::string text = safeLine + "\n";
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) return true;
     const int error = errno;

@@ -19,6 +19,9 @@ public:
     // written: a closed pipe (EPIPE) is taken quietly, any other failure said once as a note;
     // nothing more goes to standard output after that.
     bool result(const std::string& line);
+    // A result line of JSON text, as it is but for the characters a terminal would act on
+    // (jsonForTerminal): escaping it as a name would make it no JSON.
+    bool jsonResult(const std::string& json);
     bool resultsLost() const;
     // "pivora-cli: LINE" on standard error.
     void note(const std::string& line);
@@ -32,6 +35,7 @@ public:
     void clearStatus();
 
 private:
+    bool writeResult(const std::string& safeLine);
     void clearStatusLocked();
     void noteLocked(const std::string& line);
 

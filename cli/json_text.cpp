@@ -62,6 +62,22 @@ std::string jsonString(const std::string& text) { return jsonString(text.data(),
 
 std::string jsonPath(const std::string& path) { return quoted(path.data(), path.size(), StrayByte::SurrogateEscape); }
 
+std::string jsonForTerminal(const std::string& json) {
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(json.data());
+    std::string out;
+    out.reserve(json.size());
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        if (at[i] < 0x20 || at[i] == 0x7F) {
+            appendEscaped(out, at[i]);
+        } else if (at[i] == 0xC2 && i + 1 < json.size() && at[i + 1] >= 0x80 && at[i + 1] < 0xA0) {
+            appendEscaped(out, at[++i]);
+        } else {
+            out += static_cast<char>(at[i]);
+        }
+    }
+    return out;
+}
+
 std::string jsonField(const char* field, std::size_t fieldSize) {
     const void* zero = std::memchr(field, 0, fieldSize);
     std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : fieldSize;

@@ -13,6 +13,10 @@ std::string jsonString(const std::string& text);
 // that is not part of valid UTF-8 is written as the lone low surrogate \udc80 to \udcff (U+DC00
 // plus the byte), the surrogate-escape convention of file names that are not UTF-8.
 std::string jsonPath(const std::string& path);
+// JSON text that means the same and that a terminal takes as text alone: DEL and the C1 controls
+// (U+0080 to U+009F), which JSON allows raw inside strings, written as \u escapes. Raw control
+// characters below U+0020 cannot stand in JSON text; any found are escaped the same way.
+std::string jsonForTerminal(const std::string& json);
 // A text field of a fixed-size record: up to its first zero byte, at most `fieldSize` bytes.
 std::string jsonField(const char* field, std::size_t fieldSize);
 

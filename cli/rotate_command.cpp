@@ -1,17 +1,24 @@
-// The main job: turn the files and folder trees named on the command line, several at once,
-// printing each file's result line in listing order and a summary after a folder run.
+// The main job: turn the files and folder trees named on the command line, or the photos of a
+// plan, several at once, printing each file's result line in plan order and a summary after a
+// folder run. A dry run asks each photo's header what its turn would do, and prints that in
+// words or as plan lines.
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "cli/commands.h"
 #include "cli/console_output.h"
+#include "cli/plan_lines.h"
 #include "cli/progress_text.h"
 #include "cli/run_signals.h"
 #include "cli/verb_arguments.h"
 #include "platform/status_line.h"
-#include "workflow/rotate_jpeg_file.h"
 #include "workflow/folder_walk.h"
+#include "workflow/foresight.h"
+#include "workflow/rotate_jpeg_file.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
 #include "transform/turns.h"
@@ -21,9 +28,24 @@ namespace {
 struct RotateRequest {
     ProcessingOptions options;
     TurnSettings turn;
-    unsigned jobs = 0;  // 0: one for each core
+    bool dryRun = false;  // say what would be done; change nothing
+    bool json = false;    // with dryRun: as plan lines
+    unsigned jobs = 0;    // 0: one for each core
     std::vector<std::string> paths;
+    bool apply = false;   // the photos are the plan's, read from planFile
+    std::string planFile;  // "-": standard input
+    Plan plan;
 };
+
+// The plan lines of `file` into request.plan; -1, or the exit status after a usage error.
+int readPlan(const std::string& file, Plan& plan) {
+    std::FILE* in = file == "-" ? stdin : std::fopen(file.c_str(), "re");
+    if (!in) return usageError("can't read the plan " + file + ": " + std::strerror(errno));
+    std::string error;
+    const bool read = readPlanLines(in, &plan, &error);
+    if (in != stdin) std::fclose(in);
+    return read ? -1 : usageError(error + "; nothing was turned");
+}
 
 // --jobs takes a whole number from 1 up.
 std::string checkJobCount(std::string& text) {
@@ -35,30 +57,39 @@ std::string checkJobCount(std::string& text) {
 int parseRotateArguments(Arguments args, RotateRequest& request) {
     CLI::App parser{"", "pivora-cli"};
     parser.set_help_flag("-h,--help");
-    bool backup = false, subfolders = false, hidden = false, keepTimes = false, autoOrient = false;
+    bool backup = false, subfolders = false, hidden = false, keepTimes = false, autoOrient = false, perfect = false;
     std::string turnName;
     parser.add_flag("--backup", backup);
-    parser.add_flag("--subfolders", subfolders);
-    parser.add_flag("--hidden", hidden);
+    CLI::Option* subfoldersFlag = parser.add_flag("--subfolders", subfolders);
+    CLI::Option* hiddenFlag = parser.add_flag("--hidden", hidden);
     parser.add_flag("--keep-times", keepTimes);
     CLI::Option* turnOption = parser.add_option("--turn", turnName);
-    parser.add_flag("--auto", autoOrient)->excludes(turnOption);
-    parser.add_flag("--dry-run", request.turn.dryRun);
+    CLI::Option* autoFlag = parser.add_flag("--auto", autoOrient)->excludes(turnOption);
+    parser.add_flag("--perfect", perfect);
+    CLI::Option* dryRunFlag = parser.add_flag("--dry-run", request.dryRun);
+    parser.add_flag("--json", request.json)->needs(dryRunFlag);
+    // A plan says for each photo how it is turned; the switches that choose photos or turns have no say.
+    parser.add_option("--apply", request.planFile)
+        ->excludes(subfoldersFlag)->excludes(hiddenFlag)->excludes(turnOption)->excludes(autoFlag);
     parser.add_flag("--optimize", request.turn.optimize);
     parser.add_option("--jobs", request.jobs)->check(CLI::Validator(checkJobCount, "N"));
     parser.add_option("paths", request.paths);
     const std::vector<ValueNeed> needs = {{"--jobs", "a number from 1 to 9999"},
-                                          {"--turn", "a name: " + turnNameList()}};
+                                          {"--turn", "a name: " + turnNameList()},
+                                          {"--apply", "a plan file, or - for standard input"}};
     if (int status = parseVerbArguments(parser, std::move(args), needs); status >= 0) return status;
     if (turnOption->count() && !turnFromName(turnName, &request.turn.kind))
         return usageError("unknown turn '" + turnName + "' (one of: " + turnNameList() + ")");
-    if (request.paths.empty()) return usageError("no path given");
+    request.apply = !request.planFile.empty();
+    if (request.apply && !request.paths.empty()) return usageError("--apply takes its photos from the plan, not from paths");
+    if (!request.apply && request.paths.empty()) return usageError("no path given");
     request.options.Backup = backup;
     request.options.bSubfolders = subfolders;
     request.options.includeHidden = hidden;
     request.options.EXIFTimestamp = !keepTimes;  // as on a first start of the window
     request.options.AutoOrient = autoOrient;
-    return -1;
+    request.options.RefuseEdgeStrip = perfect;
+    return request.apply ? readPlan(request.planFile, request.plan) : -1;
 }
 
 // On a terminal, the status line while the folders are listed.
@@ -71,7 +102,7 @@ class ConsoleRun {
 public:
     explicit ConsoleRun(const RotateRequest& request)
         : request_(request), engine_(request.jobs),
-          listing_(request.options, engine_.context(), showListing, !request.turn.dryRun) {
+          listing_(request.options, engine_.context(), showListing, !request.dryRun) {
         stopRunOnSignals(engine_.cancelFlag());
     }
 
@@ -86,23 +117,29 @@ public:
         hooks.onResult = [this](const PlannedPhoto& photo, const RotateResult& result) { report(photo, result); };
         const Clock::time_point start = Clock::now();
         hooks.onProgress = [start](const RunProgress& progress) { showProgress(progress, start); };
-        const Plan plan = planOf(listing_.files(), request_.turn.kind, request_.options.AutoOrient != 0);
+        const Plan plan = request_.apply ? request_.plan
+                                         : planOf(listing_.files(), request_.turn.kind, request_.options.AutoOrient != 0);
+        planned_ = plan.size();
         engine_.run(
             plan,
             [&](const PlannedPhoto& photo, const RunContext& run) {
+                // A dry run reads headers only, and takes no lock: it changes nothing.
+                if (request_.dryRun) return foreseenResult(foresee(photo, request_.options));
                 TurnSettings turn = request_.turn;
                 turn.run = run;
                 return turnPlannedPhoto(photo, request_.options, turn, quiet);
             },
             hooks);
         console().clearStatus();
-        const bool cutShort = listingCut || finished_ < listing_.files().size();
+        const bool cutShort = listingCut || finished_ < planned_;
         const bool failed = !counters_.failures.empty() || !missing_.empty();
         // Whoever closed the output wants nothing more: no summary, no word.
         if (console().resultsLost()) return cutShort || failed ? 1 : 0;
         const int signal = runStopSignal();
-        if (!signal) printMissingBefore(listing_.files().size());
-        if (anyFolder_) printSummary(signal != 0);
+        if (!signal) printMissingBefore(planned_);
+        // Plan lines stand alone, so that they may be applied as they are.
+        if ((anyFolder_ || request_.apply) && !request_.json) printSummary(signal != 0);
+        else if (request_.dryRun && !request_.json) console().result(dryRunHeadersOnlyLine());
         if (signal) {
             console().note(signal == SIGINT ? "interrupted" : std::string("interrupted by ") + signalName(signal));
             return 1;
@@ -142,9 +179,11 @@ private:
     void report(const PlannedPhoto& file, const RotateResult& result) {
         printMissingBefore(handedBack_++);
         countResult(counters_, file.path, result);
-        if (result.outcome != FileOutcome::Cancelled) ++finished_;
-        const std::string line = fileResultLine(file.path, result, request_.turn.dryRun);
-        if (!line.empty() && !console().result(line)) engine_.cancel();
+        if (result.outcome == FileOutcome::Cancelled) return;
+        ++finished_;
+        const bool written = request_.json ? console().jsonResult(planLine(file, result))
+                                           : console().result(fileResultLine(file.path, result, request_.dryRun));
+        if (!written) engine_.cancel();
     }
 
     // "not a file or folder" for the paths given before the file `index`, in their place.
@@ -156,7 +195,7 @@ private:
     void printSummary(bool cancelled) {
         RunEnd end;
         end.cancelled = cancelled;
-        end.dryRun = request_.turn.dryRun;
+        end.dryRun = request_.dryRun;
         end.foldersWithoutJpegs = foldersWithoutJpegs_;
         end.hiddenSkipped = listing_.hiddenSkipped();
         for (const std::string& line : runSummaryLines(counters_, end))
@@ -171,6 +210,7 @@ private:
     std::size_t missingPrinted_ = 0;
     std::size_t handedBack_ = 0;
     std::size_t finished_ = 0;  // results of files that were not abandoned
+    std::size_t planned_ = 0;   // photos of the plan
     bool anyFolder_ = false;
     RunCounters counters_;
 };

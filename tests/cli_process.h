@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,14 @@ struct Cli {
     const testsupport::TempDir streams;  // made before the fork: both processes know it
     const pid_t pid;
 };
+
+// What a run printed, a line each.
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 inline CliRun runCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
     return Cli(args, env).finish();

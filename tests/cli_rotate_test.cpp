@@ -15,13 +15,16 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/pending_name.h"
 #include "tests/cli_process.h"
 #include "tests/support/camera_photo.h"
+#include "transform/turns.h"
 #include "workflow/transcode_test_support.h"
 
 namespace {
 
 using namespace workflowtest;
+using clitest::linesOf;
 using clitest::runCli;
 
 // Orientation 0: no Exif block at all.
@@ -33,13 +36,6 @@ Bytes photo(std::uint32_t seed, int width = 64, int orientation = 1) {
     recipe.withExif = orientation != 0;
     recipe.orientation = orientation;
     return makeCameraPhoto(recipe).jpeg;
-}
-
-Names linesOf(const std::string& text) {
-    Names lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 // A missing path, then a folder: a.jpg, b.JPG, e.jpg, sub/d.jpg, sub/broken.jpg of uneven sizes,
@@ -143,6 +139,10 @@ TEST(CliRotate, UsageErrorsChangeNothingAndTheVerbsKeepTheirPlaces) {
         {{"--jobs", "0", x}, 2, "pivora-cli: --jobs needs a number from 1 to 9999\n"},
         {{"--jobs", "two", x}, 2, "pivora-cli: --jobs needs a number from 1 to 9999\n"},
         {{"--transform", "rotate 90", x}, 2, "unknown option '--transform'"},
+        {{"--json", x}, 2, "--json requires --dry-run"},
+        {{"--apply", out, x}, 2, "--apply takes its photos from the plan, not from paths"},
+        {{"--apply", out, "--auto"}, 2, "excludes"},
+        {{"--apply", out}, 2, "can't read the plan " + out + ": No such file or directory"},
         {{x, "--transcode", x, x}, 2, "unknown option '--transcode'"},
         {{"--info", "--transcode", x}, 2, "Try 'pivora-cli --help'"},
         {{"--info"}, 2, "--info needs at least one file"},
@@ -228,17 +228,93 @@ TEST(CliRotate, EachNameOfAHardLinkedPhotoIsNamedAndLeftAsItWas) {
     EXPECT_EQ(listFolder(dir.path()), (Names{"a.jpg", "b.jpg"}));
 }
 
-// What a dry run leaves alone, and how, the workflow's own tests pin down.
-TEST(CliRotate, DryRunSaysWhatWouldBeDoneAndChangesNothing) {
+// A dry run reads headers only: a photo whose picture data is damaged would be turned, as far as
+// it can tell, and says so; it takes no backup, settles no stray file, changes no time. The real
+// run after it finds the damage and settles the stray, which shows both were there to be found.
+TEST(CliRotate, DryRunSaysWhatWouldBeDoneFromTheHeadersAndChangesNothing) {
     TempDir dir;
-    const Bytes original = photo(5);
-    writeFile(dir.file("a.jpg"), original);
+    const Bytes good = photo(5), whole = photo(6);
+    // Cut in the middle of the picture data, behind its last scan header (the thumbnail's lies before it).
+    size_t scan = whole.size() - 2;
+    while (scan > 0 && !(whole[scan] == 0xFF && whole[scan + 1] == 0xDA)) --scan;
+    const Bytes damaged(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(scan + (whole.size() - scan) / 2));
+    writeFile(dir.file("a.jpg"), good);
+    writeFile(dir.file("broken.jpg"), damaged);
+    writeFile(dir.file("notes.jpg"), {'h', 'i'});
+    writeFile(dir.file(platform::newPendingName("a.jpg", platform::PendingKind::Rewrite)), good);
+    for (const char* name : {"a.jpg", "broken.jpg", "notes.jpg"}) ASSERT_TRUE(platform::setFileTimes(dir.file(name), kOldTimes));
+    const Names before = listFolder(dir.path());
+    ::sleep(1);  // the stray older than the runs below, on any file system's clock
+
     const clitest::CliRun run = runCli({"--dry-run", "--backup", "--turn", "rotate 90", dir.path()});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "File " + dir.file("a.jpg") +
-                           " would be turned: rotate 90\n1 file read, of which 1 file would be rotated\n");
-    EXPECT_EQ(listFolder(dir.path()), Names{"a.jpg"});
-    EXPECT_EQ(readFile(dir.file("a.jpg")), original);
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::string headersOnly = "A dry run reads each photo's header only: damaged picture data is found only by the turn itself";
+    EXPECT_EQ(linesOf(run.out), (Names{"File " + dir.file("a.jpg") + " would be turned: rotate 90",
+                                       "File " + dir.file("broken.jpg") + " would be turned: rotate 90",
+                                       "File " + dir.file("notes.jpg") + " would be refused: not a JPEG file",
+                                       "3 files read, of which 2 files would be rotated", headersOnly}));
+    // The times first: the test's own reads may move the access times.
+    for (const char* name : {"a.jpg", "broken.jpg", "notes.jpg"}) EXPECT_TRUE(hasTimes(dir.file(name), kOldTimes)) << name;
+    EXPECT_EQ(listFolder(dir.path()), before);
+    EXPECT_EQ(readFile(dir.file("a.jpg")), good);
+    EXPECT_EQ(readFile(dir.file("broken.jpg")), damaged);
+
+    const clitest::CliRun upright = runCli({"--dry-run", "--auto", dir.file("a.jpg")});
+    EXPECT_EQ(upright.out, "File " + dir.file("a.jpg") + " would be left as it is: already upright\n" + headersOnly + "\n");
+
+    const clitest::CliRun real = runCli({"--turn", "rotate 90", dir.path()});
+    EXPECT_NE(real.out.find("File " + dir.file("broken.jpg") + " could not be rotated: damaged picture data"), std::string::npos)
+        << real.out;
+    EXPECT_EQ(listFolder(dir.path()), (Names{"a.jpg", "broken.jpg", "notes.jpg"})) << "the stray settled";
+}
+
+// A picture of 100 x 60 pixels in 4:2:0 (16-pixel blocks) has a partial block at its right and at
+// its bottom edge: each turn that moves one of them to the other side drops it and says so, and
+// with --perfect is refused untouched for it instead, in the dry run as in the run.
+TEST(CliRotate, ATurnThatDropsAnEdgeStripSaysSoAndPerfectRefusesIt) {
+    TempDir dir;
+    using K = TransformKind;
+    CameraPhotoSpec recipe;
+    recipe.width = 100;
+    recipe.height = 60;
+    const Bytes original = makeCameraPhoto(recipe).jpeg;
+    const std::string x = dir.file("x.jpg");
+    const std::string rows = "12 rows at the bottom were dropped: the height is not a whole number of 16-pixel blocks";
+    const std::string columns = "4 columns at the right were dropped: the width is not a whole number of 16-pixel blocks";
+    const struct {
+        K kind;
+        std::string strip;  // as the run says it
+    } cases[] = {
+        {K::None, ""}, {K::Transpose, ""}, {K::FlipHorizontal, columns}, {K::FlipVertical, rows},
+        {K::Rotate90, rows}, {K::Rotate270, columns}, {K::Rotate180, rows + "; " + columns},
+        {K::Transverse, rows + "; " + columns},
+    };
+    const auto foreseen = [](std::string text) {
+        for (size_t at; (at = text.find(" were ")) != std::string::npos;) text.replace(at, 6, " would be ");
+        return text;
+    };
+    for (const auto& c : cases) {
+        const std::string name = turnName(c.kind);
+        SCOPED_TRACE(name);
+        const std::string done = c.kind == K::None ? " is already upright and was left as it was" : " successfully rotated";
+        writeFile(x, original);
+        clitest::CliRun run = runCli({"--turn", name, x});
+        EXPECT_EQ(run.out, "File " + x + done + (c.strip.empty() ? "" : " (" + c.strip + ")") + "\n");
+        expectSameImage(readFile(x), transformInMemory(original, c.kind, true));
+
+        writeFile(x, original);
+        run = runCli({"--perfect", "--turn", name, x});
+        if (c.strip.empty()) {
+            EXPECT_EQ(run.out, "File " + x + done + "\n");
+            continue;
+        }
+        const std::string refused = "the turn would drop an edge strip (" + foreseen(c.strip) + ")";
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "File " + x + " could not be rotated: " + refused + "\n");
+        EXPECT_EQ(readFile(x), original);
+        run = runCli({"--perfect", "--dry-run", "--turn", name, x});
+        EXPECT_EQ(linesOf(run.out).at(0), "File " + x + " would be refused: " + refused);
+    }
 }
 
 // What a run says, in the console's words: "@" in an argument stands for the row's folder. Names

@@ -4,6 +4,7 @@
 
 #include "transform/coefficient_memory.h"
 #include "workflow/huffman_tables.h"
+#include "transform/turns.h"
 #include "workflow/jpeg_coding.h"
 #include "workflow/jpeg_error_trap.h"
 #include "workflow/pass_monitor.h"
@@ -74,6 +75,13 @@ jvirt_barray_ptr* prepareDestination(LibjpegObjects& objects, const CoefficientP
     result->height = static_cast<int>(dst->image_height);
     result->trimmed = objects.setup.trimmed;
     result->exact = objects.setup.exact;
+    if (result->trimmed) {
+        const bool transposes = turnFacts(request.kind).transposes;
+        result->strip = droppedStrip(static_cast<int>(src->image_width), static_cast<int>(src->image_height),
+                                     transposes ? result->height : result->width,
+                                     transposes ? result->width : result->height, DCTSIZE * src->max_h_samp_factor,
+                                     DCTSIZE * src->max_v_samp_factor);
+    }
     return writtenArrays;
 }
 

@@ -11,6 +11,7 @@
 
 #include "transform/coefficient_memory.h"
 #include "transform/transform_setup.h"
+#include "workflow/edge_strip.h"
 #include "workflow/marker_copy.h"
 
 struct CoefficientPassRequest {
@@ -61,6 +62,7 @@ struct CoefficientPassResult {
     std::size_t consumed = 0;           // input bytes up to and including the picture's EOI
     int width = 0, height = 0;          // of the output picture
     bool trimmed = false;               // partial edge blocks were dropped
+    EdgeStrip strip;                    // what they were, in the source picture's axes
     bool exact = true;                  // the output is the exact turn of the (trimmed) picture
     JpegCoding source;                  // the source's coding, known once its header was read
     HuffmanTables tables = HuffmanTables::Standard;  // of the output, on success

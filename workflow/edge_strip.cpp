@@ -36,6 +36,15 @@ EdgeStrip edgeStripOf(const FrameFacts& frame, TransformKind stored) {
     return strip;
 }
 
+EdgeStrip droppedStrip(int width, int height, int keptWidth, int keptHeight, int blockWidth, int blockHeight) {
+    EdgeStrip strip;
+    strip.blockWidth = blockWidth;
+    strip.blockHeight = blockHeight;
+    strip.columns = width > keptWidth ? width - keptWidth : 0;
+    strip.rows = height > keptHeight ? height - keptHeight : 0;
+    return strip;
+}
+
 std::string edgeStripText(const EdgeStrip& strip, bool foreseen) {
     std::string text;
     if (strip.rows) text = sideText(strip.rows, "row", "bottom", "height", strip.blockHeight, foreseen);

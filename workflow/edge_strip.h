@@ -23,6 +23,10 @@ struct EdgeStrip {
 // What turning the stored picture of `frame` by `stored` drops.
 EdgeStrip edgeStripOf(const FrameFacts& frame, TransformKind stored);
 
+// What a pass dropped from a `width` x `height` picture of `blockWidth` x `blockHeight` blocks
+// that it kept as `keptWidth` x `keptHeight` (in the same axes): the strip as it happened.
+EdgeStrip droppedStrip(int width, int height, int keptWidth, int keptHeight, int blockWidth, int blockHeight);
+
 // "8 rows at the bottom were dropped: the height is not a whole number of 16-pixel blocks" (and
 // the columns at the right the same way, joined by "; "), in the conditional with `foreseen`
 // ("would be dropped"); "" when nothing is.

@@ -36,8 +36,8 @@ Refusal permissionRefusal(const std::string& photo, const SourceFile& source) {
 }
 
 // The first refusal a turn of `header` by `foresight.stored` meets before its picture data.
-Refusal refusalOf(const Foresight& foresight, const PhotoRecord& header, const SourceFile& source,
-                  const std::string& photo) {
+Refusal refusalOf(const Foresight& foresight, const ProcessingOptions& options, const PhotoRecord& header,
+                  const SourceFile& source, const std::string& photo) {
     if (header.exif() && !header.exifLayout.walked)
         return refuse(RefusalReason::UnreadableMetadata, "its Exif block cannot be read");
     if (const std::string frame = unsupportedFrame(header.frame); !frame.empty())
@@ -45,48 +45,67 @@ Refusal refusalOf(const Foresight& foresight, const PhotoRecord& header, const S
     if (foresight.nothingToDo()) return {};
     if (foresight.strip.tooSmall)
         return refuse(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
+    if (options.RefuseEdgeStrip && foresight.strip.any())
+        return refuse(RefusalReason::EdgeStripDropped, edgeStripText(foresight.strip, true));
     if (header.further.present && !header.further.problem.empty())
         return refuse(RefusalReason::FurtherPicture, header.further.problem);
     return permissionRefusal(photo, source);
 }
 
-SourceFile::Status reasonlessOpen(SourceFile& source, const std::string& photo, std::string* error) {
-    return source.open(photo, error, SourceFile::Locking::None);
+RefusalReason reasonOfOpen(SourceFile::Status status) {
+    switch (status) {
+    case SourceFile::Status::NotRegular: return RefusalReason::NotRegularFile;
+    case SourceFile::Status::InUse: return RefusalReason::InUse;
+    default: return RefusalReason::CannotRead;
+    }
+}
+
+Foresight refused(Refusal refusal) {
+    Foresight foresight;
+    foresight.known = true;
+    foresight.refusal = std::move(refusal);
+    return foresight;
 }
 
 }  // namespace
 
-Foresight foreseeTurn(const PlannedPhoto& planned, const PhotoRecord& header, const SourceFile& source,
-                      const std::string& photo) {
+Foresight foreseeTurn(const PlannedPhoto& planned, const ProcessingOptions& options, const PhotoRecord& header,
+                      const SourceFile& source, const std::string& photo) {
     Foresight foresight;
     foresight.known = true;
     foresight.orientation = header.info.orientation;
     foresight.stored = storedTurnOf(planned.turn, planned.upright, foresight.orientation);
     foresight.tagChanges = tagResetBy(planned.upright, foresight.orientation);
     foresight.strip = edgeStripOf(header.frame, foresight.stored);
-    foresight.refusal = refusalOf(foresight, header, source, photo);
+    foresight.refusal = refusalOf(foresight, options, header, source, photo);
     return foresight;
 }
 
-Foresight foresee(const PlannedPhoto& planned) {
-    Foresight foresight;
-    foresight.known = true;
+Foresight openAndForesee(const PlannedPhoto& planned, const ProcessingOptions& options, SourceFile& source,
+                         SourceFile::Locking locking) {
     const std::string photo = platform::fileBehindLink(planned.path);
-    SourceFile source;
     std::string error;
-    switch (reasonlessOpen(source, photo, &error)) {
-    case SourceFile::Status::Ok: break;
-    case SourceFile::Status::NotRegular: foresight.refusal = refuse(RefusalReason::NotRegularFile); return foresight;
-    default: foresight.refusal = refuse(RefusalReason::CannotRead, error); return foresight;
-    }
-    if (source.status().st_nlink > 1) {
-        foresight.refusal = refuse(RefusalReason::SeveralNames);
-        return foresight;
-    }
+    const SourceFile::Status status = source.open(photo, &error, locking);
+    if (status != SourceFile::Status::Ok) return refused(refuse(reasonOfOpen(status), error));
+    // Turned under one name, a file of several names would keep the old picture under the others.
+    if (source.status().st_nlink > 1) return refused(refuse(RefusalReason::SeveralNames));
     const Result<PhotoRecord> header = readPhotoHeader(source, planned.path);
-    if (!header.ok()) {
-        foresight.refusal = header.refusal();
-        return foresight;
-    }
-    return foreseeTurn(planned, header.value(), source, photo);
+    if (!header.ok()) return refused(header.refusal());
+    return foreseeTurn(planned, options, header.value(), source, photo);
+}
+
+Foresight foresee(const PlannedPhoto& planned, const ProcessingOptions& options) {
+    SourceFile source;
+    return openAndForesee(planned, options, source, SourceFile::Locking::None);
+}
+
+RotateResult foreseenResult(const Foresight& foresight) {
+    RotateResult result = refusal(foresight.refusal);
+    if (foresight.refusal.reason == RefusalReason::None)
+        result.outcome = foresight.nothingToDo() ? FileOutcome::AlreadyUpright : FileOutcome::Rotated;
+    result.turn = foresight.stored;
+    result.strip = foresight.strip;
+    result.orientationBefore = foresight.orientation;
+    result.orientationAfter = foresight.tagChanges ? 1 : foresight.orientation;
+    return result;
 }

@@ -34,8 +34,8 @@ CoefficientPassResult turnWholePicture(const std::vector<unsigned char>& source,
     return runPass(source.data(), source.size(), kind, settings, false, CopyNone, memory);
 }
 
-JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim) {
-    return [kind, &settings, trim](const unsigned char* stream, std::size_t size, std::vector<unsigned char>* turned,
+JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim, EdgeStrip* dropped) {
+    return [kind, &settings, trim, dropped](const unsigned char* stream, std::size_t size, std::vector<unsigned char>* turned,
                                    std::string* reason) {
         CoefficientMemory memory;
         memory.budget = settings.run.memory;
@@ -48,6 +48,7 @@ JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& s
             *reason = pass.message;
             return false;
         }
+        if (dropped && pass.strip.any()) *dropped = pass.strip;
         *turned = std::move(pass.output);
         return true;
     };

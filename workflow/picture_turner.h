@@ -23,8 +23,10 @@ CoefficientPassResult turnWholePicture(const std::vector<unsigned char>& source,
                                        const TurnSettings& settings, CoefficientMemory* memory);
 
 // A picture inside the photo (a thumbnail), turned whole with its own segments byte for byte.
-// `trim` drops its partial edge blocks: right for a thumbnail, which stands alone.
-JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim);
+// `trim` drops its partial edge blocks: right for a thumbnail, which stands alone. `dropped`,
+// when given, is told the edge strip each turned picture lost, where it lost one.
+JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim,
+                                       EdgeStrip* dropped = nullptr);
 
 // The refusal that a failed (or inexact) pass means; `memory`, when given, tells what it needed.
 // A cancelled pass is no refusal: callers look at pass.failure first.

@@ -16,12 +16,14 @@ struct ProcessingOptions {
     // Folder runs take hidden files and walk hidden folders (names starting with "."), which
     // are otherwise left to the programs that keep them there. Asked for per run, never stored.
     std::int32_t includeHidden = 0;
+    // Refuse, untouched, a photo whose turn would drop an edge strip (its width or height not a
+    // whole number of blocks along an edge the turn moves), instead of turning the rest exactly.
+    std::int32_t RefuseEdgeStrip = 0;
 };
 
 // How each photo is turned. The defaults are the program's own: a quarter turn counter-clockwise.
 struct TurnSettings {
     TransformKind kind = TransformKind::Rotate270;  // the turn of every photo unless AutoOrient is set
-    bool dryRun = false;    // decide and report what would be done; change nothing on disk
     bool optimize = false;  // always compute optimized Huffman tables
     RunContext run;  // the cancel flag and the memory of the run the photo belongs to
     // For tests: runs after the turned file is written, just before it replaces the photo.

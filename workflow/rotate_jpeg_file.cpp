@@ -7,7 +7,6 @@
 #include "exif/exif_date.h"
 #include "jpegfile/photo_record.h"
 #include "workflow/foresight.h"
-#include "workflow/photo_header.h"
 #include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "platform/source_file.h"
@@ -26,14 +25,6 @@ RotateResult outcome(FileOutcome what) {
     return result;
 }
 
-RefusalReason reasonOfSource(SourceFile::Status status) {
-    switch (status) {
-    case SourceFile::Status::NotRegular: return RefusalReason::NotRegularFile;
-    case SourceFile::Status::InUse: return RefusalReason::InUse;
-    default: return RefusalReason::CannotRead;
-    }
-}
-
 RefusalReason reasonOfReplacement(platform::ReplaceStatus status) {
     switch (status) {
     case platform::ReplaceStatus::NoPermission: return RefusalReason::NoPermission;
@@ -42,16 +33,6 @@ RefusalReason reasonOfReplacement(platform::ReplaceStatus status) {
     case platform::ReplaceStatus::ChangedByOther: return RefusalReason::ChangedByOther;
     default: return RefusalReason::WriteFailed;
     }
-}
-
-// The photo opened: refused when it is no regular file, has several names or another run holds it.
-std::optional<RotateResult> openPhoto(const std::string& photo, SourceFile& source) {
-    std::string error;
-    const SourceFile::Status status = source.open(photo, &error);
-    if (status != SourceFile::Status::Ok) return refusal(reasonOfSource(status), error);
-    // Turned under one name, a file of several names would keep the old picture under the others.
-    if (source.status().st_nlink > 1) return refusal(RefusalReason::SeveralNames);
-    return std::nullopt;
 }
 
 // The photo read whole, once it is known to need a turn.
@@ -101,23 +82,13 @@ RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptio
                               platform::StatusLine& status) {
     status.show(processingFileText(planned.path));
     const std::string photo = platform::fileBehindLink(planned.path);
-    SourceFile source;
-    if (auto refused = openPhoto(photo, source)) return *refused;
-
     // What the photo needs is known from its header: an upright photo is never read whole. A
     // photo whose metadata cannot be read is refused rather than turned with its thumbnail or
     // times left wrong.
-    const Result<PhotoRecord> header = readPhotoHeader(source, planned.path);
-    if (!header.ok()) return refusal(header.refusal());
-    const Foresight foresight = foreseeTurn(planned, header.value(), source, photo);
-    if (foresight.refusal.reason != RefusalReason::None) return refusal(foresight.refusal);
-    if (foresight.nothingToDo()) return outcome(FileOutcome::AlreadyUpright);
-    RotateResult expected = outcome(FileOutcome::Rotated);
-    expected.turn = foresight.stored;
-    expected.strip = foresight.strip;
-    expected.orientationBefore = foresight.orientation;
-    expected.orientationAfter = foresight.tagChanges ? 1 : foresight.orientation;
-    if (settings.dryRun) return expected;
+    SourceFile source;
+    const Foresight foresight = openAndForesee(planned, options, source, SourceFile::Locking::ForRewrite);
+    const RotateResult expected = foreseenResult(foresight);
+    if (!expected.rotated()) return expected;
 
     Result<Bytes> bytes = readWhole(source);
     if (!bytes.ok()) return refusal(bytes.refusal());

@@ -12,8 +12,7 @@
 // Turns the planned photo (a link is followed and its target rewritten) as its plan says, reading
 // Backup and EXIFTimestamp from `options` and writing "Processing file <path>" to `status` first,
 // and says what became of the photo and why. Unless it is Rotated, the photo is untouched under
-// its name and no temporary file is left. A dry run asks what the turn would do from the photo's
-// header and file, and changes nothing.
+// its name and no temporary file is left. What a dry run asks instead is foresee's (foresight.h).
 RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptions& options, const TurnSettings& settings,
                               platform::StatusLine& status);
 

@@ -10,6 +10,7 @@
 #include "tests/support/camera_photo.h"
 #include "tests/support/hand_made.h"
 #include "tests/support/multi_picture.h"
+#include "workflow/foresight.h"
 #include "workflow/run_state.h"
 #include "workflow/transcode_test_support.h"
 
@@ -124,6 +125,29 @@ TEST_P(CameraPhotoTurn, TurnsPictureAndThumbnailAndKeepsEverythingElse) {
                          {{before.thumbnailLengthValue, before.thumbnailLengthValue + 4}, {width, width + 4},
                           {height, height + 4}});
     EXPECT_EQ(listFolder(folder.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
+}
+
+// A thumbnail is turned exactly too: where its own size is not a whole number of its blocks, the
+// strip its turn drops is told, as its coefficient pass dropped it.
+TEST_F(RotatePhoto, AThumbnailsOwnEdgeStripIsTold) {
+    const struct {
+        K kind;
+        int thumbnailWidth, thumbnailHeight;
+        int rows, columns;
+    } cases[] = {{K::Rotate180, 32, 24, 8, 0}, {K::Rotate270, 36, 32, 0, 4}, {K::Transverse, 36, 24, 8, 4},
+                 {K::Transpose, 36, 24, 0, 0}};
+    for (const auto& c : cases) {
+        CameraPhotoSpec recipe;
+        recipe.thumbnailWidth = c.thumbnailWidth;
+        recipe.thumbnailHeight = c.thumbnailHeight;
+        settings.kind = c.kind;
+        const RotateResult result = rotate(makeCameraPhoto(recipe).jpeg);
+        ASSERT_TRUE(result.rotated()) << refusalText(result);
+        EXPECT_FALSE(result.strip.any()) << "the 64 x 48 picture is whole blocks";
+        EXPECT_EQ(std::tuple(result.thumbnailStrip.rows, result.thumbnailStrip.columns), std::tuple(c.rows, c.columns))
+            << int(c.kind);
+        EXPECT_EQ(result.thumbnailStrip.blockHeight, c.rows || c.columns ? 16 : 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(ByteOrders, CameraPhotoTurn, ::testing::Values(ByteOrder::Intel, ByteOrder::Motorola));
@@ -466,9 +490,7 @@ TEST_F(RotatePhoto, FullDiskAndDryRunChangeNothing) {
     expectUntouched(good, {"photo.jpg", "photo.jpg.bak"});
     EXPECT_EQ(readFile(path + ".bak"), (Bytes{'o', 'l', 'd'}));
 
-    settings.dryRun = true;
-    settings.kind = K::Rotate90;
-    const RotateResult result = rotatePhoto(path, options, settings, status);
+    const RotateResult result = foreseenResult(foresee(plannedFor(path, K::Rotate90, false), options));
     EXPECT_TRUE(result.rotated());
     EXPECT_EQ(int(result.turn), int(K::Rotate90));
     expectUntouched(good, {"photo.jpg", "photo.jpg.bak"});

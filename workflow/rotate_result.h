@@ -25,6 +25,7 @@ struct RotateResult {
     std::string reencoded;            // non-empty: a further picture was turned through its pixels, which and why
     bool earlierBackupKept = false;   // an existing ".bak" was left as it was instead of a new one
     EdgeStrip strip;                  // what the turn dropped at the picture's edges
+    EdgeStrip thumbnailStrip;         // what the turn of its thumbnail dropped at the thumbnail's edges
     int orientationBefore = 0;        // its Orientation tag as found (0: none)
     int orientationAfter = 0;         // and as it is now
 

@@ -1,5 +1,7 @@
 #include "workflow/run_messages.h"
 
+#include <algorithm>
+
 #include "transform/turns.h"
 
 namespace {
@@ -9,9 +11,9 @@ std::string counted(long long count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-std::string withNotes(const std::string& message, const RotateResult& result) {
+std::string withNotes(const std::string& message, const RotateResult& result, bool foreseen) {
     std::string line = withoutBlankLines(message);
-    for (const std::string& note : {thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)})
+    for (const std::string& note : {edgeStripNote(result, foreseen), thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)})
         if (!note.empty()) line += " " + note;
     return line;
 }
@@ -61,12 +63,42 @@ std::string wouldTurnMessage(const std::string& path, const RotateResult& result
     return "\n\nFile " + path + " would be turned: " + turnName(result.turn) + "\n\n";
 }
 
+std::string wouldLeaveLine(const std::string& path) { return "File " + path + " would be left as it is: already upright"; }
+
+std::string wouldRefuseLine(const std::string& path, const RotateResult& result) {
+    return "File " + path + " would be refused: " + refusalText(result);
+}
+
+std::string edgeStripsText(const EdgeStrip& picture, const EdgeStrip& thumbnail, bool foreseen) {
+    std::string text = edgeStripText(picture, foreseen);
+    if (thumbnail.any()) text += (text.empty() ? "thumbnail: " : "; thumbnail: ") + edgeStripText(thumbnail, foreseen);
+    return text;
+}
+
+std::string edgeStripNote(const RotateResult& result, bool foreseen) {
+    const std::string text = edgeStripText(result.strip, foreseen);
+    return text.empty() ? "" : "(" + text + ")";
+}
+
+std::string dryRunHeadersOnlyLine() {
+    return "A dry run reads each photo's header only: damaged picture data is found only by the turn itself";
+}
+
 std::string runCancelledLine() { return "Cancelled: the files not yet handled were left as they were"; }
 
-std::string uprightCountLine(const RunCounters& counters) {
+std::string uprightCountLine(const RunCounters& counters, bool dryRun) {
     const std::int32_t count = counters.filesUpright;
     if (count == 0) return "";
+    if (dryRun) return counted(count, "file", "files") + " already upright, would be left as " + (count == 1 ? "it is" : "they are");
     return counted(count, "file", "files") + " already upright, left as " + (count == 1 ? "it was" : "they were");
+}
+
+std::string edgeStripsCountLine(const RunCounters& counters, bool dryRun) {
+    const auto count = std::count_if(counters.stripped.begin(), counters.stripped.end(),
+                                     [](const StrippedPhoto& photo) { return photo.strip.any(); });
+    if (count == 0) return "";
+    const char* turned = dryRun ? " would be turned" : " turned";
+    return counted(static_cast<long long>(count), "file", "files") + turned + " with an edge strip dropped";
 }
 
 std::string thumbnailsNotTurnedLine(const RunCounters& counters) {
@@ -99,9 +131,11 @@ std::string filesReadLine(const RunCounters& counters, bool dryRun) {
 
 std::string fileResultLine(const std::string& path, const RotateResult& result, bool dryRun) {
     switch (result.outcome) {
-    case FileOutcome::Rotated: return withNotes(dryRun ? wouldTurnMessage(path, result) : oneFileMessage(1, path), result);
-    case FileOutcome::AlreadyUpright: return withoutBlankLines(alreadyUprightMessage(path));
-    case FileOutcome::Refused: return withoutBlankLines(oneFileMessage(0, path)) + ": " + refusalText(result);
+    case FileOutcome::Rotated:
+        return withNotes(dryRun ? wouldTurnMessage(path, result) : oneFileMessage(1, path), result, dryRun);
+    case FileOutcome::AlreadyUpright: return dryRun ? wouldLeaveLine(path) : withoutBlankLines(alreadyUprightMessage(path));
+    case FileOutcome::Refused:
+        return dryRun ? wouldRefuseLine(path, result) : withoutBlankLines(oneFileMessage(0, path)) + ": " + refusalText(result);
     case FileOutcome::Cancelled: break;
     }
     return "";
@@ -116,11 +150,13 @@ std::vector<std::string> runSummaryLines(const RunCounters& counters, const RunE
         lines.push_back(nothingToTurnLine(counters));
     } else if (counters.filesRead > 0) {
         lines.push_back(filesReadLine(counters, end.dryRun));
-        for (const std::string& line : {uprightCountLine(counters), thumbnailsNotTurnedLine(counters)})
+        for (const std::string& line : {uprightCountLine(counters, end.dryRun), edgeStripsCountLine(counters, end.dryRun),
+                                        thumbnailsNotTurnedLine(counters)})
             if (!line.empty()) lines.push_back(line);
     } else if (end.cancelled || end.foldersWithoutJpegs.empty()) {
         lines.push_back(withoutBlankLines(folderRunMessage(counters)));
     }
     if (const std::string hidden = hiddenSkippedLine(end.hiddenSkipped); !hidden.empty()) lines.push_back(hidden);
+    if (end.dryRun) lines.push_back(dryRunHeadersOnlyLine());
     return lines;
 }

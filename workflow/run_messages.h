@@ -31,12 +31,28 @@ std::string earlierBackupNote(const RotateResult& result);
 std::string alreadyUprightMessage(const std::string& path);
 // Instead of 103 in a dry run: "\n\nFile %s would be turned: %s\n\n" with the turn's name.
 std::string wouldTurnMessage(const std::string& path, const RotateResult& result);
+// A dry run's line for a photo that would not be rewritten, and for one that would be refused:
+// "File %s would be left as it is: already upright", "File %s would be refused: REASON".
+std::string wouldLeaveLine(const std::string& path);
+std::string wouldRefuseLine(const std::string& path, const RotateResult& result);
+// The edge strips a turn dropped, "" when none: "8 rows at the bottom were dropped: the height is
+// not a whole number of 16-pixel blocks", then "thumbnail: " and its own, joined by "; "; in the
+// conditional with `foreseen`.
+std::string edgeStripsText(const EdgeStrip& picture, const EdgeStrip& thumbnail, bool foreseen = false);
+// Beside 103, empty when nothing was dropped from the picture: its strip in brackets. A thumbnail
+// that lost a strip of its own (a 160 x 120 one in 4:2:0 often does) is said in the details alone.
+std::string edgeStripNote(const RotateResult& result, bool foreseen = false);
+// Below a dry run's lines, once: a dry run reads headers only.
+std::string dryRunHeadersOnlyLine();
 // Above 106 or 107 when the run was cancelled.
 std::string runCancelledLine();
 // Beside 106, empty when the count is 0: the files already upright, the photos turned without
 // their thumbnail ("1 file already upright, left as it was", "2 files turned without their thumbnail").
-std::string uprightCountLine(const RunCounters& counters);
+std::string uprightCountLine(const RunCounters& counters, bool dryRun = false);
 std::string thumbnailsNotTurnedLine(const RunCounters& counters);
+// Beside 106, empty for none: "2 files turned with an edge strip dropped" ("would be turned" in a
+// dry run), counting the pictures that lost one.
+std::string edgeStripsCountLine(const RunCounters& counters, bool dryRun = false);
 // True when the run read photos and every one of them already stood upright.
 bool nothingToTurn(const RunCounters& counters);
 // Beside 106 when nothingToTurn, empty otherwise: "Nothing to turn: all 8 photos are already upright".
@@ -49,8 +65,8 @@ std::string hiddenSkippedLine(std::size_t count);
 // successfully rotated" ("would be rotated" in a dry run).
 std::string filesReadLine(const RunCounters& counters, bool dryRun);
 
-// The console's line for one file: 103, 104 or their siblings without blank lines, with the
-// reason or the notes behind; empty for a file abandoned by a cancel.
+// The console's line for one file: 103, 104 or their siblings without blank lines (in a dry run
+// the conditional ones), with the reason or the notes behind; empty for a file abandoned by a cancel.
 std::string fileResultLine(const std::string& path, const RotateResult& result, bool dryRun);
 
 // How a folder run ended, beside its counters.
@@ -63,5 +79,5 @@ struct RunEnd {
 
 // The console's summary of a folder run: the cancelled line or a line for each folder without
 // JPEG files; then the nothing-to-turn line, or filesReadLine with the counts beside it, or 107
-// when neither says anything; the hidden entries skipped.
+// when neither says anything; the hidden entries skipped; in a dry run dryRunHeadersOnlyLine.
 std::vector<std::string> runSummaryLines(const RunCounters& counters, const RunEnd& end);

@@ -6,6 +6,8 @@ void countResult(RunCounters& counters, const std::string& path, const RotateRes
     case FileOutcome::Rotated:
         ++counters.filesRotated;
         if (!result.thumbnailNotTurned.empty()) ++counters.thumbnailsNotTurned;
+        if (result.strip.any() || result.thumbnailStrip.any())
+            counters.stripped.push_back({path, result.strip, result.thumbnailStrip});
         break;
     case FileOutcome::AlreadyUpright: ++counters.filesUpright; break;
     case FileOutcome::Refused: counters.failures.push_back({path, refusalText(result)}); break;

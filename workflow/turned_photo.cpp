@@ -48,7 +48,7 @@ public:
         if (!keepSegmentsBetweenScans())
             return refused(refusal(RefusalReason::UnreadableMetadata, "more than " + std::to_string(kMaxSpansBetweenScans) +
                                                                           " segments between the scans of its picture"));
-        turned.result.thumbnailNotTurned = turnThumbnails();
+        turned.result.thumbnailNotTurned = turnThumbnails(&turned.result.thumbnailStrip);
         noteFurtherResults(furtherResults_, tail_.pictures, &turned.result);
         if (!editMetadata(&reason)) return refused(refusal(RefusalReason::UnreadableMetadata, reason));
         if (!assemble(&turned.bytes, &reason)) return refused(refusal(RefusalReason::WriteFailed, reason));
@@ -111,16 +111,20 @@ private:
 
     // The Exif thumbnail (a JPEG one, or uncompressed strips), any JFXX thumbnail and the
     // thumbnails of other segments; what could not be turned stays as it was, and the reasons are
-    // returned.
-    std::string turnThumbnails() {
+    // returned. The Exif thumbnail is turned exactly too, and may lose an edge strip of its own:
+    // `strip` says which, once the turned one stands in the photo.
+    std::string turnThumbnails(EdgeStrip* strip) {
         std::string note;
         const JpegStreamTurner turner = embeddedPictureTurner(kind_, settings_, true);
         const Bytes thumbnail = thumbnailBytes(record_);
         if (!thumbnail.empty()) {
             Bytes turned;
             std::string reason;
-            if (!turner(thumbnail.data(), thumbnail.size(), &turned, &reason)) note = "the thumbnail cannot be turned: " + reason;
+            EdgeStrip dropped;
+            if (!embeddedPictureTurner(kind_, settings_, true, &dropped)(thumbnail.data(), thumbnail.size(), &turned, &reason))
+                note = "the thumbnail cannot be turned: " + reason;
             else note = replaceThumbnail(record_, turned);
+            if (note.empty()) *strip = dropped;
         }
         std::string jfxxReason;
         auto turnJfxx = [&](Bytes* payload, std::string* reason) {

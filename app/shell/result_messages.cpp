@@ -19,10 +19,13 @@ std::string paragraphs(std::initializer_list<std::string> lines) {
 
 ResultMessage oneFileResult(const std::string& path, const RotateResult& result) {
     switch (result.outcome) {
-    case FileOutcome::Rotated:
+    case FileOutcome::Rotated: {
+        // The picture's strip is said with the result; the thumbnail's, a smaller matter, behind it.
+        const std::string thumbnail = edgeStripsText({}, result.thumbnailStrip);
         return {oneFileMessage(1, path) +
-                    paragraphs({thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)}),
-                MessageIcon::None, {}};
+                    paragraphs({edgeStripNote(result), thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)}),
+                MessageIcon::None, thumbnail.empty() ? "" : thumbnail + "\n"};
+    }
     case FileOutcome::AlreadyUpright: return {alreadyUprightMessage(path), MessageIcon::None, {}};
     case FileOutcome::Cancelled:
         return {oneFileMessage(0, path) + "Reason: the run was cancelled; the file was left as it was\n\n",
@@ -46,13 +49,17 @@ ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, const
     // Nothing to turn says what the count of files already upright would; what the walk found
     // is known only of a run that was not cut short.
     const bool allUpright = nothingToTurn(counters) && !cancelled;
+    const std::string strips = edgeStripsCountLine(counters);
     message.text += folderRunMessage(counters) +
                     paragraphs({allUpright ? nothingToTurnLine(counters) : uprightCountLine(counters),
-                                thumbnailsNotTurnedLine(counters), hiddenSkippedLine(counters.hiddenSkipped), failedLine});
+                                strips.empty() ? "" : strips + "; the details say which", thumbnailsNotTurnedLine(counters),
+                                hiddenSkippedLine(counters.hiddenSkipped), failedLine});
     if (counters.filesRead == 0 && !cancelled)
         for (const std::string& target : targets) message.text += paragraphs({noJpegFilesLine(target)});
     if (failed > 0) message.icon = MessageIcon::Warning;
     for (const RunFailure& failure : counters.failures) message.details += failure.path + ": " + failure.reason + "\n";
+    for (const StrippedPhoto& photo : counters.stripped)
+        message.details += photo.path + ": " + edgeStripsText(photo.strip, photo.thumbnailStrip) + "\n";
     return message;
 }
 

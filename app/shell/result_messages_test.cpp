@@ -67,5 +67,31 @@ TEST(ResultMessages, FolderRunSaysWhenThereWasNothingToTurnOrNothingToRead) {
     }
 }
 
+// A photo alone says its picture's strip with the result and its thumbnail's behind it; a folder
+// run counts the photos that lost one and lists each, with either strip, below the failures.
+TEST(ResultMessages, EdgeStripsAreSaidAndListedInTheDetails) {
+    RotateResult picture = outcome(FileOutcome::Rotated), thumbnail = picture;
+    picture.strip = {4, 0, 16, 16};
+    thumbnail.thumbnailStrip = {0, 8, 16, 16};
+    const std::string columns = "4 columns at the right were dropped: the width is not a whole number of 16-pixel blocks";
+    const std::string rows = "8 rows at the bottom were dropped: the height is not a whole number of 16-pixel blocks";
+    ResultMessage message = oneFileResult("/p/a.jpg", picture);
+    EXPECT_EQ(message.text, oneFileMessage(1, "/p/a.jpg") + "(" + columns + ")\n\n");
+    EXPECT_EQ(message.details, "");
+    message = oneFileResult("/p/a.jpg", thumbnail);
+    EXPECT_EQ(message.text, oneFileMessage(1, "/p/a.jpg"));
+    EXPECT_EQ(message.details, "thumbnail: " + rows + "\n");
+
+    RunCounters counters;
+    countResult(counters, "/p/a.jpg", picture);
+    countResult(counters, "/p/b.jpg", thumbnail);
+    countResult(counters, "/p/c.jpg", refusal(RefusalReason::NotJpeg));
+    message = folderRunResult(counters, false);
+    EXPECT_EQ(message.text, folderRunMessage(counters) + "1 file turned with an edge strip dropped; the details say which\n\n" +
+                                "1 file could not be rotated; the details name each with the reason\n\n");
+    EXPECT_EQ(message.details,
+              "/p/c.jpg: not a JPEG file\n/p/a.jpg: " + columns + "\n/p/b.jpg: thumbnail: " + rows + "\n");
+}
+
 }  // namespace
 }  // namespace shell
