@@ -1,10 +1,12 @@
 #include "jpegfile/xmp_edit.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
-#include <optional>
+#include <initializer_list>
+
+#include "jpegfile/xmp_regions.h"
+#include "jpegfile/xmp_tree.h"
+#include "jpegfile/xmp_values.h"
 
 namespace {
 
@@ -14,144 +16,35 @@ constexpr std::size_t kMaxPayload = 0xFFFF - 2;
 constexpr char kContainerNamespace[] = "http://ns.google.com/photos/1.0/container/";
 constexpr char kItemNamespace[] = "http://ns.google.com/photos/1.0/container/item/";
 constexpr char kTiffNamespace[] = "http://ns.adobe.com/tiff/1.0/";
+constexpr char kExifNamespace[] = "http://ns.adobe.com/exif/1.0/";
+// What a turn may change: every namespace of the properties above and of the regions.
+constexpr const char* kTurnNamespaces[] = {kTiffNamespace, kExifNamespace,
+                                           "http://www.metadataworkinggroup.com/schemas/regions/",
+                                           "http://ns.microsoft.com/photo/1.2/"};
 
-using Texts = std::vector<std::string>;
+using Replacements = std::vector<XmpReplacement>;
 
-// Where a value's text lies in the packet.
-struct Spot {
-    std::size_t at = 0;
-    std::size_t size = 0;
-};
-
-struct Range {
-    std::size_t begin = 0;
-    std::size_t end = 0;
-};
-
-struct Replacement {
-    Spot spot;
-    std::string text;
-};
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.'; }
-
-std::size_t skipSpace(const std::string& text, std::size_t at) {
-    while (at < text.size() && isSpace(text[at])) ++at;
-    return at;
+// Whether the packet names any of the namespaces: a prefix is bound to one only by its name.
+template <typename Names>
+bool mentions(const std::string& packet, const Names& namespaces) {
+    for (const char* name : namespaces)
+        if (packet.find(name) != std::string::npos) return true;
+    return false;
 }
 
-// The quoted value that starts at `at` (a quote), or nothing.
-std::optional<Spot> quotedValue(const std::string& text, std::size_t at) {
-    if (at >= text.size() || (text[at] != '"' && text[at] != '\'')) return std::nullopt;
-    std::size_t close = text.find(text[at], at + 1);
-    if (close == std::string::npos) return std::nullopt;
-    return Spot{at + 1, close - at - 1};
-}
-
-// The prefixes the packet binds to `uri` with xmlns:prefix="uri".
-Texts prefixesOf(const std::string& packet, const std::string& uri) {
-    Texts prefixes;
-    for (std::size_t at = packet.find("xmlns:"); at != std::string::npos; at = packet.find("xmlns:", at + 1)) {
-        std::size_t nameEnd = at + 6;
-        while (nameEnd < packet.size() && isNameChar(packet[nameEnd])) ++nameEnd;
-        std::size_t equals = skipSpace(packet, nameEnd);
-        if (nameEnd == at + 6 || equals >= packet.size() || packet[equals] != '=') continue;
-        std::optional<Spot> value = quotedValue(packet, skipSpace(packet, equals + 1));
-        if (value && packet.compare(value->at, value->size, uri) == 0)
-            prefixes.push_back(packet.substr(at + 6, nameEnd - at - 6));
+bool packetOfSegment(const std::vector<unsigned char>& payload, std::string* packet, std::string* reason) {
+    if (!isXmpPayload(payload.data(), payload.size())) {
+        *reason = "the segment is no XMP packet";
+        return false;
     }
-    return prefixes;
+    packet->assign(payload.begin() + kXmpIdentifierSize, payload.end());
+    return true;
 }
 
-// The end of the start tag that begins at `at` (behind its '>'), quotes respected.
-std::size_t tagEnd(const std::string& text, std::size_t at) {
-    char quote = 0;
-    for (std::size_t i = at; i < text.size(); ++i) {
-        if (quote) {
-            if (text[i] == quote) quote = 0;
-        } else if (text[i] == '"' || text[i] == '\'') {
-            quote = text[i];
-        } else if (text[i] == '>') {
-            return i + 1;
-        }
-    }
-    return text.size();
-}
-
-// Every start of `<name` as a whole element name within the range.
-std::vector<std::size_t> elementStarts(const std::string& text, const std::string& name, Range range) {
-    std::vector<std::size_t> starts;
-    const std::string open = "<" + name;
-    for (std::size_t at = text.find(open, range.begin); at != std::string::npos && at < range.end;
-         at = text.find(open, at + 1)) {
-        std::size_t after = at + open.size();
-        if (after < text.size() && (isSpace(text[after]) || text[after] == '>' || text[after] == '/'))
-            starts.push_back(at);
-    }
-    return starts;
-}
-
-// The extent of the element that starts at `at`: its start tag alone when it closes itself.
-Range elementRange(const std::string& text, const std::string& name, std::size_t at) {
-    std::size_t end = tagEnd(text, at);
-    if (end >= 2 && text[end - 2] == '/') return {at, end};
-    std::size_t close = text.find("</" + name, end);
-    return {at, close == std::string::npos ? text.size() : tagEnd(text, close)};
-}
-
-// The values of `name` inside the range: attributes (name="value") and element contents.
-std::vector<Spot> propertyValues(const std::string& text, const std::string& name, Range range) {
-    std::vector<Spot> values;
-    for (std::size_t at = text.find(name, range.begin); at != std::string::npos && at < range.end;
-         at = text.find(name, at + 1)) {
-        std::size_t after = at + name.size();
-        if (at == 0 || after >= text.size()) continue;
-        if (isSpace(text[at - 1])) {
-            std::size_t equals = skipSpace(text, after);
-            if (equals < text.size() && text[equals] == '=')
-                if (std::optional<Spot> value = quotedValue(text, skipSpace(text, equals + 1))) values.push_back(*value);
-        } else if (text[at - 1] == '<' && (text[after] == '>' || isSpace(text[after]))) {
-            std::size_t content = tagEnd(text, at - 1);
-            std::size_t close = text.find("</" + name, content);
-            if (text[content - 2] != '/' && close != std::string::npos && close < range.end)
-                values.push_back(Spot{content, close - content});
-        }
-    }
-    return values;
-}
-
-// The first value of the property under any of the prefixes, as a whole number; its spot too.
-std::optional<std::uint64_t> numberOf(const std::string& text, const Texts& prefixes, const char* name, Range range,
-                                      Spot* spot = nullptr) {
-    for (const std::string& prefix : prefixes) {
-        std::vector<Spot> values = propertyValues(text, prefix + ":" + name, range);
-        if (values.empty()) continue;
-        std::size_t begin = skipSpace(text, values[0].at), end = values[0].at + values[0].size;
-        while (end > begin && isSpace(text[end - 1])) --end;
-        if (begin == end || end - begin > 15) return std::nullopt;
-        std::uint64_t number = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-            if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
-            number = number * 10 + static_cast<std::uint64_t>(text[i] - '0');
-        }
-        if (spot) *spot = Spot{begin, end - begin};
-        return number;
-    }
-    return std::nullopt;
-}
-
-std::string packetOf(const std::vector<unsigned char>& payload) {
-    return std::string(payload.begin() + kXmpIdentifierSize, payload.end());
-}
-
-// Applies the replacements (back to front, so that earlier spots stay where they are) and puts
-// the packet back, unless the segment would grow too large.
-bool applyReplacements(std::vector<unsigned char>* payload, std::string packet, std::vector<Replacement> replacements,
-                       std::string* reason) {
-    std::sort(replacements.begin(), replacements.end(),
-              [](const Replacement& a, const Replacement& b) { return a.spot.at > b.spot.at; });
-    for (const Replacement& replacement : replacements) packet.replace(replacement.spot.at, replacement.spot.size, replacement.text);
+// The edited packet back in the payload, unless the segment would grow too large.
+bool putPacket(std::vector<unsigned char>* payload, std::string packet, const Replacements& replacements,
+               std::string* reason) {
+    applyReplacements(&packet, replacements);
     if (kXmpIdentifierSize + packet.size() > kMaxPayload) {
         *reason = "the XMP segment would exceed 65535 bytes";
         return false;
@@ -161,38 +54,34 @@ bool applyReplacements(std::vector<unsigned char>* payload, std::string packet, 
     return true;
 }
 
-// The items of one container directory, in order.
-std::vector<Range> directoryItems(const std::string& packet, const std::string& container, Range directory) {
-    std::vector<Range> items;
-    const std::string itemName = container + ":Item";
-    for (std::size_t at : elementStarts(packet, itemName, directory)) {
-        if (!items.empty() && at < items.back().end) continue;  // inside the previous item
-        items.push_back(elementRange(packet, itemName, at));
-    }
-    return items;
-}
-
 // The new lengths of one directory's items, walked as they follow the first picture.
-bool matchItems(const std::string& packet, const std::vector<Range>& items, const Texts& itemPrefixes,
-                std::size_t firstPictureEnd, const std::vector<MovedPicture>& pictures,
-                std::vector<Replacement>* replacements, std::string* reason) {
+bool matchItems(const XmpTree& tree, const std::string& packet, const XmpField& directory, std::size_t firstPictureEnd,
+                const std::vector<MovedPicture>& pictures, Replacements* replacements, std::string* reason) {
     std::uint64_t cursor = firstPictureEnd;
-    for (std::size_t k = 0; k < items.size(); ++k) {
-        std::uint64_t padding = numberOf(packet, itemPrefixes, "Padding", items[k]).value_or(0);
-        if (k == 0) {  // the primary: the first picture itself
+    bool primary = true;
+    for (const XmpField& entry : tree.itemsOf(directory)) {
+        const XmpField* item = findField(tree.fieldsOf(entry), kContainerNamespace, "Item");
+        if (!item) continue;
+        const std::vector<XmpField> fields = tree.fieldsOf(*item);
+        std::uint64_t padding = 0, length = 0;
+        if (const XmpField* field = findField(fields, kItemNamespace, "Padding"))
+            if (!readWholeNumber(tree, packet, *field, &padding)) padding = 0;
+        if (primary) {  // the first picture itself
+            primary = false;
             cursor += padding;
             continue;
         }
-        Spot spot;
-        std::optional<std::uint64_t> length = numberOf(packet, itemPrefixes, "Length", items[k], &spot);
-        if (!length) return true;  // the items behind one without a length cannot be placed
-        const std::uint64_t start = cursor, end = cursor + *length;
+        XmlSpan span;
+        const XmpField* lengthField = findField(fields, kItemNamespace, "Length");
+        if (!lengthField || !readWholeNumber(tree, packet, *lengthField, &length, &span))
+            return true;  // the items behind one without a length cannot be placed
+        const std::uint64_t start = cursor, end = cursor + length;
         for (const MovedPicture& picture : pictures) {
             const std::uint64_t pictureEnd = std::uint64_t{picture.sourceStart} + picture.sourceSize;
             const std::uint64_t claimedEnd = pictureEnd + picture.claimedBeyond;
             if (start == picture.sourceStart && (end == pictureEnd || end == claimedEnd)) {
                 const std::uint64_t beyond = end - pictureEnd;  // the bytes behind its EOI stay in the item
-                replacements->push_back({spot, std::to_string(picture.size + beyond)});
+                replacements->push_back({span, std::to_string(picture.size + beyond)});
             } else if (start < claimedEnd && picture.sourceStart < end) {
                 *reason = "the XMP container directory does not match the pictures of the file";
                 return false;
@@ -203,6 +92,63 @@ bool matchItems(const std::string& packet, const std::vector<Range>& items, cons
     return true;
 }
 
+bool orientationUpright(const XmpTree& tree, const std::vector<XmpField>& fields, Replacements* replacements,
+                        std::string* reason) {
+    for (const XmpField& field : fields) {
+        if (!field.is(kTiffNamespace, "Orientation")) continue;
+        XmlSpan span;
+        if (!tree.rawValue(field, &span)) {
+            *reason = "its XMP orientation is no simple value";
+            return false;
+        }
+        replacements->push_back({span, "1"});
+    }
+    return true;
+}
+
+// One pair of pixel dimensions of the stored picture (jpegfile/position_turn.h: turnStatedSize).
+bool turnDimensions(const XmpTree& tree, const std::string& packet, const PictureTurn& turn,
+                    const std::vector<XmpField>& fields, const char* uri, const char* widthName, const char* heightName,
+                    Replacements* replacements, std::string* reason) {
+    const XmpField* fieldOf[2] = {findField(fields, uri, widthName), findField(fields, uri, heightName)};
+    std::uint64_t value[2] = {0, 0};
+    XmlSpan span[2];
+    for (int i = 0; i < 2; ++i) {
+        if (fieldOf[i] && !readWholeNumber(tree, packet, *fieldOf[i], &value[i], &span[i])) {
+            *reason = std::string("its XMP ") + (i == 0 ? widthName : heightName) + " is no whole number";
+            return false;
+        }
+    }
+    StatedSize size;
+    if (fieldOf[0]) size.width = value[0];
+    if (fieldOf[1]) size.height = value[1];
+    if (!turnStatedSize(turn, &size)) return true;
+    const std::optional<std::uint64_t> turned[2] = {size.width, size.height};
+    for (int i = 0; i < 2; ++i)
+        if (turned[i] && *turned[i] != value[i]) replacements->push_back({span[i], std::to_string(*turned[i])});
+    return true;
+}
+
+bool turnReplacements(const XmpTree& tree, const std::string& packet, const PictureTurn& turn,
+                      Replacements* replacements, std::string* reason) {
+    const std::vector<XmpField> fields = tree.topLevelFields();
+    if (turn.upright && !orientationUpright(tree, fields, replacements, reason)) return false;
+    if (turn.movesNothing()) return true;
+    return turnDimensions(tree, packet, turn, fields, kExifNamespace, "PixelXDimension", "PixelYDimension",
+                          replacements, reason) &&
+           turnDimensions(tree, packet, turn, fields, kTiffNamespace, "ImageWidth", "ImageLength", replacements,
+                          reason) &&
+           turnXmpRegions(tree, packet, turn, replacements, reason);
+}
+
+// The replacements a turn makes in `packet`: none for a packet that names nothing it changes.
+bool replacementsOfTurn(const std::string& packet, const PictureTurn& turn, Replacements* replacements,
+                        std::string* reason) {
+    if (!mentions(packet, kTurnNamespaces)) return true;
+    XmpTree tree;
+    return tree.read(packet, reason) && turnReplacements(tree, packet, turn, replacements, reason);
+}
+
 }  // namespace
 
 bool isXmpPayload(const unsigned char* payload, std::size_t size) {
@@ -211,32 +157,53 @@ bool isXmpPayload(const unsigned char* payload, std::size_t size) {
 
 bool rewriteContainerLengths(std::vector<unsigned char>* payload, std::size_t firstPictureEnd,
                              const std::vector<MovedPicture>& pictures, std::string* reason) {
-    if (!isXmpPayload(payload->data(), payload->size())) {
-        *reason = "the segment is no XMP packet";
+    std::string packet;
+    if (!packetOfSegment(*payload, &packet, reason)) return false;
+    if (!mentions(packet, std::initializer_list<const char*>{kContainerNamespace})) return true;
+    XmpTree tree;
+    if (!tree.read(packet, reason)) return false;
+    Replacements replacements;
+    for (const XmpField& field : tree.topLevelFields())
+        if (field.is(kContainerNamespace, "Directory") &&
+            !matchItems(tree, packet, field, firstPictureEnd, pictures, &replacements, reason))
+            return false;
+    return replacements.empty() || putPacket(payload, std::move(packet), replacements, reason);
+}
+
+bool turnXmpPacket(std::string* packet, const PictureTurn& turn, std::string* reason) {
+    Replacements replacements;
+    if (!replacementsOfTurn(*packet, turn, &replacements, reason)) return false;
+    applyReplacements(packet, replacements);
+    return true;
+}
+
+bool turnXmpSegment(std::vector<unsigned char>* payload, const PictureTurn& turn, std::string* reason) {
+    std::string packet;
+    Replacements replacements;
+    if (!packetOfSegment(*payload, &packet, reason) || !replacementsOfTurn(packet, turn, &replacements, reason))
         return false;
-    }
-    const std::string packet = packetOf(*payload);
-    const Texts itemPrefixes = prefixesOf(packet, kItemNamespace);
-    std::vector<Replacement> replacements;
-    for (const std::string& container : prefixesOf(packet, kContainerNamespace)) {
-        const std::string directoryName = container + ":Directory";
-        for (std::size_t at : elementStarts(packet, directoryName, {0, packet.size()})) {
-            const std::vector<Range> items = directoryItems(packet, container, elementRange(packet, directoryName, at));
-            if (!matchItems(packet, items, itemPrefixes, firstPictureEnd, pictures, &replacements, reason)) return false;
-        }
-    }
-    return replacements.empty() || applyReplacements(payload, packet, replacements, reason);
+    return replacements.empty() || putPacket(payload, std::move(packet), replacements, reason);
 }
 
 bool setXmpOrientationUpright(std::vector<unsigned char>* payload, std::string* reason) {
-    if (!isXmpPayload(payload->data(), payload->size())) {
-        *reason = "the segment is no XMP packet";
-        return false;
+    PictureTurn upright;
+    upright.upright = true;
+    return turnXmpSegment(payload, upright, reason);
+}
+
+int xmpOrientation(const std::string& packet) {
+    XmpTree tree;
+    std::string reason;
+    if (packet.find(kTiffNamespace) == std::string::npos || !tree.read(packet, &reason)) return 0;
+    for (const XmpField& field : tree.topLevelFields()) {
+        std::uint64_t value = 0;
+        if (field.is(kTiffNamespace, "Orientation") && readWholeNumber(tree, packet, field, &value))
+            return value >= 1 && value <= 8 ? static_cast<int>(value) : 0;
     }
-    const std::string packet = packetOf(*payload);
-    std::vector<Replacement> replacements;
-    for (const std::string& prefix : prefixesOf(packet, kTiffNamespace))
-        for (const Spot& spot : propertyValues(packet, prefix + ":Orientation", {0, packet.size()}))
-            replacements.push_back({spot, "1"});
-    return replacements.empty() || applyReplacements(payload, packet, replacements, reason);
+    return 0;
+}
+
+std::string xmpPacketOf(const unsigned char* payload, std::size_t size) {
+    if (!isXmpPayload(payload, size)) return {};
+    return std::string(payload + kXmpIdentifierSize, payload + size);
 }

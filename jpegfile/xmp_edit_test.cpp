@@ -13,6 +13,8 @@ Bytes xmpOf(const std::string& packet) {
     return Bytes(whole.begin(), whole.end());
 }
 
+const std::string kRdfOpen = "<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>", kRdfClose = "</rdf:RDF>";
+
 // The further pictures placed as the test file has them, each turned to `grow` more bytes.
 std::vector<MovedPicture> turnedPictures(const MultiPicture& made, std::size_t grow) {
     std::vector<MovedPicture> pictures;
@@ -50,8 +52,10 @@ TEST(XmpEditTest, OrientationBecomesUprightInEitherFormUnderAnyPrefix) {
     const std::pair<Bytes, Bytes> cases[] = {
         {containerXmp(attributes, {99}, "6"), containerXmp(attributes, {99}, "1")},
         {containerXmp(elements, {99}, " 8 "), containerXmp(elements, {99}, "1")},
-        {xmpOf("<d xmlns:t='http://ns.adobe.com/tiff/1.0/' t:Orientation = '3' x:Orientation='3'/>"),
-         xmpOf("<d xmlns:t='http://ns.adobe.com/tiff/1.0/' t:Orientation = '1' x:Orientation='3'/>")},
+        {xmpOf(kRdfOpen + "<rdf:Description xmlns:t='http://ns.adobe.com/tiff/1.0/' xmlns:x='urn:x' t:Orientation = '3' "
+               "x:Orientation='3'/>" + kRdfClose),
+         xmpOf(kRdfOpen + "<rdf:Description xmlns:t='http://ns.adobe.com/tiff/1.0/' xmlns:x='urn:x' t:Orientation = '1' "
+               "x:Orientation='3'/>" + kRdfClose)},
         {xmpOf("<d tiff:Orientation='3'/>"), xmpOf("<d tiff:Orientation='3'/>")},  // the prefix is bound to nothing
     };
     for (const auto& [before, after] : cases) {
@@ -69,10 +73,12 @@ TEST(XmpEditTest, EditsThatCannotStandAreRefusedUnchanged) {
     const MultiPicture made = makeMultiPicture(recipe);
     std::vector<MovedPicture> misplaced = turnedPictures(made, 1);
     misplaced[0].sourceStart -= 10;  // the item ends ten bytes behind the picture's end
-    const std::string head = "<c xmlns:C='http://ns.google.com/photos/1.0/container/' "
-                             "xmlns:I='http://ns.google.com/photos/1.0/container/item/'><C:Directory>"
-                             "<C:Item I:Semantic='Primary'/><C:Item I:Length='9'/></C:Directory>";
-    const Bytes full = xmpOf(head + std::string(65529 - 29 - head.size() - 4, ' ') + "</c>");
+    const std::string head = kRdfOpen + "<rdf:Description xmlns:C='http://ns.google.com/photos/1.0/container/' "
+                             "xmlns:I='http://ns.google.com/photos/1.0/container/item/'><C:Directory><rdf:Seq>"
+                             "<rdf:li><C:Item I:Semantic='Primary'/></rdf:li><rdf:li><C:Item I:Length='9'/></rdf:li>"
+                             "</rdf:Seq></C:Directory>";
+    const std::string tail = "</rdf:Description>" + kRdfClose;
+    const Bytes full = xmpOf(head + std::string(65529 - 29 - head.size() - tail.size(), ' ') + tail);
     Bytes wrongIdentifier = xmpOf("<x/>");
     wrongIdentifier[28] = '!';
     struct Case { Bytes xmp; std::size_t firstEnd; std::vector<MovedPicture> pictures; const char* reason; };

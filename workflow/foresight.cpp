@@ -6,6 +6,7 @@
 #include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "workflow/photo_header.h"
+#include "workflow/stated_orientation.h"
 
 namespace {
 
@@ -60,9 +61,11 @@ Foresight foreseeTurn(const PlannedPhoto& planned, const PhotoRecord& header, co
                       const std::string& photo) {
     Foresight foresight;
     foresight.known = true;
-    foresight.orientation = header.info.orientation;
+    const StatedOrientation stated = statedOrientation(header, photo);
+    foresight.orientation = stated.followed;
+    foresight.orientationNote = stated.note;
     foresight.stored = storedTurnOf(planned.turn, planned.upright, foresight.orientation);
-    foresight.tagChanges = tagResetBy(planned.upright, foresight.orientation);
+    foresight.tagChanges = tagResetBy(planned.upright, foresight.orientation) || (planned.upright && stated.othersNotUpright);
     foresight.strip = edgeStripOf(header.frame, foresight.stored);
     foresight.refusal = refusalOf(foresight, header, source, photo);
     return foresight;

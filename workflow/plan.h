@@ -20,7 +20,8 @@ enum class TurnReason {
 // What a photo's header and file say of its planned turn, before its picture data is read.
 struct Foresight {
     bool known = false;          // the header was read; the fields below hold
-    int orientation = 0;         // its Orientation tag (0: none)
+    int orientation = 0;         // its Orientation tag (0: none), or the XMP's where it has none
+    std::string orientationNote; // "" or where its Exif, XMP and sidecar orientations disagreed
     TransformKind stored = TransformKind::None;  // the turn its stored picture gets
     EdgeStrip strip;
     Refusal refusal;             // a reason known in advance: the turn would be refused for it

@@ -11,7 +11,7 @@ std::string counted(long long count, const char* one, const char* many) {
 
 std::string withNotes(const std::string& message, const RotateResult& result) {
     std::string line = withoutBlankLines(message);
-    for (const std::string& note : {thumbnailNote(result), earlierBackupNote(result)})
+    for (const std::string& note : {thumbnailNote(result), metadataNote(result), earlierBackupNote(result)})
         if (!note.empty()) line += " " + note;
     return line;
 }
@@ -47,6 +47,10 @@ std::string thumbnailNote(const RotateResult& result) {
 
 std::string earlierBackupNote(const RotateResult& result) {
     return result.earlierBackupKept ? "(the earlier backup was kept)" : "";
+}
+
+std::string metadataNote(const RotateResult& result) {
+    return result.metadataNote.empty() ? "" : "(" + result.metadataNote + ")";
 }
 
 std::string alreadyUprightMessage(const std::string& path) {

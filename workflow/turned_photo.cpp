@@ -13,6 +13,7 @@
 #include "jpegfile/xmp_edit.h"
 #include "transform/turns.h"
 #include "workflow/picture_turner.h"
+#include "workflow/stated_positions.h"
 
 namespace {
 
@@ -20,8 +21,9 @@ using Bytes = std::vector<unsigned char>;
 
 class PhotoTurn {
 public:
-    PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, bool upright, const TurnSettings& settings)
-        : source_(source), record_(std::move(record)), kind_(kind), upright_(upright), settings_(settings) {
+    PhotoTurn(const Bytes& source, PhotoRecord record, const PictureTurn& turn, const TurnSettings& settings)
+        : source_(source), record_(std::move(record)), turn_(turn), kind_(turn.stored), upright_(turn.upright),
+          settings_(settings) {
         memory_.budget = settings.run.memory;
     }
 
@@ -119,7 +121,7 @@ private:
     }
 
     // What the photo states about itself and the turn changed: the container lengths of turned
-    // pictures, the orientation when it was turned upright, the pixel dimensions.
+    // pictures, the orientation when it was turned upright, the pixel dimensions, the positions.
     bool editMetadata(std::string* reason) {
         if (!tail_.pictures.empty()) {
             auto lengths = [&](Bytes* payload, std::string* why) {
@@ -128,15 +130,12 @@ private:
             if (!editSegments(SegmentKind::Xmp, lengths, reason)) return false;
         }
         Segment* exif = record_.exif();
-        if (upright_) {
-            if (!editSegments(SegmentKind::Xmp, setXmpOrientationUpright, reason)) return false;
-            if (exif && !setOrientationUpright(exif->bytes.data(), exif->bytes.size(), record_.exifLayout)) {
-                *reason = "its orientation tag cannot be set to upright";
-                return false;
-            }
+        if (upright_ && exif && !setOrientationUpright(exif->bytes.data(), exif->bytes.size(), record_.exifLayout)) {
+            *reason = "its orientation tag cannot be set to upright";
+            return false;
         }
         statePixelDimensions();
-        return true;
+        return turnStatedPositions(record_, pass_, turn_, reason);
     }
 
     // Swapped with the axes; the picture's own size where trimming made it smaller. A value that
@@ -165,6 +164,7 @@ private:
 
     const Bytes& source_;
     PhotoRecord record_;
+    const PictureTurn turn_;
     const TransformKind kind_;
     const bool upright_;
     const TurnSettings& settings_;
@@ -175,7 +175,7 @@ private:
 
 }  // namespace
 
-TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, const PictureTurn& turn,
                       const TurnSettings& settings) {
-    return PhotoTurn(source, std::move(record), kind, upright, settings).run();
+    return PhotoTurn(source, std::move(record), turn, settings).run();
 }

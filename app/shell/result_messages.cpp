@@ -20,7 +20,8 @@ std::string paragraphs(std::initializer_list<std::string> lines) {
 ResultMessage oneFileResult(const std::string& path, const RotateResult& result) {
     switch (result.outcome) {
     case FileOutcome::Rotated:
-        return {oneFileMessage(1, path) + paragraphs({thumbnailNote(result), earlierBackupNote(result)}),
+        return {oneFileMessage(1, path) +
+                    paragraphs({thumbnailNote(result), metadataNote(result), earlierBackupNote(result)}),
                 MessageIcon::None, {}};
     case FileOutcome::AlreadyUpright: return {alreadyUprightMessage(path), MessageIcon::None, {}};
     case FileOutcome::Cancelled:

@@ -20,7 +20,9 @@ std::string xmpPacket(int orientation) {
     std::string attributes;
     if (orientation != 1)
         attributes = " xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" tiff:Orientation=\"" + std::to_string(orientation) + "\"";
-    return std::string("http://ns.adobe.com/xap/1.0/") + '\0' + "<x:xmpmeta" + attributes + ">rating 3</x:xmpmeta>";
+    return std::string("http://ns.adobe.com/xap/1.0/") + '\0' +
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+           "<rdf:Description rdf:about=\"\"" + attributes + ">rating 3</rdf:Description></rdf:RDF></x:xmpmeta>";
 }
 
 }  // namespace
