@@ -37,7 +37,8 @@ CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     photo.thumbnail = makeJpeg(thumbnailRecipe);
 
     photo.comment = bytesOf("Pivora test photo " + std::to_string(recipe.seed));
-    photo.xmp = bytesOf(xmpPacket(recipe.orientation));
+    photo.xmp = recipe.xmp.empty() ? bytesOf(xmpPacket(recipe.orientation))
+                                   : bytesOf(std::string("http://ns.adobe.com/xap/1.0/") + '\0' + recipe.xmp);
     photo.icc = bytesOf(std::string("ICC_PROFILE") + '\0' + "\x01\x01" + std::string(64, 'c'));
 
     JpegSpec main;
