@@ -65,7 +65,8 @@ Foresight foreseeTurn(const PlannedPhoto& planned, const PhotoRecord& header, co
     foresight.orientation = stated.followed;
     foresight.orientationNote = stated.note;
     foresight.stored = storedTurnOf(planned.turn, planned.upright, foresight.orientation);
-    foresight.tagChanges = tagResetBy(planned.upright, foresight.orientation) || (planned.upright && stated.othersNotUpright);
+    foresight.tagChanges =
+        tagResetBy(planned.upright, foresight.orientation) || (planned.upright && stated.othersNotUpright);
     foresight.strip = edgeStripOf(header.frame, foresight.stored);
     foresight.refusal = refusalOf(foresight, header, source, photo);
     return foresight;

@@ -133,8 +133,9 @@ RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptio
     Result<PhotoRecord> record = readPhotoRecord(bytes.value().data(), bytes.value().size(), planned.path);
     if (!record.ok()) return refusal(record.refusal());
     const PhotoInfo info = record.value().info;
-    const PictureTurn turn = pictureTurnOf(foresight.stored, foresight.orientation, planned.upright, header.value().frame.width,
-                                           header.value().frame.height, foresight.strip.columns, foresight.strip.rows);
+    const FrameFacts& frame = header.value().frame;
+    const PictureTurn turn = pictureTurnOf(foresight.stored, foresight.orientation, planned.upright, frame.width,
+                                           frame.height, foresight.strip.columns, foresight.strip.rows);
     Result<PreparedSidecars> sidecars = prepareSidecars(photo, record.value(), foresight.orientation, turn);
     if (!sidecars.ok()) return refusal(sidecars.refusal());
     TurnedPhoto turned = turnPhoto(bytes.value(), std::move(record.value()), turn, settings);
