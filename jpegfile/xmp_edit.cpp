@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 
 #include "jpegfile/xmp_regions.h"
 #include "jpegfile/xmp_tree.h"
@@ -60,11 +61,11 @@ bool matchItems(const XmpTree& tree, const std::string& packet, const XmpField& 
     std::uint64_t cursor = firstPictureEnd;
     bool primary = true;
     for (const XmpField& entry : tree.itemsOf(directory)) {
-        const XmpField* item = findField(tree.fieldsOf(entry), kContainerNamespace, "Item");
+        const std::optional<XmpField> item = findField(tree.fieldsOf(entry), kContainerNamespace, "Item");
         if (!item) continue;
         const std::vector<XmpField> fields = tree.fieldsOf(*item);
         std::uint64_t padding = 0, length = 0;
-        if (const XmpField* field = findField(fields, kItemNamespace, "Padding"))
+        if (const std::optional<XmpField> field = findField(fields, kItemNamespace, "Padding"))
             if (!readWholeNumber(tree, packet, *field, &padding)) padding = 0;
         if (primary) {  // the first picture itself
             primary = false;
@@ -72,7 +73,7 @@ bool matchItems(const XmpTree& tree, const std::string& packet, const XmpField& 
             continue;
         }
         XmlSpan span;
-        const XmpField* lengthField = findField(fields, kItemNamespace, "Length");
+        const std::optional<XmpField> lengthField = findField(fields, kItemNamespace, "Length");
         if (!lengthField || !readWholeNumber(tree, packet, *lengthField, &length, &span))
             return true;  // the items behind one without a length cannot be placed
         const std::uint64_t start = cursor, end = cursor + length;
@@ -110,7 +111,7 @@ bool orientationUpright(const XmpTree& tree, const std::vector<XmpField>& fields
 bool turnDimensions(const XmpTree& tree, const std::string& packet, const PictureTurn& turn,
                     const std::vector<XmpField>& fields, const char* uri, const char* widthName, const char* heightName,
                     Replacements* replacements, std::string* reason) {
-    const XmpField* fieldOf[2] = {findField(fields, uri, widthName), findField(fields, uri, heightName)};
+    const std::optional<XmpField> fieldOf[2] = {findField(fields, uri, widthName), findField(fields, uri, heightName)};
     std::uint64_t value[2] = {0, 0};
     XmlSpan span[2];
     for (int i = 0; i < 2; ++i) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 
 namespace {
 
@@ -36,23 +37,23 @@ public:
     bool mwg(const XmpField& regions) {
         const std::vector<XmpField> fields = tree_.fieldsOf(regions);
         Scale pixelBefore, pixelAfter;  // shown pixels per pixel of the size applied to
-        if (const XmpField* applied = findField(fields, kMwgRegions, "AppliedToDimensions")) {
+        if (const std::optional<XmpField> applied = findField(fields, kMwgRegions, "AppliedToDimensions")) {
             const std::vector<XmpField> size = tree_.fieldsOf(*applied);
             WrittenNumber w, h;
             if (!number(size, kDimensions, "w", &w) || !number(size, kDimensions, "h", &h) || w.value <= 0 || h.value <= 0)
                 return fail("its face regions state no size they apply to");
-            const XmpField* unit = findField(size, kDimensions, "unit");
+            const std::optional<XmpField> unit = findField(size, kDimensions, "unit");
             if (unit && tree_.value(*unit) != "pixel") return fail("its face regions apply to a size not in pixels");
             pixelBefore = {before_.width / w.value, before_.height / h.value};
             pixelAfter = exchangesAxes(turn_, PictureFrame::Shown) ? Scale{pixelBefore.y, pixelBefore.x} : pixelBefore;
             write(w, after_.width / pixelAfter.x, w.decimals);
             write(h, after_.height / pixelAfter.y, h.decimals);
         }
-        const XmpField* list = findField(fields, kMwgRegions, "RegionList");
+        const std::optional<XmpField> list = findField(fields, kMwgRegions, "RegionList");
         if (!list) return true;
         for (const XmpField& item : tree_.itemsOf(*list)) {
             const std::vector<XmpField> region = tree_.fieldsOf(item);
-            const XmpField* area = findField(region, kMwgRegions, "Area");
+            const std::optional<XmpField> area = findField(region, kMwgRegions, "Area");
             if (area && !mwgArea(tree_.fieldsOf(*area), pixelBefore, pixelAfter)) return false;
         }
         return true;
@@ -60,11 +61,11 @@ public:
 
     // MP:RegionInfo: every rectangle of its list of regions.
     bool microsoft(const XmpField& info) {
-        const XmpField* regions = findField(tree_.fieldsOf(info), kRegionInfo, "Regions");
+        const std::optional<XmpField> regions = findField(tree_.fieldsOf(info), kRegionInfo, "Regions");
         if (!regions) return true;
         for (const XmpField& item : tree_.itemsOf(*regions)) {
             const std::vector<XmpField> region = tree_.fieldsOf(item);
-            const XmpField* rectangle = findField(region, kRegion, "Rectangle");
+            const std::optional<XmpField> rectangle = findField(region, kRegion, "Rectangle");
             if (rectangle && !microsoftRectangle(*rectangle)) return false;
         }
         return true;
@@ -77,7 +78,7 @@ private:
     }
 
     bool number(const std::vector<XmpField>& fields, const char* uri, const char* local, WrittenNumber* found) const {
-        const XmpField* field = findField(fields, uri, local);
+        const std::optional<XmpField> field = findField(fields, uri, local);
         return field && readWrittenNumber(tree_, packet_, *field, found);
     }
 
@@ -94,12 +95,12 @@ private:
 
     // One stArea: a centre and a size, or a centre and a diameter.
     bool mwgArea(const std::vector<XmpField>& area, Scale pixelBefore, Scale pixelAfter) {
-        const XmpField* unitField = findField(area, kArea, "unit");
+        const std::optional<XmpField> unitField = findField(area, kArea, "unit");
         const std::string unit = unitField ? tree_.value(*unitField) : "";
         const bool normalized = unit == "normalized";
         if (!normalized && unit != "pixel") return fail("a face region's unit is neither normalized nor pixel");
         WrittenNumber x, y, w, h, d;
-        const bool circle = findField(area, kArea, "d") != nullptr;
+        const bool circle = findField(area, kArea, "d").has_value();
         if (!number(area, kArea, "x", &x) || !number(area, kArea, "y", &y) ||
             (circle ? !number(area, kArea, "d", &d) : !number(area, kArea, "w", &w) || !number(area, kArea, "h", &h)))
             return fail("a face region's area is not a centre and a size in numbers");

@@ -76,10 +76,10 @@ std::string writtenNumber(double value, int decimals) {
     return error == std::errc() ? std::string(text, end) : std::string("0");
 }
 
-const XmpField* findField(const std::vector<XmpField>& fields, const char* uri, const char* local) {
+std::optional<XmpField> findField(const std::vector<XmpField>& fields, const char* uri, const char* local) {
     for (const XmpField& field : fields)
-        if (field.is(uri, local)) return &field;
-    return nullptr;
+        if (field.is(uri, local)) return field;
+    return std::nullopt;
 }
 
 void applyReplacements(std::string* packet, std::vector<XmpReplacement> replacements) {

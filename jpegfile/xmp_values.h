@@ -3,6 +3,7 @@
 // in, and replacements of their text applied in place.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,9 @@ bool readWholeNumber(const XmpTree& tree, const std::string& packet, const XmpFi
 // `value` with `decimals` places, a point as the separator whatever the locale; no "-0".
 std::string writtenNumber(double value, int decimals);
 
-// The first field of `fields` with that namespace and name, or null.
-const XmpField* findField(const std::vector<XmpField>& fields, const char* uri, const char* local);
+// The first field of `fields` with that namespace and name (a copy: it stays valid with the tree,
+// not with `fields`), or nothing.
+std::optional<XmpField> findField(const std::vector<XmpField>& fields, const char* uri, const char* local);
 
 struct XmpReplacement {
     XmlSpan span;
