@@ -79,7 +79,8 @@ RefusalReason reasonOf(platform::ReplaceStatus status) {
 }
 
 // Puts `bytes` back at `target`, which now holds what this turn wrote there, with the times
-// `before` had; the backup this turn made of it goes again, for the file it saved is back.
+// `before` had; the backup this turn made of it goes again where it is that very file (a link to
+// it), for the file it saved is back. A backup made as a copy (no hard links) stays.
 platform::ReplaceOutcome putBack(const platform::Replacement& settings, const std::string& target, const Bytes& bytes,
                                  const SourceFile& before, bool madeBackup) {
     SourceFile current;
@@ -114,9 +115,12 @@ SidecarSearch findSidecars(const std::string& photo) {
         const platform::FileIdentity identity = platform::FileIdentity::of(st);
         if (std::any_of(seen.begin(), seen.end(), [&](const auto& other) { return other.sameFileAs(identity); })) continue;
         seen.push_back(identity);
-        if (candidate.ofStem && !fileSharingStem(folder, name).empty()) {
-            search.shared = candidate.name;
-            continue;
+        if (candidate.ofStem) {
+            search.sharedWith = fileSharingStem(folder, name);
+            if (!search.sharedWith.empty()) {
+                search.shared = candidate.name;
+                continue;
+            }
         }
         search.sidecars.push_back(platform::fileBehindLink(path));
     }
@@ -174,7 +178,7 @@ Result<PreparedSidecars> prepareSidecars(const std::string& photo, const PhotoRe
     const Result<void> turned = turnSidecars(prepared.files, turn);
     if (!turned.ok()) return turned.refusal();
     if (!search.shared.empty())
-        prepared.note = "'" + search.shared + "' was left as it was: another file of the same name lies beside it";
+        prepared.note = "'" + search.shared + "' was left as it was: it may be the sidecar of '" + search.sharedWith + "'";
     return prepared;
 }
 
@@ -205,21 +209,21 @@ platform::ReplaceOutcome replaceWithSidecars(const platform::Replacement& photo,
         }
         std::string detail = "its sidecar '" + platform::baseNameOf(sidecar->path) + "' cannot be replaced (" +
                              outcome.detail + ")";
-        for (const auto& [earlier, madeBackup] : done) {
-            const platform::ReplaceOutcome back = putBack(photo, earlier->path, earlier->original, earlier->source, madeBackup);
-            if (!back.replaced())
-                detail += "; its sidecar '" + platform::baseNameOf(earlier->path) + "' could not be put back (" +
-                          back.detail + ")";
-        }
         const platform::ReplaceOutcome back =
             photo.original ? putBack(photo, photo.target, original, *photo.original,
                                      photo.keepBackup && !replaced.earlierBackupKept)
                            : platform::ReplaceOutcome{platform::ReplaceStatus::WriteFailed, "it had no original", false};
-        if (back.replaced()) return {outcome.status, detail + "; the photo was put back as it was", false};
-        // The photo stays turned: said as it is, with the sidecar that did not follow it.
-        return {platform::ReplaceStatus::Replaced,
-                detail + "; the photo could not be put back (" + back.detail + ") and stays turned",
-                replaced.earlierBackupKept};
+        if (!back.replaced())  // the photo stays turned, and so do the sidecars that followed it
+            return {platform::ReplaceStatus::Replaced,
+                    detail + "; the photo could not be put back (" + back.detail + ") and stays turned",
+                    replaced.earlierBackupKept};
+        for (const auto& [earlier, madeBackup] : done) {
+            const platform::ReplaceOutcome undone = putBack(photo, earlier->path, earlier->original, earlier->source, madeBackup);
+            if (!undone.replaced())
+                detail += "; its sidecar '" + platform::baseNameOf(earlier->path) + "' could not be put back (" +
+                          undone.detail + ")";
+        }
+        return {outcome.status, detail + "; the photo was put back as it was", false};
     }
     return replaced;
 }

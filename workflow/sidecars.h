@@ -30,6 +30,7 @@ struct SidecarSearch {
     // NAME.xmp where another file NAME.EXT (a raw file of the same shot) lies beside the photo: it
     // may be that file's, and is left as it is. "" when there is none.
     std::string shared;
+    std::string sharedWith;  // that other file's name
 };
 
 // The sidecars of the photo at `photo` (a link already resolved): the regular files NAME.xmp and
