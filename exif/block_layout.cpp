@@ -68,15 +68,21 @@ void noteThumbnail(ExifWalk& walk, std::uint32_t offset, std::uint32_t size, std
     thumbnail.lengthEntry = lengthEntry;
 }
 
-void noteRewritableEntry(ExifWalk& walk, const DirectoryEntry& entry) {
+void noteRewritableEntry(ExifWalk& walk, const DirectoryEntry& entry, int level) {
+    BlockLayout& layout = walk.layout;
     switch (entry.tag) {
-    case 0x0112: walk.layout.orientationEntries.push_back(entry.at); break;
-    case 0xA002: walk.layout.widthEntries.push_back(entry.at); break;
-    case 0xA003: walk.layout.heightEntries.push_back(entry.at); break;
-    case 0x011A: walk.layout.xResolutionEntries.push_back(entry.at); break;
-    case 0x011B: walk.layout.yResolutionEntries.push_back(entry.at); break;
+    case 0x0112: layout.orientationEntries.push_back(entry.at); break;
+    case 0xA002: layout.widthEntries.push_back(entry.at); break;
+    case 0xA003: layout.heightEntries.push_back(entry.at); break;
+    case 0x9214: layout.subjectAreaEntries.push_back(entry.at); break;
+    case 0xA214: layout.subjectLocationEntries.push_back(entry.at); break;
+    case 0x011A: layout.xResolutionEntries.push_back(entry.at); break;
+    case 0x011B: layout.yResolutionEntries.push_back(entry.at); break;
     default: break;
     }
+    if (level != 0) return;  // the size of the main picture is IFD0's alone
+    if (entry.tag == 0x0100) layout.imageWidthEntries.push_back(entry.at);
+    if (entry.tag == 0x0101) layout.imageLengthEntries.push_back(entry.at);
 }
 
 void decideThumbnailPlace(ExifWalk& walk) {

@@ -39,5 +39,9 @@ struct BlockLayout {
     std::vector<std::uint32_t> heightEntries;       // ExifImageLength entries (0xA003)
     std::vector<std::uint32_t> xResolutionEntries;  // XResolution entries (0x011A), IFD0's and IFD1's
     std::vector<std::uint32_t> yResolutionEntries;  // YResolution entries (0x011B)
+    std::vector<std::uint32_t> imageWidthEntries;   // IFD0's ImageWidth (0x0100): IFD1's is the thumbnail's
+    std::vector<std::uint32_t> imageLengthEntries;  // IFD0's ImageLength (0x0101)
+    std::vector<std::uint32_t> subjectAreaEntries;      // SubjectArea (0x9214)
+    std::vector<std::uint32_t> subjectLocationEntries;  // SubjectLocation (0xA214)
     std::uint64_t entriesLeft = 0;                  // the walk's remaining budget of entries
 };

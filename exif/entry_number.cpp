@@ -9,11 +9,16 @@ namespace {
 constexpr std::size_t kTiffStart = 8;  // length bytes and "Exif\0\0"
 constexpr std::uint32_t kEntrySize = 12;
 
-// The entry at `entry` of the TIFF data, when it is whole, carries `tag`, has a component and
-// its value lies inside.
-bool locate(const TiffBlock& block, std::uint32_t entry, unsigned tag, DirectoryEntry* found) {
+// The entry at `entry` of the TIFF data, when it is whole, carries `tag`, has the component and
+// its value lies inside (readDirectoryEntry checks the whole value against the block).
+bool locate(const TiffBlock& block, std::uint32_t entry, unsigned tag, std::uint32_t component, DirectoryEntry* found) {
     return block.holds(entry, kEntrySize) && readDirectoryEntry(block, entry, found, nullptr) && found->tag == tag &&
-           found->count > 0;
+           found->count > component;
+}
+
+// Where the component lies: the value's start and the component's place in it.
+const unsigned char* componentAt(const DirectoryEntry& entry, std::uint32_t component) {
+    return entry.value + std::size_t{component} * kBytesPerFormat[entry.format];
 }
 
 // Whether the bytes [start, end) belong to one thing the block refers to alone (the entry's own
@@ -24,11 +29,11 @@ bool ownedAlone(const BlockLayout& layout, std::uint64_t start, std::uint64_t en
     return owners == 1;
 }
 
-// The entry's first value component, where writing it changes nothing else of the block.
+// A component of the entry's value, where writing it changes nothing else of the block.
 bool writablePlace(const TiffBlock& block, const BlockLayout& layout, std::uint32_t entry, unsigned tag,
-                   DirectoryEntry* found) {
-    if (!locate(block, entry, tag, found) || !formatHolds(found->format, 0)) return false;
-    const std::uint64_t at = block.offsetOf(found->value);
+                   std::uint32_t component, DirectoryEntry* found) {
+    if (!locate(block, entry, tag, component, found) || !formatHolds(found->format, 0)) return false;
+    const std::uint64_t at = block.offsetOf(componentAt(*found, component));
     return ownedAlone(layout, at, at + kBytesPerFormat[found->format]);
 }
 
@@ -70,11 +75,13 @@ Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLa
     // edit finds (in a block whose values overlap its entries).
     std::vector<DirectoryEntry> found(edits.size());
     for (std::size_t i = 0; i < edits.size(); ++i)
-        if (!writablePlace(block, layout, edits[i].entry, edits[i].tag, &found[i])) return Rewrite::NotWritable;
+        if (!writablePlace(block, layout, edits[i].entry, edits[i].tag, edits[i].component, &found[i]))
+            return Rewrite::NotWritable;
     for (std::size_t i = 0; i < edits.size(); ++i)
         if (!formatHolds(found[i].format, edits[i].value)) return Rewrite::TooLarge;
     for (std::size_t i = 0; i < edits.size(); ++i)
-        store(segment + kTiffStart + block.offsetOf(found[i].value), found[i].format, edits[i].value, layout.order);
+        store(segment + kTiffStart + block.offsetOf(componentAt(found[i], edits[i].component)), found[i].format,
+              edits[i].value, layout.order);
     return Rewrite::Done;
 }
 
@@ -82,7 +89,7 @@ Rewrite swapNumbers(unsigned char* segment, std::size_t length, const BlockLayou
                     unsigned firstTag, std::uint32_t second, unsigned secondTag) {
     const TiffBlock block = tiffOf(segment, length, layout.order);
     DirectoryEntry a, b;
-    if (!writablePlace(block, layout, first, firstTag, &a) || !writablePlace(block, layout, second, secondTag, &b) ||
+    if (!writablePlace(block, layout, first, firstTag, 0, &a) || !writablePlace(block, layout, second, secondTag, 0, &b) ||
         a.format != b.format || a.value == b.value)
         return Rewrite::NotWritable;
     std::swap_ranges(segment + kTiffStart + block.offsetOf(a.value),
@@ -92,13 +99,20 @@ Rewrite swapNumbers(unsigned char* segment, std::size_t length, const BlockLayou
 }
 
 bool readNumber(const unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t entry,
-                unsigned tag, std::uint32_t* value) {
+                unsigned tag, std::uint32_t* value, std::uint32_t component) {
     const TiffBlock block = tiffOf(segment, length, layout.order);
     DirectoryEntry found;
     // formatHolds(format, 0): one of the integer and rational formats that this program writes.
-    if (!locate(block, entry, tag, &found) || !formatHolds(found.format, 0)) return false;
-    double number = valueAsDouble(found.value, found.format, layout.order);
+    if (!locate(block, entry, tag, component, &found) || !formatHolds(found.format, 0)) return false;
+    double number = valueAsDouble(componentAt(found, component), found.format, layout.order);
     if (!(number >= 0 && number <= UINT32_MAX)) return false;
     *value = static_cast<std::uint32_t>(number);
     return true;
+}
+
+std::uint32_t componentCount(const unsigned char* segment, std::size_t length, const BlockLayout& layout,
+                             std::uint32_t entry, unsigned tag) {
+    const TiffBlock block = tiffOf(segment, length, layout.order);
+    DirectoryEntry found;
+    return locate(block, entry, tag, 0, &found) ? found.count : 0;
 }

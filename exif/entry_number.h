@@ -1,6 +1,7 @@
 #pragma once
-// Rewriting numbers of an Exif block that was read: the first component of a directory entry's
-// value, in the entry's own format and the block's byte order, or a plain "does not fit".
+// Rewriting numbers of an Exif block that was read: one component of a directory entry's value
+// (the first, or any other of a value with several, such as SubjectArea's), in the entry's own
+// format and the block's byte order, or a plain "does not fit".
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@ struct NumberEdit {
     std::uint32_t entry;  // the entry's 12 bytes, counted from the TIFF header
     unsigned tag;         // the tag the entry must still carry
     std::uint32_t value;
+    std::uint32_t component = 0;  // which of the value's components
 };
 
 // Whether a value of TIFF format `format` can hold `value` and read back the same: BYTE up to
@@ -22,8 +24,8 @@ bool formatHolds(int format, std::uint32_t value);
 enum class Rewrite {
     Done,
     TooLarge,    // a value's type cannot hold its new number
-    NotWritable  // an entry lies outside, no longer carries its tag, has no component or no number
-                 // format, or shares the bytes to be written with other data of the block
+    NotWritable  // an entry lies outside, no longer carries its tag, has not that component or no
+                 // number format, or shares the bytes to be written with other data of the block
 };
 
 // Applies `edits` to the Exif segment `segment` (`length` bytes from its first length byte), the
@@ -38,7 +40,11 @@ Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLa
 Rewrite swapNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t first,
                     unsigned firstTag, std::uint32_t second, unsigned secondTag);
 
-// The first component of the entry's value as an unsigned number; false when the entry cannot be
-// found as above or its format is no integer or rational one.
+// A component of the entry's value (the first unless said) as an unsigned number; false when the
+// entry cannot be found as above or its format is no integer or rational one.
 bool readNumber(const unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t entry,
-                unsigned tag, std::uint32_t* value);
+                unsigned tag, std::uint32_t* value, std::uint32_t component = 0);
+
+// How many components the entry's value has; 0 when the entry cannot be found as above.
+std::uint32_t componentCount(const unsigned char* segment, std::size_t length, const BlockLayout& layout,
+                             std::uint32_t entry, unsigned tag);

@@ -129,7 +129,7 @@ void applyExifTag(ExifWalk& walk, const DirectoryEntry& entry, int level, Direct
     const Value v{walk, entry};
     const TiffBlock& block = walk.block;
     PhotoInfo& info = walk.info;
-    noteRewritableEntry(walk, entry);
+    noteRewritableEntry(walk, entry, level);
     switch (entry.tag) {
     case kMake: copyBlockText(info.cameraMake, sizeof info.cameraMake, entry.value, entry.byteCount, block); break;
     case kModel: copyBlockText(info.cameraModel, sizeof info.cameraModel, entry.value, entry.byteCount, block); break;

@@ -47,8 +47,8 @@ void noteDirectory(ExifWalk& walk, std::uint32_t offset, unsigned entries);
 void noteUnreadDirectory(ExifWalk& walk, std::uint64_t offset);
 // An entry's value that lies outside the entry, wherever it points.
 void noteEntryValue(ExifWalk& walk, const DirectoryEntry& entry);
-// The thumbnail that the walk keeps, and the Exif entries that a turn may rewrite.
+// The thumbnail that the walk keeps, and the Exif entries that a turn may rewrite (`level` 0: IFD0).
 void noteThumbnail(ExifWalk& walk, std::uint32_t offset, std::uint32_t size, std::int64_t lengthEntry);
-void noteRewritableEntry(ExifWalk& walk, const DirectoryEntry& entry);
+void noteRewritableEntry(ExifWalk& walk, const DirectoryEntry& entry, int level);
 // After the walk: where a new thumbnail may go, into the layout and into the photo's record.
 void decideThumbnailPlace(ExifWalk& walk);

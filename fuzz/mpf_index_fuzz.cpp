@@ -1,8 +1,8 @@
 // The pieces of a multi-picture photo on hostile input: the first MPF index of any bytes read and
 // written back unchanged, the further pictures (of the index and of the XMP container directory)
-// rebuilt behind the first picture and the index patched, the XMP container lengths and
-// orientation edited, a JFXX thumbnail turned. The first picture is taken to end behind the first
-// EOI that follows its scan.
+// rebuilt behind the first picture and the index patched, the XMP container lengths, orientation,
+// sizes and regions edited, a JFXX thumbnail turned. The first picture is taken to end behind the
+// first EOI that follows its scan.
 
 #include <algorithm>
 #include <cstdint>
@@ -59,6 +59,8 @@ void editSegments(Bytes& first, std::size_t end, const std::vector<MovedPicture>
         if (span.markerCode == 0xE1 && isXmpPayload(payload.data(), payload.size())) {
             rewriteContainerLengths(&payload, end, pictures, &reason);
             setXmpOrientationUpright(&payload, &reason);
+            const auto kind = static_cast<TransformKind>(payload.size() % 8);
+            turnXmpSegment(&payload, pictureTurnOf(kind, int(end % 9), end % 2 == 0, 64, 48, 8, 0), &reason);
             if (payload.size() > 65533) std::abort();
         } else if (span.markerCode == 0xE0 && isJfxxPayload(payload.data(), payload.size())) {
             turnJfxxThumbnail(&payload, static_cast<TransformKind>(payload.size() % 9), fakeTurn, &reason);

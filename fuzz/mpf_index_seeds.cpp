@@ -1,6 +1,6 @@
 // Seed inputs for mpf_index_fuzz: multi-picture files with a gain map, a depth map, padding, an
-// XMP container directory in either form (and alone, without an index), a motion photo's video, and
-// a JFXX thumbnail.
+// XMP container directory in either form (and alone, without an index), a motion photo's video, a
+// JFXX thumbnail, and XMP face regions of both kinds.
 // Usage: mpf_index_seeds OUTDIR
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 
 #include "tests/support/files.h"
 #include "tests/support/multi_picture.h"
+#include "tests/support/xmp_builder.h"
 
 namespace {
 
@@ -44,6 +45,13 @@ int main(int argc, char** argv) {
     const auto mpfAt = std::search(containerOnly.begin(), containerOnly.end(), mpf.begin(), mpf.end()) - 4;
     containerOnly.erase(mpfAt, mpfAt + 2 + (mpfAt[2] << 8 | mpfAt[3]));  // no index: the container alone lists the map
     writeFile(folder + "/container-only", containerOnly);
+    JpegSpec regions;
+    regions.width = regions.height = 16;
+    regions.markers.push_back({0xE1, xmpPayload(xmpPacket(" tiff:Orientation=\"6\" exif:PixelXDimension=\"16\"",
+                                                          mwgRegions(16, 16, {{0.5, 0.5, 0.25, 0.25, true, false},
+                                                                              {8, 8, 4, 4, false, true}}) +
+                                                              microsoftRegion(0.1, 0.2, 0.3, 0.4)))});
+    writeFile(folder + "/regions", makeJpeg(regions));
     writeFile(folder + "/payload-only", makeMpfPayload(ByteOrder::Intel, {{0x20030000, 100, 0}, {0, 50, 200}}).payload);
     return 0;
 }

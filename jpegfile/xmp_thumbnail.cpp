@@ -1,79 +1,56 @@
 #include "jpegfile/xmp_thumbnail.h"
 
+#include <optional>
+
 #include "jpegfile/base64.h"
 #include "jpegfile/picture_layout.h"
 #include "jpegfile/xmp_edit.h"
-#include "jpegfile/xmp_text.h"
+#include "jpegfile/xmp_tree.h"
+#include "jpegfile/xmp_values.h"
 
 namespace {
 
-using namespace xmp;
 using Bytes = std::vector<unsigned char>;
 
+constexpr char kXmpIdentifier[] = "http://ns.adobe.com/xap/1.0/";  // and its terminating zero
+constexpr std::size_t kXmpIdentifierSize = sizeof kXmpIdentifier;
+constexpr std::size_t kMaxPayload = 0xFFFF - 2;
 constexpr char kXmpNamespace[] = "http://ns.adobe.com/xap/1.0/";
 constexpr char kImageNamespace[] = "http://ns.adobe.com/xap/1.0/g/img/";
-constexpr char kRdfNamespace[] = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 
 bool fail(std::string* reason, const char* text) {
     *reason = text;
     return false;
 }
 
-// The base64 text of a value without the line breaks packets put into it, written as they are
-// or as character references.
-std::string base64Text(const std::string& packet, Spot spot) {
+// The base64 text without the line breaks and blanks packets put into it.
+std::string base64Text(const std::string& value) {
     std::string text;
-    for (std::size_t at = spot.at, end = spot.at + spot.size; at < end; ++at) {
-        if (isSpace(packet[at])) continue;
-        if (packet[at] == '&') {
-            const std::size_t close = packet.find(';', at);
-            if (close < end) {
-                at = close;
-                continue;
-            }
-        }
-        text += packet[at];
-    }
+    for (char c : value)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') text += c;
     return text;
 }
 
-// The extents of the thumbnails: each item of every xmp:Thumbnails (the whole property where it
-// lists no items).
-std::vector<Range> thumbnailItems(const std::string& packet) {
-    std::vector<Range> items;
-    for (const std::string& prefix : prefixesOf(packet, kXmpNamespace)) {
-        const std::string name = prefix + ":Thumbnails";
-        for (std::size_t at : elementStarts(packet, name, {0, packet.size()})) {
-            const Range property = elementRange(packet, name, at);
-            const std::size_t before = items.size();
-            for (const std::string& rdf : prefixesOf(packet, kRdfNamespace))
-                for (std::size_t li : elementStarts(packet, rdf + ":li", property))
-                    items.push_back(elementRange(packet, rdf + ":li", li));
-            if (items.size() == before) items.push_back(property);
-        }
+// The replacements that turn the one thumbnail whose fields are `fields`.
+bool turnItem(const XmpTree& tree, const std::string& packet, const std::vector<XmpField>& fields,
+              const JpegStreamTurner& turnJpeg, std::vector<XmpReplacement>* replacements, std::string* reason) {
+    const std::optional<XmpField> image = findField(fields, kImageNamespace, "image");
+    XmlSpan span;
+    if (!image || !tree.rawValue(*image, &span)) return true;
+    Bytes jpeg, turned;
+    if (!decodeBase64(base64Text(tree.value(*image)), &jpeg)) return fail(reason, "the XMP thumbnail is no base64");
+    std::string why;
+    if (!turnJpeg(jpeg.data(), jpeg.size(), &turned, &why)) {
+        *reason = "the XMP thumbnail cannot be turned: " + why;
+        return false;
     }
-    return items;
-}
-
-// The replacements that turn the one thumbnail of `item`.
-bool turnItem(const std::string& packet, Range item, const Texts& image, const JpegStreamTurner& turnJpeg,
-              std::vector<Replacement>* replacements, std::string* reason) {
-    for (const std::string& prefix : image) {
-        const std::vector<Spot> images = propertyValues(packet, prefix + ":image", item);
-        if (images.empty()) continue;
-        Bytes jpeg, turned;
-        if (!decodeBase64(base64Text(packet, images[0]), &jpeg)) return fail(reason, "the XMP thumbnail is no base64");
-        std::string why;
-        if (!turnJpeg(jpeg.data(), jpeg.size(), &turned, &why)) {
-            *reason = "the XMP thumbnail cannot be turned: " + why;
-            return false;
-        }
-        replacements->push_back({images[0], encodeBase64(turned)});
-        const PictureLayout layout = pictureLayout(turned.data(), turned.size());
-        Spot spot;
-        if (numberOf(packet, {prefix}, "width", item, &spot)) replacements->push_back({spot, std::to_string(layout.width)});
-        if (numberOf(packet, {prefix}, "height", item, &spot)) replacements->push_back({spot, std::to_string(layout.height)});
-        return true;
+    replacements->push_back({span, encodeBase64(turned)});
+    const PictureLayout layout = pictureLayout(turned.data(), turned.size());
+    for (const auto& [name, size] : {std::pair{"width", layout.width}, {"height", layout.height}}) {
+        std::uint64_t number = 0;
+        XmlSpan at;
+        if (const std::optional<XmpField> field = findField(fields, kImageNamespace, name))
+            if (readWholeNumber(tree, packet, *field, &number, &at)) replacements->push_back({at, std::to_string(size)});
     }
     return true;
 }
@@ -82,11 +59,22 @@ bool turnItem(const std::string& packet, Range item, const Texts& image, const J
 
 bool turnXmpThumbnails(Bytes* payload, const JpegStreamTurner& turnJpeg, std::string* reason) {
     if (!isXmpPayload(payload->data(), payload->size())) return fail(reason, "the segment is no XMP packet");
-    const std::string packet = packetOf(*payload);
-    const Texts image = prefixesOf(packet, kImageNamespace);
-    std::vector<Replacement> replacements;
-    if (!image.empty())
-        for (const Range& item : thumbnailItems(packet))
-            if (!turnItem(packet, item, image, turnJpeg, &replacements, reason)) return false;
-    return replacements.empty() || applyReplacements(payload, packet, replacements, reason);
+    std::string packet(payload->begin() + kXmpIdentifierSize, payload->end());
+    if (packet.find(kImageNamespace) == std::string::npos) return true;
+    XmpTree tree;
+    if (!tree.read(packet, reason)) return false;
+    std::vector<XmpReplacement> replacements;
+    for (const XmpField& thumbnails : tree.topLevelFields()) {
+        if (!thumbnails.is(kXmpNamespace, "Thumbnails")) continue;
+        std::vector<XmpField> items = tree.itemsOf(thumbnails);
+        if (items.empty()) items.push_back(thumbnails);  // one thumbnail, not in an array
+        for (const XmpField& item : items)
+            if (!turnItem(tree, packet, tree.fieldsOf(item), turnJpeg, &replacements, reason)) return false;
+    }
+    if (replacements.empty()) return true;
+    applyReplacements(&packet, replacements);
+    if (kXmpIdentifierSize + packet.size() > kMaxPayload) return fail(reason, "the XMP segment would exceed 65535 bytes");
+    payload->resize(kXmpIdentifierSize);
+    payload->insert(payload->end(), packet.begin(), packet.end());
+    return true;
 }

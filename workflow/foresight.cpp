@@ -6,6 +6,7 @@
 #include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "workflow/photo_header.h"
+#include "workflow/stated_orientation.h"
 
 namespace {
 
@@ -73,10 +74,15 @@ Foresight foreseeTurn(const PlannedPhoto& planned, const ProcessingOptions& opti
                       const SourceFile& source, const std::string& photo) {
     Foresight foresight;
     foresight.known = true;
-    foresight.orientation = header.info.orientation;
+    const StatedOrientation stated = statedOrientation(header, photo);
+    foresight.orientation = stated.followed;
+    foresight.orientationNote = stated.note;
     foresight.stored = storedTurnOf(planned.turn, planned.upright, foresight.orientation);
-    foresight.tagChanges = tagResetBy(planned.upright, foresight.orientation);
+    foresight.tagChanges =
+        tagResetBy(planned.upright, foresight.orientation) || (planned.upright && stated.othersNotUpright);
     foresight.strip = edgeStripOf(header.frame, foresight.stored);
+    foresight.width = header.frame.width;
+    foresight.height = header.frame.height;
     foresight.refusal = refusalOf(foresight, options, header, source, photo);
     return foresight;
 }
@@ -107,5 +113,6 @@ RotateResult foreseenResult(const Foresight& foresight) {
     result.strip = foresight.strip;
     result.orientationBefore = foresight.orientation;
     result.orientationAfter = foresight.tagChanges ? 1 : foresight.orientation;
+    result.metadataNote = foresight.orientationNote;
     return result;
 }

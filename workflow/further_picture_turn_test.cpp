@@ -21,7 +21,9 @@ TurnedPhoto turnBytes(const Bytes& file, K kind, bool upright = false) {
     static const TurnSettings settings;
     Result<PhotoRecord> record = readPhotoRecord(file.data(), file.size(), "photo.jpg");
     EXPECT_TRUE(record.ok());
-    return turnPhoto(file, std::move(record.value()), kind, upright, settings);
+    const FrameFacts frame = record.value().frame;
+    const PictureTurn turn = pictureTurnOf(kind, record.value().info.orientation, upright, frame.width, frame.height, 0, 0);
+    return turnPhoto(file, std::move(record.value()), turn, settings);
 }
 
 // Further picture `entry` of the turned file, where its index places it.

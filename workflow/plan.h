@@ -20,8 +20,10 @@ enum class TurnReason {
 // What a photo's header and file say of its planned turn, before its picture data is read.
 struct Foresight {
     bool known = false;          // the header was read; the fields below hold
-    int orientation = 0;         // its Orientation tag (0: none)
+    int orientation = 0;         // its Orientation tag (0: none), or the XMP's where it has none
+    std::string orientationNote; // "" or where its Exif, XMP and sidecar orientations disagreed
     TransformKind stored = TransformKind::None;  // the turn its stored picture gets
+    int width = 0, height = 0;   // its stored picture's size
     EdgeStrip strip;
     Refusal refusal;             // a reason known in advance: the turn would be refused for it
     bool nothingToDo() const { return refusal.reason == RefusalReason::None && stored == TransformKind::None && !tagChanges; }

@@ -12,12 +12,17 @@
 #include "platform/source_file.h"
 #include "workflow/run_messages.h"
 #include "workflow/run_state.h"
+#include "workflow/sidecars.h"
 #include "workflow/turned_photo.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 using platform::SourceFile;
+
+void addNote(std::string& notes, const std::string& note) {
+    if (!note.empty()) notes += (notes.empty() ? "" : "; ") + note;
+}
 
 RotateResult outcome(FileOutcome what) {
     RotateResult result;
@@ -60,19 +65,22 @@ bool chooseTimes(const ProcessingOptions& options, const PhotoInfo& info, const 
     return true;
 }
 
-// Puts the turned photo in place with its backup and times, as one careful step.
+// Puts the turned photo in place with its backup and times, as one careful step, and its sidecars
+// with it.
 RotateResult replacePhoto(const std::string& photo, const SourceFile& source, const PhotoInfo& info,
-                          const Bytes& turned, const ProcessingOptions& options, const TurnSettings& settings,
-                          RotateResult result) {
+                          const Bytes& original, const Bytes& turned, Sidecars& sidecars,
+                          const ProcessingOptions& options, const TurnSettings& settings, RotateResult result) {
     platform::Replacement replacement;
     replacement.target = photo;
     replacement.original = &source;
     replacement.keepBackup = options.Backup != 0;
     replacement.setTimes = chooseTimes(options, info, source.status(), replacement.times);
     replacement.beforeReplace = settings.beforeReplace;
-    const platform::ReplaceOutcome replaced = platform::replaceFile(replacement, turned.data(), turned.size());
+    const platform::ReplaceOutcome replaced =
+        replaceWithSidecars(replacement, turned.data(), turned.size(), original, sidecars);
     if (!replaced.replaced()) return refusal(reasonOfReplacement(replaced.status), replaced.detail);
     result.earlierBackupKept = replaced.earlierBackupKept;
+    addNote(result.metadataNote, replaced.detail);
     return result;
 }
 
@@ -95,13 +103,20 @@ RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptio
     Result<PhotoRecord> record = readPhotoRecord(bytes.value().data(), bytes.value().size(), planned.path);
     if (!record.ok()) return refusal(record.refusal());
     const PhotoInfo info = record.value().info;
-    TurnedPhoto turned = turnPhoto(bytes.value(), std::move(record.value()), foresight.stored, planned.upright, settings);
+    const PictureTurn turn = pictureTurnOf(foresight.stored, foresight.orientation, planned.upright, foresight.width,
+                                           foresight.height, foresight.strip.columns, foresight.strip.rows);
+    Result<PreparedSidecars> sidecars = prepareSidecars(photo, record.value(), foresight.orientation, turn);
+    if (!sidecars.ok()) return refusal(sidecars.refusal());
+    TurnedPhoto turned = turnPhoto(bytes.value(), std::move(record.value()), turn, settings);
     if (settings.run.cancelled()) return outcome(FileOutcome::Cancelled);
     if (!turned.result.rotated()) return turned.result;
     turned.result.strip = expected.strip;
     turned.result.orientationBefore = expected.orientationBefore;
     turned.result.orientationAfter = expected.orientationAfter;
-    return replacePhoto(photo, source, info, turned.bytes, options, settings, turned.result);
+    addNote(turned.result.metadataNote, expected.metadataNote);
+    addNote(turned.result.metadataNote, sidecars.value().note);
+    return replacePhoto(photo, source, info, bytes.value(), turned.bytes, sidecars.value().files, options, settings,
+                        turned.result);
 }
 
 RotateResult rotatePhoto(const std::string& path, const ProcessingOptions& options, const TurnSettings& settings,

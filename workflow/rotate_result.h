@@ -23,6 +23,7 @@ struct RotateResult {
     TransformKind turn = TransformKind::None;  // the turn its stored picture got (or would get)
     std::string thumbnailNotTurned;   // non-empty: the photo has a thumbnail that stays as it was, and why
     std::string reencoded;            // non-empty: a further picture was turned through its pixels, which and why
+    std::string metadataNote;         // non-empty: what its metadata said that disagreed, or did not follow
     bool earlierBackupKept = false;   // an existing ".bak" was left as it was instead of a new one
     EdgeStrip strip;                  // what the turn dropped at the picture's edges
     EdgeStrip thumbnailStrip;         // what the turn of its thumbnail dropped at the thumbnail's edges

@@ -13,7 +13,8 @@ std::string counted(long long count, const char* one, const char* many) {
 
 std::string withNotes(const std::string& message, const RotateResult& result, bool foreseen) {
     std::string line = withoutBlankLines(message);
-    for (const std::string& note : {edgeStripNote(result, foreseen), thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)})
+    for (const std::string& note : {edgeStripNote(result, foreseen), thumbnailNote(result), reencodedNote(result), metadataNote(result),
+                                    earlierBackupNote(result)})
         if (!note.empty()) line += " " + note;
     return line;
 }
@@ -53,6 +54,10 @@ std::string reencodedNote(const RotateResult& result) {
 
 std::string earlierBackupNote(const RotateResult& result) {
     return result.earlierBackupKept ? "(the earlier backup was kept)" : "";
+}
+
+std::string metadataNote(const RotateResult& result) {
+    return result.metadataNote.empty() ? "" : "(" + result.metadataNote + ")";
 }
 
 std::string alreadyUprightMessage(const std::string& path) {

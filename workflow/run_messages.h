@@ -27,6 +27,9 @@ std::string refusalReasonLine(const RotateResult& result);
 std::string thumbnailNote(const RotateResult& result);
 std::string reencodedNote(const RotateResult& result);
 std::string earlierBackupNote(const RotateResult& result);
+// Beside 103, empty when it does not apply: "(" and what its metadata said that disagreed or did
+// not follow the turn ")".
+std::string metadataNote(const RotateResult& result);
 // Instead of 103 for a photo upright by its orientation tag, which was not rewritten.
 std::string alreadyUprightMessage(const std::string& path);
 // Instead of 103 in a dry run: "\n\nFile %s would be turned: %s\n\n" with the turn's name.

@@ -17,6 +17,7 @@
 #include "transform/turns.h"
 #include "workflow/further_picture_turn.h"
 #include "workflow/picture_turner.h"
+#include "workflow/stated_positions.h"
 
 namespace {
 
@@ -24,10 +25,10 @@ using Bytes = std::vector<unsigned char>;
 
 class PhotoTurn {
 public:
-    PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, bool upright, const TurnSettings& settings,
+    PhotoTurn(const Bytes& source, PhotoRecord record, const PictureTurn& turn, const TurnSettings& settings,
               bool further = false)
-        : source_(source), record_(std::move(record)), kind_(kind), upright_(upright), settings_(settings),
-          further_(further) {
+        : source_(source), record_(std::move(record)), turn_(turn), kind_(turn.stored), upright_(turn.upright),
+          settings_(settings), further_(further) {
         memory_.budget = settings.run.memory;
     }
 
@@ -138,7 +139,7 @@ private:
     }
 
     // What the photo states about itself and the turn changed: the container lengths of turned
-    // pictures, the orientation when it was turned upright, the pixel dimensions.
+    // pictures, the orientation when it was turned upright, the pixel dimensions, the positions.
     bool editMetadata(std::string* reason) {
         if (!tail_.pictures.empty()) {
             auto lengths = [&](Bytes* payload, std::string* why) {
@@ -147,16 +148,13 @@ private:
             if (!editSegments(SegmentKind::Xmp, lengths, reason)) return false;
         }
         Segment* exif = record_.exif();
-        if (upright_) {
-            if (!editSegments(SegmentKind::Xmp, setXmpOrientationUpright, reason)) return false;
-            if (exif && !setOrientationUpright(exif->bytes.data(), exif->bytes.size(), record_.exifLayout)) {
-                *reason = "its orientation tag cannot be set to upright";
-                return false;
-            }
+        if (upright_ && exif && !setOrientationUpright(exif->bytes.data(), exif->bytes.size(), record_.exifLayout)) {
+            *reason = "its orientation tag cannot be set to upright";
+            return false;
         }
         statePixelDimensions();
         swapPixelShape(record_, kind_);
-        return true;
+        return turnStatedPositions(record_, pass_, turn_, reason);
     }
 
     // Swapped with the axes; the picture's own size where trimming made it smaller. A value that
@@ -185,6 +183,7 @@ private:
 
     const Bytes& source_;
     PhotoRecord record_;
+    const PictureTurn turn_;
     const TransformKind kind_;
     const bool upright_;
     const TurnSettings& settings_;
@@ -197,12 +196,15 @@ private:
 
 }  // namespace
 
-TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, const PictureTurn& turn,
                       const TurnSettings& settings) {
-    return PhotoTurn(source, std::move(record), kind, upright, settings).run();
+    return PhotoTurn(source, std::move(record), turn, settings).run();
 }
 
 TurnedPhoto turnFurtherPicture(const std::vector<unsigned char>& picture, PhotoRecord record, TransformKind kind,
                                bool upright, const TurnSettings& settings) {
-    return PhotoTurn(picture, std::move(record), kind, upright, settings, true).run();
+    // Kept at its full size: no strip is dropped.
+    const PictureTurn turn =
+        pictureTurnOf(kind, record.info.orientation, upright, record.frame.width, record.frame.height, 0, 0);
+    return PhotoTurn(picture, std::move(record), turn, settings, true).run();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jpegfile/photo_record.h"
+#include "jpegfile/position_turn.h"
 #include "workflow/processing_options.h"
 #include "workflow/rotate_result.h"
 
@@ -17,9 +18,10 @@ struct TurnedPhoto {
     RotateResult result;               // Rotated with its notes, or why not
 };
 
-// `record` is what readPhotoRecord found in `source`; the turn edits its own copy. `upright` also
-// sets every orientation the photo states (Exif and XMP) to 1.
-TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
+// `record` is what readPhotoRecord found in `source`; the turn edits its own copy. The stored
+// picture gets `turn.stored`; `turn.upright` also sets every orientation the photo states (Exif
+// and XMP) to 1; the positions and sizes its metadata gives follow (jpegfile/position_turn.h).
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, const PictureTurn& turn,
                       const TurnSettings& settings);
 
 // A further picture of a photo (its bytes from its SOI to its EOI) turned by the same steps: at its

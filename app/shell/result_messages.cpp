@@ -23,7 +23,8 @@ ResultMessage oneFileResult(const std::string& path, const RotateResult& result)
         // The picture's strip is said with the result; the thumbnail's, a smaller matter, behind it.
         const std::string thumbnail = edgeStripsText({}, result.thumbnailStrip);
         return {oneFileMessage(1, path) +
-                    paragraphs({edgeStripNote(result), thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)}),
+                    paragraphs({edgeStripNote(result), thumbnailNote(result), reencodedNote(result), metadataNote(result),
+                                earlierBackupNote(result)}),
                 MessageIcon::None, thumbnail.empty() ? "" : thumbnail + "\n"};
     }
     case FileOutcome::AlreadyUpright: return {alreadyUprightMessage(path), MessageIcon::None, {}};

@@ -20,7 +20,9 @@ std::string xmpPacket(int orientation) {
     std::string attributes;
     if (orientation != 1)
         attributes = " xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" tiff:Orientation=\"" + std::to_string(orientation) + "\"";
-    return std::string("http://ns.adobe.com/xap/1.0/") + '\0' + "<x:xmpmeta" + attributes + ">rating 3</x:xmpmeta>";
+    return std::string("http://ns.adobe.com/xap/1.0/") + '\0' +
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+           "<rdf:Description rdf:about=\"\"" + attributes + ">rating 3</rdf:Description></rdf:RDF></x:xmpmeta>";
 }
 
 }  // namespace
@@ -35,7 +37,8 @@ CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     photo.thumbnail = makeJpeg(thumbnailRecipe);
 
     photo.comment = bytesOf("Pivora test photo " + std::to_string(recipe.seed));
-    photo.xmp = bytesOf(xmpPacket(recipe.orientation));
+    photo.xmp = recipe.xmp.empty() ? bytesOf(xmpPacket(recipe.orientation))
+                                   : bytesOf(std::string("http://ns.adobe.com/xap/1.0/") + '\0' + recipe.xmp);
     photo.icc = bytesOf(std::string("ICC_PROFILE") + '\0' + "\x01\x01" + std::string(64, 'c'));
 
     JpegSpec main;

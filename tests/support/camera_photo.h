@@ -22,6 +22,7 @@ struct CameraPhotoSpec {
     std::string dateText;        // non-empty: DateTime, DateTimeOriginal and DateTimeDigitized all read this
     bool withExif = true;        // false: a plain JFIF file with the comment only
     int orientation = 1;         // IFD0's Orientation; other than 1 also IFD1's and the XMP's; 0: no tag
+    std::string xmp;             // non-empty: the XMP packet, instead of one stating the orientation
     std::function<void(ExifSpec&)> adjustExif;  // last changes to the Exif recipe
 };
 

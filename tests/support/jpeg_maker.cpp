@@ -27,6 +27,11 @@ std::vector<JSAMPLE> makeRow(const JpegSpec& recipe, int y, int components, std:
             int base = (x * 255 / (recipe.width > 1 ? recipe.width - 1 : 1) + y * 3 + c * 70) % 256;
             int noise = static_cast<int>(nextRandom(state) % 96) - 48;
             int value = base + noise;
+            const JpegSpec::Square& square = recipe.brightSquare;
+            if (square.size > 0) {
+                const bool inside = x >= square.x && x < square.x + square.size && y >= square.y && y < square.y + square.size;
+                value = inside ? 255 : std::clamp(value, 0, 255) / 3;
+            }
             row[static_cast<size_t>(x) * components + c] = static_cast<JSAMPLE>(value < 0 ? 0 : value > 255 ? 255 : value);
         }
     }

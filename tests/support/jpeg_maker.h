@@ -35,6 +35,10 @@ struct JpegSpec {
     bool writeJfif = true;   // libjpeg's own JFIF APP0 (YCbCr and grey only)
     std::uint32_t seed = 1;  // picks the pixel pattern: noisy, so that every coefficient position varies
     std::vector<ExtraMarker> markers{};  // written right behind libjpeg's own header markers
+    struct Square {
+        int x = 0, y = 0, size = 0;
+    };
+    Square brightSquare{};  // size > 0: drawn white on the picture dimmed to a third, the one bright place in it
 };
 
 // A complete JPEG file in memory.
