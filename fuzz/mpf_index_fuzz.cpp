@@ -57,7 +57,7 @@ void editSegments(Bytes& first, std::size_t end, const std::vector<MovedPicture>
         std::string reason;
         if (span.markerCode == 0xE1 && isXmpPayload(payload.data(), payload.size())) {
             rewriteContainerLengths(&payload, end, pictures, &reason);
-            setXmpOrientationUpright(&payload, &reason);
+            setXmpOrientation(&payload, 1, &reason);
             if (payload.size() > 65533) std::abort();
         } else if (span.markerCode == 0xE0 && isJfxxPayload(payload.data(), payload.size())) {
             turnJfxxThumbnail(&payload, static_cast<TransformKind>(payload.size() % 9), fakeTurn, &reason);

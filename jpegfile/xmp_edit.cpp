@@ -228,7 +228,7 @@ bool rewriteContainerLengths(std::vector<unsigned char>* payload, std::size_t fi
     return replacements.empty() || applyReplacements(payload, packet, replacements, reason);
 }
 
-bool setXmpOrientationUpright(std::vector<unsigned char>* payload, std::string* reason) {
+bool setXmpOrientation(std::vector<unsigned char>* payload, int value, std::string* reason) {
     if (!isXmpPayload(payload->data(), payload->size())) {
         *reason = "the segment is no XMP packet";
         return false;
@@ -237,6 +237,6 @@ bool setXmpOrientationUpright(std::vector<unsigned char>* payload, std::string* 
     std::vector<Replacement> replacements;
     for (const std::string& prefix : prefixesOf(packet, kTiffNamespace))
         for (const Spot& spot : propertyValues(packet, prefix + ":Orientation", {0, packet.size()}))
-            replacements.push_back({spot, "1"});
+            replacements.push_back({spot, std::to_string(value)});
     return replacements.empty() || applyReplacements(payload, packet, replacements, reason);
 }

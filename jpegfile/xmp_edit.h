@@ -21,6 +21,6 @@ bool isXmpPayload(const unsigned char* payload, std::size_t size);
 bool rewriteContainerLengths(std::vector<unsigned char>* payload, std::size_t firstPictureEnd,
                              const std::vector<MovedPicture>& pictures, std::string* reason);
 
-// Sets every tiff:Orientation value of the packet to 1. false with a reason, and the payload
-// unchanged, when it is no XMP packet or the segment would exceed 65535 bytes.
-bool setXmpOrientationUpright(std::vector<unsigned char>* payload, std::string* reason);
+// Sets every tiff:Orientation value of the packet to `value` (1 for upright). false with a reason,
+// and the payload unchanged, when it is no XMP packet or the segment would exceed 65535 bytes.
+bool setXmpOrientation(std::vector<unsigned char>* payload, int value, std::string* reason);

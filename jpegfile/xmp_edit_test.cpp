@@ -57,7 +57,7 @@ TEST(XmpEditTest, OrientationBecomesUprightInEitherFormUnderAnyPrefix) {
     for (const auto& [before, after] : cases) {
         Bytes xmp = before;
         std::string reason;
-        EXPECT_TRUE(setXmpOrientationUpright(&xmp, &reason)) << reason;
+        EXPECT_TRUE(setXmpOrientation(&xmp, 1, &reason)) << reason;
         EXPECT_EQ(xmp, after);
     }
 }
@@ -91,7 +91,7 @@ TEST(XmpEditTest, EditsThatCannotStandAreRefusedUnchanged) {
     }
     Bytes xmp = wrongIdentifier;
     std::string reason;
-    EXPECT_FALSE(setXmpOrientationUpright(&xmp, &reason));
+    EXPECT_FALSE(setXmpOrientation(&xmp, 1, &reason));
     EXPECT_EQ(xmp, wrongIdentifier);
     xmp = full;
     EXPECT_TRUE(rewriteContainerLengths(&xmp, 100, {{1, 100, 9, 0, 10000}}, &reason)) << "exactly 65535 bytes";

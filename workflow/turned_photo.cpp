@@ -20,8 +20,8 @@ using Bytes = std::vector<unsigned char>;
 
 class PhotoTurn {
 public:
-    PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, bool upright, const TurnSettings& settings)
-        : source_(source), record_(std::move(record)), kind_(kind), upright_(upright), settings_(settings) {
+    PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, int tagAfter, const TurnSettings& settings)
+        : source_(source), record_(std::move(record)), kind_(kind), tagAfter_(tagAfter), settings_(settings) {
         memory_.budget = settings.run.memory;
     }
 
@@ -119,7 +119,7 @@ private:
     }
 
     // What the photo states about itself and the turn changed: the container lengths of turned
-    // pictures, the orientation when it was turned upright, the pixel dimensions.
+    // pictures, the orientation where the turn sets it, the pixel dimensions.
     bool editMetadata(std::string* reason) {
         if (!tail_.pictures.empty()) {
             auto lengths = [&](Bytes* payload, std::string* why) {
@@ -128,10 +128,12 @@ private:
             if (!editSegments(SegmentKind::Xmp, lengths, reason)) return false;
         }
         Segment* exif = record_.exif();
-        if (upright_) {
-            if (!editSegments(SegmentKind::Xmp, setXmpOrientationUpright, reason)) return false;
-            if (exif && !setOrientationUpright(exif->bytes.data(), exif->bytes.size(), record_.exifLayout)) {
-                *reason = "its orientation tag cannot be set to upright";
+        if (tagAfter_ != 0) {
+            auto orientation = [&](Bytes* payload, std::string* why) { return setXmpOrientation(payload, tagAfter_, why); };
+            if (!editSegments(SegmentKind::Xmp, orientation, reason)) return false;
+            if (exif && !setOrientation(exif->bytes.data(), exif->bytes.size(), record_.exifLayout,
+                                        static_cast<std::uint32_t>(tagAfter_))) {
+                *reason = "its orientation tag cannot be set to " + std::to_string(tagAfter_);
                 return false;
             }
         }
@@ -166,7 +168,7 @@ private:
     const Bytes& source_;
     PhotoRecord record_;
     const TransformKind kind_;
-    const bool upright_;
+    const int tagAfter_;
     const TurnSettings& settings_;
     CoefficientMemory memory_;
     CoefficientPassResult pass_;
@@ -175,7 +177,7 @@ private:
 
 }  // namespace
 
-TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, int tagAfter,
                       const TurnSettings& settings) {
-    return PhotoTurn(source, std::move(record), kind, upright, settings).run();
+    return PhotoTurn(source, std::move(record), kind, tagAfter, settings).run();
 }

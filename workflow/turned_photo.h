@@ -17,7 +17,8 @@ struct TurnedPhoto {
     RotateResult result;               // Rotated with its notes, or why not
 };
 
-// `record` is what readPhotoRecord found in `source`; the turn edits its own copy. `upright` also
-// sets every orientation the photo states (Exif and XMP) to 1.
-TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, bool upright,
+// `record` is what readPhotoRecord found in `source`; the turn edits its own copy. A `tagAfter`
+// from 1 to 8 is what every orientation the photo states (Exif and XMP) says afterwards: 1 for a
+// photo made upright, the value it had for an undo; 0 keeps them as they are.
+TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, int tagAfter,
                       const TurnSettings& settings);
