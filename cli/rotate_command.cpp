@@ -14,6 +14,7 @@
 #include "workflow/folder_walk.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
+#include "workflow/run_undo.h"
 #include "transform/turns.h"
 
 namespace {
@@ -22,6 +23,7 @@ struct RotateRequest {
     ProcessingOptions options;
     TurnSettings turn;
     unsigned jobs = 0;  // 0: one for each core
+    bool again = false;  // turn also the photos an earlier run turned and that are unchanged since
     std::vector<std::string> paths;
 };
 
@@ -35,9 +37,11 @@ std::string checkJobCount(std::string& text) {
 int parseRotateArguments(Arguments args, RotateRequest& request) {
     CLI::App parser{"", "pivora-cli"};
     parser.set_help_flag("-h,--help");
-    bool backup = false, subfolders = false, hidden = false, keepTimes = false, autoOrient = false;
+    bool backup = false, trash = false, subfolders = false, hidden = false, keepTimes = false, autoOrient = false;
     std::string turnName;
     parser.add_flag("--backup", backup);
+    parser.add_flag("--trash", trash);
+    parser.add_flag("--again", request.again);
     parser.add_flag("--subfolders", subfolders);
     parser.add_flag("--hidden", hidden);
     parser.add_flag("--keep-times", keepTimes);
@@ -54,6 +58,7 @@ int parseRotateArguments(Arguments args, RotateRequest& request) {
         return usageError("unknown turn '" + turnName + "' (one of: " + turnNameList() + ")");
     if (request.paths.empty()) return usageError("no path given");
     request.options.Backup = backup;
+    request.options.TrashOriginal = trash;
     request.options.bSubfolders = subfolders;
     request.options.includeHidden = hidden;
     request.options.EXIFTimestamp = !keepTimes;  // as on a first start of the window
@@ -73,6 +78,7 @@ public:
         : request_(request), engine_(request.jobs),
           listing_(request.options, engine_.context(), showListing, !request.turn.dryRun) {
         stopRunOnSignals(engine_.cancelFlag());
+        if (request.turn.dryRun) engine_.keepNoJournal();
     }
 
     // The exit status.
@@ -86,7 +92,9 @@ public:
         hooks.onResult = [this](const PlannedPhoto& photo, const RotateResult& result) { report(photo, result); };
         const Clock::time_point start = Clock::now();
         hooks.onProgress = [start](const RunProgress& progress) { showProgress(progress, start); };
-        const Plan plan = planOf(listing_.files(), request_.turn.kind, request_.options.AutoOrient != 0);
+        Plan plan = planOf(listing_.files(), request_.turn.kind, request_.options.AutoOrient != 0);
+        // A photo turned by an earlier run is not turned again without being asked.
+        if (!request_.again && !request_.options.AutoOrient) skipTurnedBefore(plan, turnedBefore(plan, listRuns()));
         engine_.run(
             plan,
             [&](const PlannedPhoto& photo, const RunContext& run) {
@@ -103,6 +111,8 @@ public:
         const int signal = runStopSignal();
         if (!signal) printMissingBefore(listing_.files().size());
         if (anyFolder_) printSummary(signal != 0);
+        if (counters_.filesSkipped > 0) console().note("--again turns the photos an earlier run turned a second time");
+        if (const std::string note = engine_.journalNote(); !note.empty()) console().note(note);
         if (signal) {
             console().note(signal == SIGINT ? "interrupted" : std::string("interrupted by ") + signalName(signal));
             return 1;

@@ -325,8 +325,9 @@ std::string runListLine(const JournalRun& run, bool undone) {
     std::string mode = run.start.mode;
     if (run.start.turn != TransformKind::None) mode += " (" + std::string(turnName(run.start.turn)) + ")";
     if (!run.start.undoes.empty()) mode += " of " + run.start.undoes;
+    const char* done = run.start.mode == "undo" ? "put back" : "turned";
     std::string line = run.name + "  " + run.startedText() + "  " + mode + "  " +
-                       counted(run.count("turned"), "turned", "turned") + ", " +
+                       counted(run.count("turned"), done, done) + ", " +
                        std::to_string(run.count("upright") + run.count("skipped")) + " left as they were, " +
                        std::to_string(run.count("refused")) + " refused";
     if (!run.ended) line += ", interrupted";
