@@ -8,6 +8,7 @@ ProcessingOptions loadOptions(platform::SettingsStore& store) {
     options.bSubfolders = store.readInt(kSettingsSection, "bSubfolders", 0);
     options.EXIFTimestamp = store.readInt(kSettingsSection, "EXIFTimestamp", 1);
     options.AutoOrient = store.readInt(kSettingsSection, "AutoOrient", 0);
+    options.TrashOriginal = store.readInt(kSettingsSection, "TrashOriginal", 0);
     return options;
 }
 
@@ -16,6 +17,7 @@ void saveOptions(platform::SettingsStore& store, const ProcessingOptions& option
     store.writeInt(kSettingsSection, "bSubfolders", options.bSubfolders);
     store.writeInt(kSettingsSection, "EXIFTimestamp", options.EXIFTimestamp);
     store.writeInt(kSettingsSection, "AutoOrient", options.AutoOrient);
+    store.writeInt(kSettingsSection, "TrashOriginal", options.TrashOriginal);
 }
 
 int shownOptionValue(int value) { return value >= 0 && value <= 2 ? value : 0; }

@@ -1,6 +1,6 @@
 #pragma once
-// The four switches in the per-user settings store: their names, defaults and the rule that
-// turns a stored value into a check-box state.
+// The switches in the per-user settings store: their names, defaults and the rule that turns a
+// stored value into a check-box state.
 
 #include "platform/settings_store.h"
 #include "workflow/processing_options.h"
@@ -9,11 +9,11 @@ namespace shell {
 
 inline constexpr const char* kSettingsSection = "Settings";
 
-// "Backup" (default 0), "bSubfolders" (default 0), "EXIFTimestamp" (default 1) and "AutoOrient"
-// (default 0), as stored.
+// "Backup" (default 0), "bSubfolders" (default 0), "EXIFTimestamp" (default 1), "AutoOrient"
+// (default 0) and "TrashOriginal" (default 0), as stored.
 ProcessingOptions loadOptions(platform::SettingsStore& store);
 
-// Writes "Backup", "bSubfolders", "EXIFTimestamp" and "AutoOrient", in this order.
+// Writes "Backup", "bSubfolders", "EXIFTimestamp", "AutoOrient" and "TrashOriginal", in this order.
 void saveOptions(platform::SettingsStore& store, const ProcessingOptions& options);
 
 // The value a check box takes for a loaded switch: a value outside 0 to 2 counts as 0.

@@ -15,7 +15,8 @@ TEST(OptionsStore, AStoredTwoShowsCheckedAndTheSwitchesAreWrittenInTheirOrder) {
     EXPECT_TRUE(isChecked(shownOptionValue(options.bSubfolders)));
     saveOptions(store, options);
     EXPECT_EQ(store.writes(),
-              (std::vector<std::string>{"bSubfolders", "Backup", "bSubfolders", "EXIFTimestamp", "AutoOrient"}));
+              (std::vector<std::string>{"bSubfolders", "Backup", "bSubfolders", "EXIFTimestamp", "AutoOrient",
+                                        "TrashOriginal"}));
     EXPECT_EQ(store.readInt(kSettingsSection, "bSubfolders", -9), 2);
     EXPECT_EQ(store.readInt(kSettingsSection, "EXIFTimestamp", -9), 1);
 }

@@ -52,8 +52,8 @@ TEST(ResultMessages, FolderRunSaysWhenThereWasNothingToTurnOrNothingToRead) {
     } cases[] = {
         {upright, false, folderRunMessage(upright) + "Nothing to turn: all 2 photos are already upright\n\n", MessageIcon::None},
         {{}, false, folderRunMessage({}) + "No JPEG files found in /p\n\n", MessageIcon::None},
-        {{}, true, runCancelledLine() + "\nRunning it again would turn the files already rotated a second time." +
-                       folderRunMessage({}), MessageIcon::Warning},
+        {{}, true, runCancelledLine() + "\nThe details name the files already turned." + folderRunMessage({}),
+         MessageIcon::Warning},
         {failed, false, folderRunMessage(failed) + "1 file could not be rotated; the details name each with the reason\n\n",
          MessageIcon::Warning},
     };
