@@ -73,6 +73,8 @@ void noteRewritableEntry(ExifWalk& walk, const DirectoryEntry& entry) {
     case 0x0112: walk.layout.orientationEntries.push_back(entry.at); break;
     case 0xA002: walk.layout.widthEntries.push_back(entry.at); break;
     case 0xA003: walk.layout.heightEntries.push_back(entry.at); break;
+    case 0x011A: walk.layout.xResolutionEntries.push_back(entry.at); break;
+    case 0x011B: walk.layout.yResolutionEntries.push_back(entry.at); break;
     default: break;
     }
 }

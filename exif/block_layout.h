@@ -37,5 +37,7 @@ struct BlockLayout {
     std::vector<std::uint32_t> orientationEntries;  // Orientation entries (0x0112)
     std::vector<std::uint32_t> widthEntries;        // ExifImageWidth entries (0xA002)
     std::vector<std::uint32_t> heightEntries;       // ExifImageLength entries (0xA003)
+    std::vector<std::uint32_t> xResolutionEntries;  // XResolution entries (0x011A), IFD0's and IFD1's
+    std::vector<std::uint32_t> yResolutionEntries;  // YResolution entries (0x011B)
     std::uint64_t entriesLeft = 0;                  // the walk's remaining budget of entries
 };

@@ -1,5 +1,7 @@
 #include "exif/entry_number.h"
 
+#include <algorithm>
+
 #include "exif/directory_entry.h"
 
 namespace {
@@ -20,6 +22,14 @@ bool ownedAlone(const BlockLayout& layout, std::uint64_t start, std::uint64_t en
     int owners = 0;
     for (const ByteSpan& span : layout.referenced) owners += span.start < end && start < span.end ? 1 : 0;
     return owners == 1;
+}
+
+// The entry's first value component, where writing it changes nothing else of the block.
+bool writablePlace(const TiffBlock& block, const BlockLayout& layout, std::uint32_t entry, unsigned tag,
+                   DirectoryEntry* found) {
+    if (!locate(block, entry, tag, found) || !formatHolds(found->format, 0)) return false;
+    const std::uint64_t at = block.offsetOf(found->value);
+    return ownedAlone(layout, at, at + kBytesPerFormat[found->format]);
 }
 
 void store(unsigned char* at, int format, std::uint32_t value, TiffByteOrder order) {
@@ -59,16 +69,25 @@ Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLa
     // Every place is found before the first write, so that a write cannot change what a later
     // edit finds (in a block whose values overlap its entries).
     std::vector<DirectoryEntry> found(edits.size());
-    for (std::size_t i = 0; i < edits.size(); ++i) {
-        if (!locate(block, edits[i].entry, edits[i].tag, &found[i]) || !formatHolds(found[i].format, 0))
-            return Rewrite::NotWritable;
-        const std::uint64_t at = block.offsetOf(found[i].value);
-        if (!ownedAlone(layout, at, at + kBytesPerFormat[found[i].format])) return Rewrite::NotWritable;
-    }
+    for (std::size_t i = 0; i < edits.size(); ++i)
+        if (!writablePlace(block, layout, edits[i].entry, edits[i].tag, &found[i])) return Rewrite::NotWritable;
     for (std::size_t i = 0; i < edits.size(); ++i)
         if (!formatHolds(found[i].format, edits[i].value)) return Rewrite::TooLarge;
     for (std::size_t i = 0; i < edits.size(); ++i)
         store(segment + kTiffStart + block.offsetOf(found[i].value), found[i].format, edits[i].value, layout.order);
+    return Rewrite::Done;
+}
+
+Rewrite swapNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t first,
+                    unsigned firstTag, std::uint32_t second, unsigned secondTag) {
+    const TiffBlock block = tiffOf(segment, length, layout.order);
+    DirectoryEntry a, b;
+    if (!writablePlace(block, layout, first, firstTag, &a) || !writablePlace(block, layout, second, secondTag, &b) ||
+        a.format != b.format || a.value == b.value)
+        return Rewrite::NotWritable;
+    std::swap_ranges(segment + kTiffStart + block.offsetOf(a.value),
+                     segment + kTiffStart + block.offsetOf(a.value) + kBytesPerFormat[a.format],
+                     segment + kTiffStart + block.offsetOf(b.value));
     return Rewrite::Done;
 }
 

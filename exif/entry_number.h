@@ -31,6 +31,13 @@ enum class Rewrite {
 Rewrite rewriteNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout,
                     const std::vector<NumberEdit>& edits);
 
+// Exchanges the first components of two entries' values, byte for byte (XResolution and
+// YResolution when a turn exchanges the axes): `first` must carry `firstTag`, `second` carry
+// `secondTag`, both in one number format (rationals too). Done, or NotWritable with nothing changed
+// when either cannot be found as above or their formats differ.
+Rewrite swapNumbers(unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t first,
+                    unsigned firstTag, std::uint32_t second, unsigned secondTag);
+
 // The first component of the entry's value as an unsigned number; false when the entry cannot be
 // found as above or its format is no integer or rational one.
 bool readNumber(const unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t entry,

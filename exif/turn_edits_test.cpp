@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "exif/exif_test_helpers.h"
+#include "exif/resolution_swap.h"
 
 namespace {
 
@@ -31,13 +32,25 @@ std::function<bool(Bytes&)> dimensions(std::uint32_t width, std::uint32_t height
     return [=](Bytes& segment) { return setPixelDimensions(segment.data(), segment.size(), lastLayout, width, height); };
 }
 
+bool resolutionsSwapped(Bytes& segment) { return swapResolutions(segment.data(), segment.size(), lastLayout); }
+
 TEST_P(TurnEditsTest, EachValueIsWrittenInItsOwnTypeOrNoneIs) {
     ExifSpec both = recipe({shortEntry(0x0112, {6})});
     both.ifd1 = ExifEntries{longEntry(0x0112, {8})};
     ExifSpec shorts = recipe(), longs = recipe();
     shorts.exif = ExifEntries{shortEntry(0xA002, {640}), shortEntry(0xA003, {480})};
     longs.exif = ExifEntries{longEntry(0xA002, {640}), longEntry(0xA003, {480})};
+    // XResolution and YResolution change places within each directory, never across two.
+    ExifSpec resolutions = recipe({rationalEntry(0x011A, {300, 1}), rationalEntry(0x011B, {150, 1})});
+    resolutions.ifd1 = ExifEntries{rationalEntry(0x011A, {72, 1}), rationalEntry(0x011B, {96, 1})};
+    ExifSpec apart = recipe({rationalEntry(0x011A, {300, 1})});
+    apart.ifd1 = ExifEntries{rationalEntry(0x011B, {96, 1})};
     const std::vector<EditCase> cases = {
+        {resolutions, resolutionsSwapped, true,
+         {{&ExifBlock::ifd0, 0x011A, 4, 150}, {&ExifBlock::ifd0, 0x011B, 4, 300},
+          {&ExifBlock::ifd1, 0x011A, 4, 96}, {&ExifBlock::ifd1, 0x011B, 4, 72}}},
+        {apart, resolutionsSwapped, true, {}},
+        {recipe({rationalEntry(0x011A, {300, 1}), srationalEntry(0x011B, {150, 1})}), resolutionsSwapped, false, {}},
         {both, upright, true, {{&ExifBlock::ifd0, 0x0112, 2, 1}, {&ExifBlock::ifd1, 0x0112, 4, 1}}},
         {both, back, true, {{&ExifBlock::ifd1, 0x0112, 4, 6}}},  // an undo's value; IFD0's said 6 already
         {recipe({shortEntry(0x0112, {6}), asciiEntry(0x0112, "6")}), upright, false, {}},  // text holds no number

@@ -1,7 +1,8 @@
 // The pieces of a multi-picture photo on hostile input: the first MPF index of any bytes read and
-// written back unchanged, the further pictures rebuilt behind the first picture and the index
-// patched, the XMP container lengths and orientation edited, a JFXX thumbnail turned. The first
-// picture is taken to end behind the first EOI that follows its scan.
+// written back unchanged, the further pictures (of the index and of the XMP container directory)
+// rebuilt behind the first picture and the index patched, the XMP container lengths and
+// orientation edited, a JFXX thumbnail turned. The first picture is taken to end behind the first
+// EOI that follows its scan.
 
 #include <algorithm>
 #include <cstdint>
@@ -66,6 +67,32 @@ void editSegments(Bytes& first, std::size_t end, const std::vector<MovedPicture>
     }
 }
 
+// The pictures the XMP container directories of the first picture list behind it.
+std::vector<ContainerItem> itemsOf(const Bytes& file, std::size_t end) {
+    std::vector<ContainerItem> items;
+    for (const SegmentSpan& xmp : segmentsBeforeScan(file.data(), file.size())) {
+        const Bytes payload(file.begin() + long(xmp.payloadAt), file.begin() + long(xmp.payloadAt + xmp.payloadSize));
+        const std::vector<ContainerItem> more = containerItems(payload, end);
+        items.insert(items.end(), more.begin(), more.end());
+    }
+    return items;
+}
+
+// Rebuilds the bytes behind the first picture for the index (empty without one) and the container
+// items, then edits and patches the first picture as a turn does.
+void rebuild(const Bytes& file, const MpIndex& index, std::size_t base) {
+    const std::size_t end = firstPictureEnd(file);
+    TrailingRegion region;
+    std::string reason;
+    if (!rebuildTrailingRegion(file.data(), file.size(), end, index, base, fakeTurn, &region, &reason, itemsOf(file, end))) {
+        if (!region.bytes.empty() || !region.pictures.empty()) std::abort();
+        return;
+    }
+    Bytes first(file.begin(), file.begin() + long(end));
+    editSegments(first, end, region.pictures);
+    patchMpIndex(first.data(), first.size(), region, &reason);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,21 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!findMpfSegment(file.data(), file.size(), &span)) {
         checkIndex(file.data(), file.size());  // the bytes taken as a payload themselves
         editSegments(file, file.size(), {});
+        rebuild(file, MpIndex{}, 0);
         return 0;
     }
     checkIndex(file.data() + span.payloadAt, span.payloadSize);
     MpIndex index;
     std::string reason;
     if (!readMpIndex(file.data() + span.payloadAt, span.payloadSize, &index, &reason)) return 0;
-    const std::size_t end = firstPictureEnd(file);
-    TrailingRegion region;
-    if (!rebuildTrailingRegion(file.data(), file.size(), end, index, span.payloadAt + kMpBaseInPayload, fakeTurn,
-                               &region, &reason)) {
-        if (!region.bytes.empty() || !region.pictures.empty()) std::abort();
-        return 0;
-    }
-    Bytes first(file.begin(), file.begin() + long(end));
-    editSegments(first, end, region.pictures);
-    patchMpIndex(first.data(), first.size(), region, &reason);
+    rebuild(file, index, span.payloadAt + kMpBaseInPayload);
     return 0;
 }

@@ -1,7 +1,9 @@
 // Seed inputs for mpf_index_fuzz: multi-picture files with a gain map, a depth map, padding, an
-// XMP container directory in either form, a motion photo's video, and a JFXX thumbnail.
+// XMP container directory in either form (and alone, without an index), a motion photo's video, and
+// a JFXX thumbnail.
 // Usage: mpf_index_seeds OUTDIR
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -37,6 +39,11 @@ int main(int argc, char** argv) {
     writeFile(folder + "/ultra-hdr-attributes", makeMultiPicture(small(ultraHdrSpec(ContainerForm::Attributes))).file);
     writeFile(folder + "/index-only", makeMultiPicture(small(ultraHdrSpec(ContainerForm::None, ByteOrder::Motorola))).file);
     writeFile(folder + "/everything", makeMultiPicture(everything).file);
+    Bytes containerOnly = makeMultiPicture(small(ultraHdrSpec(ContainerForm::Attributes))).file;
+    const std::string mpf("MPF\0", 4);
+    const auto mpfAt = std::search(containerOnly.begin(), containerOnly.end(), mpf.begin(), mpf.end()) - 4;
+    containerOnly.erase(mpfAt, mpfAt + 2 + (mpfAt[2] << 8 | mpfAt[3]));  // no index: the container alone lists the map
+    writeFile(folder + "/container-only", containerOnly);
     writeFile(folder + "/payload-only", makeMpfPayload(ByteOrder::Intel, {{0x20030000, 100, 0}, {0, 50, 200}}).payload);
     return 0;
 }

@@ -5,6 +5,7 @@
 // the finished first picture is given the new sizes and offsets.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,23 @@
 #include "jpegfile/segment_walk.h"
 
 struct MovedPicture {
-    std::size_t entry = 0;        // its entry in the index
+    std::size_t entry = 0;        // its entry in the index, or its item in the XMP container directory
     std::size_t sourceStart = 0;  // where it began in the source file
     std::size_t sourceSize = 0;   // from its SOI to its own EOI
     std::size_t position = 0;     // where it begins in the rebuilt bytes
     std::size_t size = 0;         // its turned size
     std::size_t claimedBeyond = 0;  // bytes the index counts to it behind its EOI, kept as they stand
+    bool indexed = true;            // listed by the index; else by the container directory alone
+    std::string name = "";          // "picture 2 of the multi-picture index", "item 3 of the XMP container directory"
+};
+
+// An item of a photo's XMP container directory behind the primary, where the lengths of the items
+// before it place it.
+struct ContainerItem {
+    std::size_t item = 0;     // in the directory; the primary is item 0
+    std::string mime;         // its Item:Mime
+    std::uint64_t start = 0;  // in the source file
+    std::uint64_t length = 0;
 };
 
 struct TrailingRegion {
@@ -34,16 +46,20 @@ struct TrailingRegion {
 // byte for byte behind the turned picture. false with a reason, and the region empty, when a
 // listed picture lies outside the file, inside the first picture or over another one, is not a
 // JPEG picture (other data format, no SOI, no EOI within its span), or cannot be turned.
+// The JPEG items of the container directory (Mime image/jpeg) that the index does not list are
+// turned too (depth and gain maps of phones that write no index); one of another picture format
+// refuses the photo, since it would stay unturned behind a turned one; other items (a video) stay
+// as they stand.
 bool rebuildTrailingRegion(const unsigned char* source, std::size_t sourceSize, std::size_t firstPictureEnd,
                            const MpIndex& index, std::size_t baseInSource, const JpegStreamTurner& turn,
-                           TrailingRegion* region, std::string* reason);
+                           TrailingRegion* region, std::string* reason, const std::vector<ContainerItem>& items = {});
 
 // The first APP2 "MPF" segment of a stream, or false when it has none before its scan.
 bool findMpfSegment(const unsigned char* jpeg, std::size_t size, SegmentSpan* span);
 
 // Rewrites the index of the finished first picture in place: the first entry's size becomes the
 // picture's size, each moved picture's entry its turned size (with the bytes it claimed behind its
-// EOI) and its offset from the new base.
+// EOI) and its offset from the new base. Nothing to do when the region moved no indexed picture.
 // false with a reason, and nothing changed, when the picture has no readable index, the index
 // lacks an entry the region names, or a value exceeds 32 bits.
 bool patchMpIndex(unsigned char* firstPicture, std::size_t size, const TrailingRegion& region, std::string* reason);

@@ -1,7 +1,9 @@
 #include "jpegfile/jfxx_thumbnail.h"
 
 #include <cstring>
+#include <utility>
 
+#include "jpegfile/raw_thumbnail.h"
 #include "transform/turns.h"
 
 namespace {
@@ -20,25 +22,16 @@ bool fail(std::string* reason, const char* text) {
     return false;
 }
 
-// Moves the pixels behind the width and height bytes at `sizeAt` (and `pixelsAt`) in place.
-bool turnRawThumbnail(std::vector<unsigned char>* payload, std::size_t pixelsAt, std::size_t bytesPerPixel,
-                      TransformKind kind, std::string* reason) {
+// Moves the pixels at `pixelsAt` and swaps the width and height bytes in front of them as the
+// turn does.
+bool turnRawPixels(std::vector<unsigned char>* payload, std::size_t pixelsAt, std::size_t bytesPerPixel,
+                   TransformKind kind, std::string* reason) {
     std::vector<unsigned char>& bytes = *payload;
     const std::size_t width = bytes[kDataAt], height = bytes[kDataAt + 1];
-    const std::size_t pixelBytes = width * height * bytesPerPixel;
-    if (bytes.size() < pixelsAt || bytes.size() - pixelsAt < pixelBytes) return fail(reason, "the JFXX thumbnail is cut short");
-    const bool swapped = turnFacts(kind).transposes;
-    const std::size_t turnedWidth = swapped ? height : width, turnedHeight = swapped ? width : height;
-    std::vector<unsigned char> turned(pixelBytes);
-    for (std::size_t y = 0; y < turnedHeight; ++y) {
-        for (std::size_t x = 0; x < turnedWidth; ++x) {
-            const unsigned char* from = &bytes[pixelsAt + sourcePixelOf(kind, x, y, width, height) * bytesPerPixel];
-            std::memcpy(&turned[(y * turnedWidth + x) * bytesPerPixel], from, bytesPerPixel);
-        }
-    }
-    bytes[kDataAt] = static_cast<unsigned char>(turnedWidth);
-    bytes[kDataAt + 1] = static_cast<unsigned char>(turnedHeight);
-    if (pixelBytes) std::memcpy(&bytes[pixelsAt], turned.data(), pixelBytes);
+    if (bytes.size() < pixelsAt || bytes.size() - pixelsAt < width * height * bytesPerPixel)
+        return fail(reason, "the JFXX thumbnail is cut short");
+    turnRawThumbnail(bytes.data() + pixelsAt, width, height, bytesPerPixel, kind);
+    if (turnFacts(kind).transposes) std::swap(bytes[kDataAt], bytes[kDataAt + 1]);
     return true;
 }
 
@@ -68,6 +61,6 @@ bool turnJfxxThumbnail(std::vector<unsigned char>* payload, TransformKind kind, 
     if (code == kJpegThumbnail) return turnJpegThumbnail(payload, turnJpeg, reason);
     if (code != kPaletteThumbnail && code != kRgbThumbnail) return fail(reason, "the JFXX extension code is unknown");
     if (payload->size() < kDataAt + 2) return fail(reason, "the JFXX thumbnail is cut short");
-    return code == kPaletteThumbnail ? turnRawThumbnail(payload, kDataAt + 2 + kPaletteSize, 1, kind, reason)
-                                     : turnRawThumbnail(payload, kDataAt + 2, 3, kind, reason);
+    return code == kPaletteThumbnail ? turnRawPixels(payload, kDataAt + 2 + kPaletteSize, 1, kind, reason)
+                                     : turnRawPixels(payload, kDataAt + 2, 3, kind, reason);
 }

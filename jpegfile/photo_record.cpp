@@ -5,6 +5,7 @@
 
 #include "exif/exif_block.h"
 #include "jpegfile/markers.h"
+#include "jpegfile/segment_walk.h"
 
 const char* const kEndsBeforePicture = "the file ends before its picture";
 const char* const kNoPictureData = "no image data: it ends before its first scan";
@@ -81,12 +82,12 @@ class SegmentReader {
 public:
     SegmentReader(const unsigned char* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
 
-    // The code after the marker prefix and any number of fill bytes, or -1 at the end of the bytes.
-    // A code with no 0xFF in front of it is taken all the same, and then the bytes running out is
-    // no longer a file cut short but one that makes no sense.
-    int markerCode() {
-        if (at_ < size_ && bytes_[at_] != kMarkerPrefix) prefixMissing_ = true;
-        while (at_ < size_ && bytes_[at_] == kMarkerPrefix) ++at_;
+    // The code of the next marker, or -1 at the end of the bytes. The stray bytes before it (not
+    // its fill bytes) go into `strays`.
+    int markerCode(std::vector<unsigned char>* strays) {
+        const MarkerAhead ahead = nextMarker(bytes_, size_, at_);
+        strays->assign(bytes_ + at_, bytes_ + ahead.strayEnd);
+        at_ = ahead.codeAt;
         return at_ < size_ ? bytes_[at_++] : -1;
     }
 
@@ -94,7 +95,7 @@ public:
     // its length makes no sense or the bytes end inside it.
     bool segment(int code, Segment* segment, ReaderNotes& notes) {
         segment->marker = code;
-        segment->offset = at_ >= 2 ? at_ - 2 : 0;
+        segment->offset = at_ - 2;
         if (size_ - at_ < 2) return ranOut(notes, "invalid marker");
         const std::size_t length = static_cast<std::size_t>(bigEndian16(bytes_ + at_));
         if (length < 2) {
@@ -113,7 +114,7 @@ public:
 
     bool ranOut(ReaderNotes& notes, const char* note) {
         notes.reportError(note);
-        cutShort_ = !prefixMissing_;
+        cutShort_ = true;
         return false;
     }
 
@@ -124,7 +125,6 @@ private:
     const unsigned char* bytes_;
     std::size_t size_;
     std::size_t at_ = 2;  // behind SOI
-    bool prefixMissing_ = false;
     bool cutShort_ = false;
 };
 
@@ -174,7 +174,9 @@ Result<PhotoRecord> readPhotoRecord(const unsigned char* bytes, std::size_t size
         if (record.segments.size() >= kMaxSegmentsBeforePicture)
             return refuse(RefusalReason::UnreadableMetadata,
                           "more than " + std::to_string(kMaxSegmentsBeforePicture) + " segments before its picture");
-        const int code = reader.markerCode();
+        std::vector<unsigned char>& strays =
+            record.segments.empty() ? record.strayAfterSoi : record.segments.back().strayAfter;
+        const int code = reader.markerCode(&strays);
         if (code < 0) {
             reader.ranOut(record.notes, "invalid marker");
             return unreadable(reader, record.notes);

@@ -19,6 +19,8 @@ struct Segment {
     std::size_t offset = 0;             // where its 0xFF stood in the file (the byte before its code)
     SegmentKind kind = SegmentKind::NotApplication;
     std::vector<unsigned char> bytes;   // its two big-endian length bytes, then its payload
+    std::vector<unsigned char> strayAfter;  // bytes between its end and the next marker, which
+                                            // readers skip; written back where they stood
 
     bool is(SegmentKind wanted) const { return kind == wanted; }
     const unsigned char* payload() const { return bytes.data() + 2; }
@@ -57,6 +59,7 @@ struct MultiPictureFacts {
 
 struct PhotoRecord {
     std::vector<Segment> segments;  // every marker segment from behind SOI to the first SOS, in order
+    std::vector<unsigned char> strayAfterSoi;  // stray bytes between SOI and the first marker
     std::size_t pictureDataAt = 0;  // behind the first SOS segment: the coded data begins here
     PhotoInfo info;                 // the Exif facts, the frame's size, the first comment
     int exifSegment = -1;           // the Exif block read (the first), or -1
@@ -82,9 +85,11 @@ extern const char* const kNoPictureData;  // and when its end comes before any p
 // Reads the segments of `bytes` up to and including the first SOS into a record, with the Exif
 // block (the first) parsed into `info` and `exifLayout`, the first comment and the frame header
 // into `info`, and `info.fileName` set to `path`. Any number of 0xFF fill bytes may stand before a
-// marker. Refused when the bytes are no JPEG stream (NotJpeg), end before the picture data
-// (DamagedData: kEndsBeforePicture), or hold an end of image before it, a marker that makes no
-// sense or more segments than the bound (UnreadableMetadata, with the reader's last note). An Exif
+// marker, and stray bytes that libjpeg skips (nextMarker of segment_walk.h) are kept in the
+// record behind the segment they follow. Refused when the bytes are no JPEG stream (NotJpeg), end
+// before the picture data (DamagedData: kEndsBeforePicture), or hold an end of image before it, a
+// length that makes no sense or more segments than the bound (UnreadableMetadata, with the
+// reader's last note). An Exif
 // block that cannot be walked is noted in the layout (`walked`), not refused here: what the
 // record is read for decides. `bytes` may be the whole file or any beginning of it that reaches
 // the picture data.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <thread>
 
 #include "tests/support/hand_made.h"
@@ -35,24 +36,33 @@ Codes codesOf(const PhotoRecord& record) {
 
 // Every segment stays in file order with its offset; only the first Exif block and the first
 // comment are parsed, so that the record describes the block that is kept first. Any number of
-// fill bytes may stand before a marker: the reader and the in-place segment walk agree.
+// fill bytes may stand before a marker, and stray bytes that libjpeg skips (an XMP packet longer
+// than its segment says, an Adobe segment whose marker was lost) are kept behind the segment they
+// follow: the reader and the in-place segment walk agree.
 TEST(PhotoRecord, KeepsEverySegmentAndParsesTheFirstExifAndComment) {
     const std::vector<Bytes> pieces = {
         segment(0xE0, text("JFIF\0\x01\x02")), segment(0xE1, text("exif\0\0")), segment(0xE1, exifMadeBy("First")),
         segment(0xE1, text("http://ns.adobe.com/xap/1.0/\0<x/>")), segment(0xE1, exifMadeBy("Second")),
         segment(0xE0, text("HEAPJPGM")), segment(0xFE, text("first")), segment(0xFE, text("second")), kDqt,
         segment(0xEF, text("last")), segment(0xFE, {})};
-    std::vector<Bytes> filled = {Bytes(1000, 0xFF)};
-    for (const Bytes& piece : pieces) filled.push_back(join(Bytes(filled.size() % 3 * 7, 0xFF), piece));
+    const Bytes lostAdobe = text("\0\x0e" "Adobe\0\x64\0\0\0\0\x01\xFF\0");
+    const std::map<size_t, Bytes> strays = {{3, text("\r\n")}, {8, lostAdobe}};
+    std::vector<Bytes> filled = {text("soi?"), Bytes(1000, 0xFF)};
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        filled.push_back(join(Bytes(filled.size() % 3 * 7, 0xFF), pieces[i]));
+        if (strays.count(i)) filled.push_back(strays.at(i));
+    }
     const Bytes file = handMadeFile(filled);
     const Result<PhotoRecord> got = read(file);
     ASSERT_TRUE(got.ok()) << got.refusal().text();
     const PhotoRecord& record = got.value();
     EXPECT_EQ(codesOf(record), (Codes{0xE0, 0xE1, 0xE1, 0xE1, 0xE1, 0xE0, 0xFE, 0xFE, 0xDB, 0xEF, 0xFE, 0xDA}));
+    EXPECT_EQ(record.strayAfterSoi, text("soi?"));
     for (size_t i = 0; i < pieces.size(); ++i) {
         EXPECT_EQ(record.segments[i].bytes, Bytes(pieces[i].begin() + 2, pieces[i].end())) << i;
         EXPECT_EQ(Bytes(file.begin() + long(record.segments[i].offset), file.begin() + long(record.segments[i].offset) + 2),
                   Bytes(pieces[i].begin(), pieces[i].begin() + 2)) << i;
+        EXPECT_EQ(record.segments[i].strayAfter, strays.count(i) ? strays.at(i) : Bytes{}) << i;
     }
     EXPECT_STREQ(record.info.cameraMake, "First");
     EXPECT_STREQ(record.info.comments, "first");
@@ -72,7 +82,7 @@ TEST(PhotoRecord, ReadsThatCannotBeDoneSayWhy) {
         {{0xFF}, RefusalReason::NotJpeg, ""},
         {join({0xFF, 0xD8}, Bytes(1000, 0xFF)), RefusalReason::DamagedData, kEndsBeforePicture},
         {{0xFF, 0xD8, 0xFF, 0xFE, 0x01, 0x00, 'h', 'i'}, RefusalReason::DamagedData, kEndsBeforePicture},
-        {{0xFF, 0xD8, 0x12, 0xFE, 0x01, 0x00, 'h', 'i'}, RefusalReason::UnreadableMetadata, "invalid marker"},
+        {{0xFF, 0xD8, 0x12, 0xFE, 0x01, 0x00, 'h', 'i'}, RefusalReason::DamagedData, kEndsBeforePicture},
         {{0xFF, 0xD8, 0xFF, 0xD9, 0x00, 0x02}, RefusalReason::UnreadableMetadata, kNoPictureData},
         {{0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x01}, RefusalReason::UnreadableMetadata, "invalid marker"},
         {handMadeFile(std::vector<Bytes>(10000, segment(0xFE, {}))), RefusalReason::UnreadableMetadata, past},
@@ -102,16 +112,19 @@ TEST(PhotoRecord, CommentLineEndsAndControlBytesAreCleanedHighBytesKeptAndTheTex
 }
 
 // The written file: SOI, the record's application segments and comments byte for byte and in
-// order (a JFIF header gives way to an Exif block, and none is added), then the picture from
-// behind its SOI, then the tail.
+// order (a JFIF header beside an Exif block too, and none is added), each with the stray bytes
+// behind it (those behind the picture's own tables where the tables stood), then the picture
+// from behind its SOI, then the tail.
 TEST(PhotoWriter, KeptSegmentsStandInFrontOfThePicture) {
     const Bytes exif = exifMadeBy("kept"), jfif = text("JFIF\0\x01\x02\x01\0\x48\0\x48\0\0");
     const Bytes picture = join({0xFF, 0xD8}, join(kDqt, text("\xFF\xDA scans \xFF\xD9")));
     struct Case { std::vector<Bytes> pieces, expected; };
     const Case cases[] = {
         {{segment(0xE0, jfif), segment(0xE1, exif), kDqt, segment(0xFE, text("c")), segment(0xEE, text("Adobe"))},
-         {segment(0xE1, exif), segment(0xFE, text("c")), segment(0xEE, text("Adobe"))}},
+         {segment(0xE0, jfif), segment(0xE1, exif), segment(0xFE, text("c")), segment(0xEE, text("Adobe"))}},
         {{segment(0xE0, jfif), kDqt, segment(0xFE, text("c"))}, {segment(0xE0, jfif), segment(0xFE, text("c"))}},
+        {{text("<"), segment(0xE1, exif), text("\r\n"), kDqt, text("db"), segment(0xFE, text("c")), text("\xFF\0")},
+         {text("<"), segment(0xE1, exif), text("\r\n"), text("db"), segment(0xFE, text("c")), text("\xFF\0")}},
     };
     for (const Case& c : cases) {
         const Result<PhotoRecord> record = read(handMadeFile(c.pieces));

@@ -5,8 +5,9 @@
 
 #include "jpegfile/photo_record.h"
 
-// SOI, every application segment and comment of the record in its order (a JFIF APP0 left out
-// when the record has an Exif block, which then stands first), then `picture` from behind its own
+// SOI, every application segment and comment of the record in its order, each followed by the
+// stray bytes that followed it (those behind SOI first; those behind a segment that is not
+// written, such as the picture's own tables, where it stood), then `picture` from behind its own
 // SOI (its tables, frame, scans and EOI), then `tail`. The bytes are measured first and written
 // into place once.
 std::vector<unsigned char> writePhoto(const PhotoRecord& record, const std::vector<unsigned char>& picture,

@@ -20,7 +20,13 @@ PictureLayout pictureLayout(const unsigned char* jpeg, std::size_t size) {
     const std::vector<SegmentSpan> spans = segmentsBeforeScan(jpeg, size);
     for (const SegmentSpan& span : spans) {
         const unsigned char* payload = jpeg + span.payloadAt;
-        if (isFrameMarker(span.markerCode) && layout.frameMarker == 0) layout.frameMarker = span.markerCode;
+        if (isFrameMarker(span.markerCode) && layout.frameMarker == 0) {
+            layout.frameMarker = span.markerCode;
+            if (span.payloadSize >= 5) {
+                layout.height = (payload[1] << 8) | payload[2];
+                layout.width = (payload[3] << 8) | payload[4];
+            }
+        }
         if (span.markerCode == kDri && span.payloadSize >= 2 && layout.restartInterval == 0)
             layout.restartInterval = (unsigned{payload[0]} << 8) | payload[1];
         if (segmentKind(span.markerCode, payload, span.payloadSize) == SegmentKind::NotApplication) continue;

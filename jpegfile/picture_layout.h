@@ -8,6 +8,7 @@
 
 struct PictureLayout {
     int frameMarker = 0;            // the SOFn code of the first picture; 0 when there is none
+    int width = 0, height = 0;      // as its frame header states them
     unsigned restartInterval = 0;   // the first DRI before the first scan, in MCUs
     std::vector<std::string> segments;  // the kinds of its APPn and COM segments, in order
     std::size_t pictureEnd = 0;     // behind the first picture's EOI; 0 when it has none

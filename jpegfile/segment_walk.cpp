@@ -10,9 +10,7 @@ namespace {
 bool walkSegments(const unsigned char* jpeg, std::size_t size, std::vector<SegmentSpan>& spans) {
     std::size_t at = 2;
     for (;;) {
-        if (at >= size) return true;
-        if (jpeg[at] != kMarkerPrefix) return false;
-        while (at < size && jpeg[at] == kMarkerPrefix) ++at;
+        at = nextMarker(jpeg, size, at).codeAt;
         if (size - at < 3) return true;  // no room for the code and two length bytes
         const int code = jpeg[at];
         const std::size_t length = (static_cast<std::size_t>(jpeg[at + 1]) << 8) | jpeg[at + 2];
@@ -54,6 +52,19 @@ std::size_t walkScans(const unsigned char* jpeg, std::size_t size, std::size_t a
 }
 
 }  // namespace
+
+MarkerAhead nextMarker(const unsigned char* jpeg, std::size_t size, std::size_t at) {
+    while (at < size) {
+        const void* prefix = std::memchr(jpeg + at, kMarkerPrefix, size - at);
+        if (!prefix) break;
+        const std::size_t first = static_cast<std::size_t>(static_cast<const unsigned char*>(prefix) - jpeg);
+        std::size_t code = first + 1;
+        while (code < size && jpeg[code] == kMarkerPrefix) ++code;
+        if (code >= size || jpeg[code] != 0) return {first, code};
+        at = code + 1;  // 0xFF 0x00 is no marker: stray bytes too
+    }
+    return {size, size};
+}
 
 std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size_t size, bool* cutShort) {
     std::vector<SegmentSpan> spans;

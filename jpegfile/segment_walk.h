@@ -11,10 +11,20 @@ struct SegmentSpan {
     std::size_t payloadSize = 0;  // the length field less its own two bytes
 };
 
-// The segments from behind SOI up to and including the first SOS, any number of 0xFF fill bytes
-// before each marker. Empty when the bytes do not begin with SOI; ends early at a segment that
-// does not fit in the bytes or a marker without its 0xFF. With `cutShort`, tells whether it ended
-// early because the bytes ran out (a file cut short before its picture data).
+// Where the next marker stands from `at` on, found as libjpeg finds it: bytes other than 0xFF, and
+// 0xFF 0x00 pairs, are stray bytes that it skips (a packet longer than its segment says, a segment
+// whose marker was lost); then any number of 0xFF fill bytes; then the code.
+struct MarkerAhead {
+    std::size_t strayEnd = 0;  // the stray bytes are [at, strayEnd); the marker's 0xFF bytes begin here
+    std::size_t codeAt = 0;    // the marker code; the end of the bytes when they end first
+};
+MarkerAhead nextMarker(const unsigned char* jpeg, std::size_t size, std::size_t at);
+
+// The segments from behind SOI up to and including the first SOS, stray bytes and any number of
+// 0xFF fill bytes before each marker skipped as nextMarker does. Empty when the bytes do not begin
+// with SOI; ends early at a segment that does not fit in the bytes or has a length below 2. With
+// `cutShort`, tells whether it ended early because the bytes ran out (a file cut short before its
+// picture data).
 std::vector<SegmentSpan> segmentsBeforeScan(const unsigned char* jpeg, std::size_t size, bool* cutShort = nullptr);
 
 // The segments between the first scan and the picture's end-of-image marker (the tables and scan

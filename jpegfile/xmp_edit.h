@@ -21,6 +21,13 @@ bool isXmpPayload(const unsigned char* payload, std::size_t size);
 bool rewriteContainerLengths(std::vector<unsigned char>* payload, std::size_t firstPictureEnd,
                              const std::vector<MovedPicture>& pictures, std::string* reason);
 
+// The items behind the primary of the packet's container directories, placed as they follow the
+// first picture (which ends at `firstPictureEnd`): each its length long and followed by its
+// padding. The items behind one without a length cannot be placed and are left out; so is
+// everything of a payload that is no XMP packet.
+std::vector<ContainerItem> containerItems(const std::vector<unsigned char>& payload, std::size_t firstPictureEnd);
+
 // Sets every tiff:Orientation value of the packet to `value` (1 for upright). false with a reason,
 // and the payload unchanged, when it is no XMP packet or the segment would exceed 65535 bytes.
 bool setXmpOrientation(std::vector<unsigned char>* payload, int value, std::string* reason);
+

@@ -3,6 +3,7 @@
 #include <csetjmp>
 
 #include "transform/coefficient_memory.h"
+#include "workflow/huffman_tables.h"
 #include "workflow/jpeg_coding.h"
 #include "workflow/jpeg_error_trap.h"
 #include "workflow/pass_monitor.h"
@@ -51,7 +52,10 @@ jvirt_barray_ptr* readSource(LibjpegObjects& objects, const CoefficientPassReque
     reserveTransformArrays(src, &objects.setup);  // the workspace must be requested before the coefficients are read
     jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(src);
     refuseIncompleteData(src, objects.sourceMonitor.componentsInScans);
-    if (result->source.arithmetic) refuseOutOfRangeCoefficients(src, sourceArrays);
+    if (result->source.arithmetic)
+        refuseOutOfRangeCoefficients(src, sourceArrays);
+    else
+        refuseOutOfRangeDc(src, sourceArrays);
     result->consumed = request.inputSize - src->src->bytes_in_buffer;
     return sourceArrays;
 }
@@ -64,7 +68,7 @@ jvirt_barray_ptr* prepareDestination(LibjpegObjects& objects, const CoefficientP
     jpeg_copy_critical_parameters(src, dst);
     result->source.standardHuffmanTables = usesStandardHuffmanTables(src, dst);
     jvirt_barray_ptr* writtenArrays = prepareTransformOutput(src, dst, sourceArrays, &objects.setup);
-    keepCoding(src, dst, result->source, request.optimize);
+    keepCoding(src, dst, result->source);
     if (!request.writeOwnHeaders) dst->write_JFIF_header = dst->write_Adobe_marker = FALSE;
     result->width = static_cast<int>(dst->image_width);
     result->height = static_cast<int>(dst->image_height);
@@ -89,6 +93,7 @@ void transcodeCoefficients(LibjpegObjects& objects, const CoefficientPassRequest
     jpeg_write_coefficients(dst, writtenArrays);  // writes SOI and the destination's own JFIF or Adobe marker
     copySavedMarkers(src, dst, request.copy);     // the saved markers die with src: copy them first
     runTransform(src, dst, sourceArrays, &objects.setup);
+    result->tables = chooseHuffmanTables(src, dst, writtenArrays, result->source.standardHuffmanTables, request.optimize);
     jpeg_finish_compress(dst);
     jpeg_destroy_compress(dst);
     (void)jpeg_finish_decompress(src);

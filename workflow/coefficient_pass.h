@@ -45,6 +45,15 @@ struct JpegCoding {
     bool standardHuffmanTables = true;   // every Huffman table it defines is the standard one of its slot
 };
 
+// The Huffman tables the output is written with.
+enum class HuffmanTables {
+    Standard,    // the standard tables, which the source has too
+    SourcesOwn,  // the source's own, which code every symbol of the turned picture: its DHT segments stay
+    Rebuilt,     // optimal for the turned picture, built from a count of its symbols
+    PerScan,     // a progression: libjpeg builds optimal tables for each scan itself
+    None,        // arithmetic coding has none
+};
+
 struct CoefficientPassResult {
     PassFailure failure = PassFailure::Failed;
     std::string message;                // libjpeg's own text, or ours, when it failed
@@ -54,6 +63,7 @@ struct CoefficientPassResult {
     bool trimmed = false;               // partial edge blocks were dropped
     bool exact = true;                  // the output is the exact turn of the (trimmed) picture
     JpegCoding source;                  // the source's coding, known once its header was read
+    HuffmanTables tables = HuffmanTables::Standard;  // of the output, on success
 
     bool ok() const { return failure == PassFailure::None; }
 };

@@ -113,6 +113,13 @@ std::vector<Refusal> refusals() {
         block[0] = steps[(x + 16 * y) % 6];
     };
     const Bytes outOfRange = withCoefficients(makeJpeg({128, 96, ColorKind::Gray, 2, 2, false, 0, true}), wave);
+    // The same for Huffman coding: DC steps of 1500 in coding order code as they stand; turned,
+    // a column's step of 3000 would not, and libjpeg's writer would write it all the same.
+    const auto climb = [](int, int x, int y, std::int16_t* block) {
+        const std::int16_t steps[] = {-1500, 0, 1500, 0};
+        block[0] = steps[(x + 16 * y) % 4];
+    };
+    const Bytes dcOutOfRange = withCoefficients(makeJpeg({128, 96, ColorKind::Gray, 2, 2}), climb);
     const Bytes tinyJpeg = makeJpeg({8, 8, ColorKind::Gray}), sixtyThousand = {0xEA, 0x60, 0xEA, 0x60};  // 300 bytes
     // The first DC scan and its refinement (the interleaved scans) need nothing from earlier scans
     // and leave the progression as complete as it was: repeated, libjpeg reads them without a word.
@@ -139,6 +146,7 @@ std::vector<Refusal> refusals() {
         {"300 bytes claiming 60000 x 60000", patched(tinyJpeg, markerAt(tinyJpeg, 0xC0) + 5, sixtyThousand), D,
          "larger than the data could hold"},
         {"arithmetic coefficients out of range", outOfRange, D, "coefficient out of range"},
+        {"Huffman-coded DC values out of range", dcOutOfRange, D, "coefficient out of range"},
         {"truncated", Bytes(baseline.begin(), baseline.begin() + long(baseline.size() / 2)), D, "Premature end"},
         {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, PassFailure::NotJpeg, "Not a JPEG file"},
         {"empty", {}, PassFailure::NotJpeg, "Empty input file"},

@@ -37,11 +37,12 @@ bool usesStandardHuffmanTables(j_decompress_ptr src, j_compress_ptr dst) {
     return true;
 }
 
-void keepCoding(j_decompress_ptr src, j_compress_ptr dst, const JpegCoding& coding, bool optimize) {
+void keepCoding(j_decompress_ptr src, j_compress_ptr dst, const JpegCoding& coding) {
     dst->restart_interval = coding.restartInterval;
     dst->arith_code = coding.arithmetic ? TRUE : FALSE;
     if (coding.arithmetic) copyArithmeticConditioning(src, dst);
-    // Arithmetic coding adapts by itself: libjpeg has no optimization pass for it.
-    dst->optimize_coding = !coding.arithmetic && (optimize || !coding.standardHuffmanTables) ? TRUE : FALSE;
+    // A sequential picture's tables are chosen once it is turned (huffman_tables.h), without
+    // libjpeg's statistics pass; libjpeg optimizes a progression's tables whatever this says.
+    dst->optimize_coding = FALSE;
     if (coding.progressive) jpeg_simple_progression(dst);
 }

@@ -1,8 +1,7 @@
 #pragma once
 // How the source was coded, and the destination set up to write the same way: progressive stays
 // progressive (with libjpeg's standard progression), arithmetic stays arithmetic, the restart
-// interval stays, and Huffman tables other than the standard ones are replaced by tables
-// optimized for the picture.
+// interval stays. The Huffman tables are chosen after the turn (huffman_tables.h).
 
 #include <cstdio>
 
@@ -18,5 +17,5 @@ JpegCoding codingOf(j_decompress_ptr src);
 bool usesStandardHuffmanTables(j_decompress_ptr src, j_compress_ptr dst);
 
 // After prepareTransformOutput (the progression depends on the final components), before
-// jpeg_write_coefficients. `optimize` asks for optimized Huffman tables in any case.
-void keepCoding(j_decompress_ptr src, j_compress_ptr dst, const JpegCoding& coding, bool optimize);
+// jpeg_write_coefficients.
+void keepCoding(j_decompress_ptr src, j_compress_ptr dst, const JpegCoding& coding);

@@ -1,6 +1,7 @@
 #include "workflow/jpeg_error_trap.h"
 
 #include <jerror.h>
+#include <jpegint.h>
 
 namespace {
 
@@ -39,8 +40,13 @@ PassFailure failureOfCode(int code, bool fromSource) {
     }
 }
 
-// Notes about the header that say nothing about the picture data.
-bool isHeaderNote(int code) { return code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM || code == JWRN_BOGUS_ICC; }
+// Notes about the header that say nothing about the picture data, and stray bytes between the
+// segments in front of the first scan, which the photo's record keeps where they stood. Stray
+// bytes later on (before a restart marker, between scans) are damage.
+bool isHeaderNote(j_common_ptr cinfo, int code) {
+    if (code == JWRN_EXTRANEOUS_DATA) return cinfo->global_state == DSTATE_INHEADER;
+    return code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM || code == JWRN_BOGUS_ICC;
+}
 
 [[noreturn]] void failWithLibraryMessage(j_common_ptr cinfo, PassFailure failure) {
     JpegErrorTrap* trap = trapOf(cinfo);
@@ -64,7 +70,7 @@ bool isAddonMessage(const jpeg_error_mgr* err) {
 // the trace level. A warning of the source other than a header note is damage.
 void trapWarningOrNote(j_common_ptr cinfo, int level) {
     int code = cinfo->err->msg_code;
-    if (level < 0 && cinfo->is_decompressor && !isHeaderNote(code)) failWithLibraryMessage(cinfo, PassFailure::Damaged);
+    if (level < 0 && cinfo->is_decompressor && !isHeaderNote(cinfo, code)) failWithLibraryMessage(cinfo, PassFailure::Damaged);
     if (level > 0 && code == JTRC_DAC) trapOf(cinfo)->sawArithmeticConditioning = true;
 }
 

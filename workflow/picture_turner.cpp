@@ -29,13 +29,21 @@ CoefficientPassResult turnMainPicture(const std::vector<unsigned char>& source, 
     return runPass(source.data(), source.size(), kind, settings, true, CopyNone, memory);
 }
 
+CoefficientPassResult turnWholePicture(const std::vector<unsigned char>& source, TransformKind kind,
+                                       const TurnSettings& settings, CoefficientMemory* memory) {
+    return runPass(source.data(), source.size(), kind, settings, false, CopyNone, memory);
+}
+
 JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim) {
     return [kind, &settings, trim](const unsigned char* stream, std::size_t size, std::vector<unsigned char>* turned,
                                    std::string* reason) {
         CoefficientMemory memory;
         memory.budget = settings.run.memory;
         CoefficientPassResult pass = runPass(stream, size, kind, settings, trim, CopyAll, &memory);
-        if (pass.ok() && !pass.exact) pass.message = "too small to be turned exactly";
+        // Trimmed, only a picture smaller than one block stays inexact.
+        if (pass.ok() && !pass.exact)
+            pass.message = trim ? "smaller than one block along an edge the turn mirrors"
+                                : "its size is no whole number of blocks along an edge the turn mirrors";
         if (!pass.ok() || !pass.exact) {
             *reason = pass.message;
             return false;

@@ -16,10 +16,14 @@
 CoefficientPassResult turnMainPicture(const std::vector<unsigned char>& source, TransformKind kind,
                                       const TurnSettings& settings, CoefficientMemory* memory);
 
-// A picture inside the photo (a thumbnail, a further picture of a multi-picture file), turned
-// whole with its own segments byte for byte. `trim` drops its partial edge blocks: right for a
-// thumbnail, which stands alone; a further picture keeps its size so that it stays aligned with
-// the picture it belongs to.
+// A further picture of a photo, read as a photo of its own: its coding kept, its full size kept
+// (so that it stays aligned with the primary; the pass says when that is not exact), and no
+// marker of its own (its record's segments are put back).
+CoefficientPassResult turnWholePicture(const std::vector<unsigned char>& source, TransformKind kind,
+                                       const TurnSettings& settings, CoefficientMemory* memory);
+
+// A picture inside the photo (a thumbnail), turned whole with its own segments byte for byte.
+// `trim` drops its partial edge blocks: right for a thumbnail, which stands alone.
 JpegStreamTurner embeddedPictureTurner(TransformKind kind, const TurnSettings& settings, bool trim);
 
 // The refusal that a failed (or inexact) pass means; `memory`, when given, tells what it needed.

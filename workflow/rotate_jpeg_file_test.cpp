@@ -5,8 +5,10 @@
 #include <ctime>
 #include <optional>
 
+#include "jpegfile/base64.h"
 #include "jpegfile/mpf_index.h"
 #include "tests/support/camera_photo.h"
+#include "tests/support/hand_made.h"
 #include "tests/support/multi_picture.h"
 #include "workflow/run_state.h"
 #include "workflow/transcode_test_support.h"
@@ -222,9 +224,10 @@ TEST_F(RotatePhoto, MultiPicturePhotoKeepsItsPicturesAlignedAndItsVideo) {
     })) << "the XMP container states the turned gain map's length";
 }
 
-// Legal but unusual: fill bytes before markers, directories behind the thumbnail with a SHORT
-// length (turned in place), a placeholder date (times restored), a damaged thumbnail (the photo
-// turns, the thumbnail stays and the result says why), a file without Exif (its JFIF as it stands).
+// Legal but unusual: fill bytes before markers, stray bytes behind the XMP segment (kept there),
+// directories behind the thumbnail with a SHORT length (turned in place), a placeholder date
+// (times restored), a damaged thumbnail (the photo turns, the thumbnail stays and the result says
+// why), a file without Exif (its JFIF as it stands).
 TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     options.EXIFTimestamp = 1;
     CameraPhotoSpec recipe;
@@ -238,11 +241,17 @@ TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     CameraPhoto photo = makeCameraPhoto(recipe);
     Bytes filled = photo.jpeg;
     filled.insert(filled.begin() + 2, 6, 0xFF);  // before the Exif APP1
+    const Bytes xmpAndStrays = handmade::join(photo.xmp, {'\r', '\n'});
+    filled.insert(std::search(filled.begin(), filled.end(), photo.xmp.begin(), photo.xmp.end()) + long(photo.xmp.size()),
+                  {'\r', '\n'});  // a packet two bytes longer than its segment says
     RotateResult result = rotate(filled);
     ASSERT_TRUE(result.rotated()) << refusalText(result);
     EXPECT_TRUE(result.thumbnailNotTurned.empty()) << result.thumbnailNotTurned;
     EXPECT_TRUE(hasTimes(path, kOldTimes));
-    const ExifBlock after = exifOf(readFile(path), recipe.order);
+    const Bytes turnedFile = readFile(path);
+    EXPECT_NE(std::search(turnedFile.begin(), turnedFile.end(), xmpAndStrays.begin(), xmpAndStrays.end()), turnedFile.end());
+    expectSameImage(turnedFile, turned(photo.jpeg));
+    const ExifBlock after = exifOf(turnedFile, recipe.order);
     EXPECT_EQ(after.payload.size(), photo.exif.payload.size()) << "turned in place";
     const std::uint32_t thumbnailAt = photo.exif.thumbnailOffset, length = after.get16(photo.exif.thumbnailLengthValue);
     expectSameImage(thumbnailIn(after, thumbnailAt, length), transformInMemory(photo.thumbnail, K::Rotate270, true));
@@ -269,6 +278,116 @@ TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     ASSERT_TRUE(rotate(jfif).rotated());
     EXPECT_EQ(applicationSegments(readFile(path)), applicationSegments(jfif)) << "its own JFIF, 72 dpi";
     EXPECT_EQ(listFolder(folder.path()), Names{"photo.jpg"});
+}
+
+// A JFIF header beside the Exif block stays where it stood, its density and its RGB thumbnail
+// turned with the picture; the Exif resolutions change places with the axes.
+TEST_F(RotatePhoto, JfifBesideExifStaysWithItsDensityAndThumbnailTurned) {
+    CameraPhotoSpec recipe;
+    recipe.adjustExif = [](ExifSpec& exif) {
+        for (ExifEntry& entry : exif.ifd0)
+            if (entry.tag == 0x011A || entry.tag == 0x011B)
+                entry = rationalEntry(entry.tag, {entry.tag == 0x011A ? 300 : 150, 1});
+    };
+    const CameraPhoto photo = makeCameraPhoto(recipe);
+    const Bytes rgb = {'A', 'a', 1, 'B', 'b', 2, 'C', 'c', 3, 'D', 'd', 4, 'E', 'e', 5, 'F', 'f', 6};  // 3 x 2
+    const Bytes jfif = handmade::join({'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 72, 0, 96, 3, 2}, rgb);
+    const Bytes jfifSegment = handmade::segment(0xE0, jfif);
+    Bytes file = photo.jpeg;
+    file.insert(file.begin() + 2, jfifSegment.begin(), jfifSegment.end());
+    ASSERT_TRUE(rotate(file).rotated());
+    const Bytes turnedFile = readFile(path);
+    expectSameImage(turnedFile, turned(photo.jpeg));
+    const auto segments = applicationSegments(turnedFile);
+    ASSERT_EQ(segments.size(), 5u);
+    const Bytes turnedRgb = {'C', 'c', 3, 'F', 'f', 6, 'B', 'b', 2, 'E', 'e', 5, 'A', 'a', 1, 'D', 'd', 4};  // 2 x 3
+    EXPECT_EQ(segments[0], std::make_pair(0xE0, handmade::join({'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 96, 0, 72, 2, 3}, turnedRgb)));
+    ExifBlock after;
+    after.order = recipe.order;
+    after.payload = segments[1].second;
+    EXPECT_EQ(after.get32(photo.exif.valueOf(photo.exif.ifd0, 0x011A)), 150u);
+    EXPECT_EQ(after.get32(photo.exif.valueOf(photo.exif.ifd0, 0x011B)), 300u);
+}
+
+std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// The text between `open` and `close` in `text`.
+std::string between(const std::string& text, const std::string& open, const std::string& close) {
+    const size_t from = text.find(open), to = text.find(close, from);
+    return from == std::string::npos || to == std::string::npos ? "" : text.substr(from + open.size(), to - from - open.size());
+}
+
+// Every thumbnail turns with the photo: IFD1's uncompressed strip, Photoshop's (the IPTC data
+// beside it byte for byte) and the XMP packet's (base64 broken into lines as Adobe writes it),
+// each stating the turned size.
+TEST_F(RotatePhoto, EveryKindOfThumbnailTurnsWithThePhoto) {
+    JpegSpec thumbnailRecipe;
+    thumbnailRecipe.width = 32;
+    thumbnailRecipe.height = 24;
+    const Bytes thumbnail = makeJpeg(thumbnailRecipe), turnedThumbnail = transformInMemory(thumbnail, K::Rotate270, true);
+    const JpegCoefficients turnedSize = readCoefficients(turnedThumbnail);
+
+    const Bytes rgb = {'A', 'a', 1, 'B', 'b', 2, 'C', 'c', 3, 'D', 'd', 4, 'E', 'e', 5, 'F', 'f', 6};  // 3 x 2
+    ExifSpec exif = cameraExifSpec(ByteOrder::Intel, {});
+    exif.ifd1 = ExifEntries{shortEntry(0x0100, {3}), shortEntry(0x0101, {2}), shortEntry(0x0102, {8, 8, 8}),
+                            shortEntry(0x0103, {1}), shortEntry(0x0106, {2}), longEntry(0x0111, {0}),
+                            shortEntry(0x0115, {3}), longEntry(0x0117, {18})};
+    exif.trailer = rgb;
+    (*exif.ifd1)[5] = longEntry(0x0111, {buildExif(exif).tiffLength() - 18});  // the strip: the block's last bytes
+
+    const Bytes iptc = handmade::join(handmade::text("8BIM\x04\x04\0\0\0\0\0\x05"), {'i', 'p', 't', 'c', '!', 0});
+    Bytes header(28, 0);
+    header[3] = 1, header[7] = 32, header[11] = 24, header[23] = std::uint8_t(thumbnail.size()), header[25] = 24, header[27] = 1;
+    header[22] = std::uint8_t(thumbnail.size() >> 8);
+    const std::uint32_t resourceSize = std::uint32_t(28 + thumbnail.size());
+    Bytes photoshop = handmade::join(handmade::text("Photoshop 3.0\0"), iptc);
+    photoshop = handmade::join(photoshop, {'8', 'B', 'I', 'M', 0x04, 0x0C, 0, 0, 0, 0, std::uint8_t(resourceSize >> 8),
+                                           std::uint8_t(resourceSize)});
+    photoshop = handmade::join(handmade::join(photoshop, header), thumbnail);
+    if (photoshop.size() % 2) photoshop.push_back(0);
+
+    std::string base64 = encodeBase64(thumbnail);
+    for (size_t at = 76; at < base64.size(); at += 76 + 5) base64.insert(at, "&#xA;");
+    const std::string packet =
+        std::string("http://ns.adobe.com/xap/1.0/") + '\0' +
+        "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+        "<rdf:Description rdf:about='' xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmlns:G='http://ns.adobe.com/xap/1.0/g/img/'>"
+        "<xmp:Thumbnails><rdf:Alt><rdf:li rdf:parseType='Resource'><G:width>32</G:width><G:height>24</G:height>"
+        "<G:format>JPEG</G:format><G:image>" + base64 + "</G:image></rdf:li></rdf:Alt></xmp:Thumbnails>"
+        "</rdf:Description></rdf:RDF></x:xmpmeta>";
+
+    JpegSpec recipe;
+    recipe.writeJfif = false;
+    recipe.markers = {{0xE1, buildExif(exif).payload}, {0xE1, Bytes(packet.begin(), packet.end())}, {0xED, photoshop}};
+    const Bytes photo = makeJpeg(recipe);
+    const RotateResult result = rotate(photo);
+    ASSERT_TRUE(result.rotated()) << refusalText(result);
+    EXPECT_EQ(result.thumbnailNotTurned, "");
+    const auto segments = applicationSegments(readFile(path));
+    ASSERT_EQ(segments.size(), 3u);
+
+    const Bytes& strips = segments[0].second;
+    EXPECT_EQ(Bytes(strips.end() - 18, strips.end()),
+              (Bytes{'C', 'c', 3, 'F', 'f', 6, 'B', 'b', 2, 'E', 'e', 5, 'A', 'a', 1, 'D', 'd', 4}));
+
+    const std::string xmp = textOf(segments[1].second);
+    Bytes decoded;
+    ASSERT_TRUE(decodeBase64(between(xmp, "<G:image>", "</G:image>"), &decoded));
+    expectSameImage(decoded, turnedThumbnail);
+    EXPECT_EQ(between(xmp, "<G:width>", "</G:width>"), std::to_string(turnedSize.width));
+    EXPECT_EQ(between(xmp, "<G:height>", "</G:height>"), std::to_string(turnedSize.height));
+
+    const Bytes& resources = segments[2].second;
+    const size_t thumbnailAt = 14 + iptc.size();
+    ASSERT_GT(resources.size(), thumbnailAt + 12 + 28);
+    EXPECT_EQ(Bytes(resources.begin() + 14, resources.begin() + long(thumbnailAt)), iptc);
+    const unsigned char* data = &resources[thumbnailAt + 12];
+    auto field = [&](size_t at) { return std::uint32_t(data[at] << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3]); };
+    EXPECT_EQ(field(4), std::uint32_t(turnedSize.width));
+    EXPECT_EQ(field(8), std::uint32_t(turnedSize.height));
+    EXPECT_EQ(field(12), (std::uint32_t(turnedSize.width) * 24 + 31) / 32 * 4);
+    const Bytes turnedResource(data + 28, data + 28 + field(20));
+    expectSameImage(turnedResource, turnedThumbnail);
 }
 
 struct Refusal {

@@ -23,6 +23,7 @@ struct RotateResult {
     std::string detail;               // the library's or the system's own words; may be empty
     TransformKind turn = TransformKind::None;  // the turn its stored picture got (or would get)
     std::string thumbnailNotTurned;   // non-empty: the photo has a thumbnail that stays as it was, and why
+    std::string reencoded;            // non-empty: a further picture was turned through its pixels, which and why
     bool earlierBackupKept = false;   // an existing ".bak" was left as it was instead of a new one
     EdgeStrip strip;                  // what the turn dropped at the picture's edges
     int orientationBefore = 0;        // its Orientation tag as found (0: none)

@@ -11,7 +11,7 @@ std::string counted(long long count, const char* one, const char* many) {
 
 std::string withNotes(const std::string& message, const RotateResult& result) {
     std::string line = withoutBlankLines(message);
-    for (const std::string& note : {thumbnailNote(result), earlierBackupNote(result)})
+    for (const std::string& note : {thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)})
         if (!note.empty()) line += " " + note;
     return line;
 }
@@ -43,6 +43,10 @@ std::string refusalReasonLine(const RotateResult& result) { return "Reason: " + 
 
 std::string thumbnailNote(const RotateResult& result) {
     return result.thumbnailNotTurned.empty() ? "" : "(thumbnail not turned: " + result.thumbnailNotTurned + ")";
+}
+
+std::string reencodedNote(const RotateResult& result) {
+    return result.reencoded.empty() ? "" : "(re-encoded: " + result.reencoded + ")";
 }
 
 std::string earlierBackupNote(const RotateResult& result) {

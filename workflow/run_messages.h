@@ -22,9 +22,10 @@ std::string withoutBlankLines(const std::string& message);
 
 // Beside 104: "Reason: " and the reason in plain words.
 std::string refusalReasonLine(const RotateResult& result);
-// Beside 103, empty when it does not apply: "(thumbnail not turned: REASON)" and
-// "(the earlier backup was kept)".
+// Beside 103, empty when it does not apply: "(thumbnail not turned: REASON)", "(re-encoded:
+// PICTURE: WHY)" and "(the earlier backup was kept)".
 std::string thumbnailNote(const RotateResult& result);
+std::string reencodedNote(const RotateResult& result);
 std::string earlierBackupNote(const RotateResult& result);
 // Instead of 103 for a photo upright by its orientation tag, which was not rewritten.
 std::string alreadyUprightMessage(const std::string& path);

@@ -13,6 +13,12 @@ RotateResult result(FileOutcome outcome, const char* thumbnail = "", bool earlie
     return r;
 }
 
+RotateResult reencoded(const char* which) {
+    RotateResult r = result(FileOutcome::Rotated);
+    r.reencoded = which;
+    return r;
+}
+
 TEST(RunMessages, FileResultLinesCarryTheReasonsAndNotes) {
     const struct {
         RotateResult result;
@@ -23,6 +29,7 @@ TEST(RunMessages, FileResultLinesCarryTheReasonsAndNotes) {
         {result(FileOutcome::Rotated, "it is not a JPEG", true), false,
          "File a.jpg successfully rotated (thumbnail not turned: it is not a JPEG) (the earlier backup was kept)"},
         {result(FileOutcome::Rotated, "too large"), true, "File a.jpg would be turned: rotate 90 (thumbnail not turned: too large)"},
+        {reencoded("picture 2: its size"), false, "File a.jpg successfully rotated (re-encoded: picture 2: its size)"},
         {result(FileOutcome::AlreadyUpright), true, "File a.jpg is already upright and was left as it was"},
         {refusal(RefusalReason::DamagedData, "Premature end of JPEG file"), false,
          "File a.jpg could not be rotated: damaged picture data (Premature end of JPEG file)"},

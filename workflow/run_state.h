@@ -23,6 +23,7 @@ struct RunCounters {
     std::vector<RunFailure> failures;      // the files that could not be rotated, in the order of the run
     std::vector<RunFailure> turned;        // the files turned, each with its turn (or how it was put back)
     std::vector<RunFailure> left;          // the files left as they were, each with the reason
+    std::size_t hiddenSkipped = 0;         // hidden entries the folder walk left out
 };
 
 // What a turned file's line in a run's details says: "rotate 270", "put back from its backup".

@@ -18,6 +18,9 @@ constexpr std::uint64_t kMostHuffmanBlocksPerByte = 16;
 // an AC term at most about 930; libjpeg's Huffman writer allows 11 and 10 bits.
 constexpr int kLargestDc = 2047;
 constexpr int kLargestAc = 1023;
+// The DC terms of 8-bit samples lie in -1024..1016, so that the difference between any two, which
+// is what a turned picture codes between neighbours that were far apart, fits the writer's 11 bits.
+constexpr int kLowestDcOfAPicture = -1024, kHighestDcOfAPicture = 1023;
 
 [[noreturn]] void refuse(j_decompress_ptr src, const char* message) {
     failPass(reinterpret_cast<j_common_ptr>(src), PassFailure::Damaged, message);
@@ -68,6 +71,18 @@ void refuseIncompleteData(j_decompress_ptr src, unsigned componentsInScans) {
         refuse(src, "Corrupt JPEG data: a component has no scan");
     if (src->progressive_mode && !progressionComplete(src))
         refuse(src, "Corrupt JPEG data: the progression ends early");
+}
+
+void refuseOutOfRangeDc(j_decompress_ptr src, jvirt_barray_ptr* arrays) {
+    for (int c = 0; c < src->num_components; ++c) {
+        const jpeg_component_info& info = src->comp_info[c];
+        for (JDIMENSION y = 0; y < info.height_in_blocks; ++y) {
+            JBLOCKROW row = accessBlockRows(src, arrays[c], y, 1, false)[0];
+            for (JDIMENSION x = 0; x < info.width_in_blocks; ++x)
+                if (row[x][0] < kLowestDcOfAPicture || row[x][0] > kHighestDcOfAPicture)
+                    refuse(src, "Corrupt JPEG data: a coefficient out of range");
+        }
+    }
 }
 
 void refuseOutOfRangeCoefficients(j_decompress_ptr src, jvirt_barray_ptr* arrays) {

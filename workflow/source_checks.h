@@ -19,3 +19,9 @@ void refuseIncompleteData(j_decompress_ptr src, unsigned componentsInScans);
 // Huffman writer refuses coefficients no 8-bit picture has, its arithmetic writer writes them,
 // into a stream that cannot be read back. A corrupt arithmetic stream decodes to such values.
 void refuseOutOfRangeCoefficients(j_decompress_ptr src, jvirt_barray_ptr* arrays);
+
+// After jpeg_read_coefficients, for a Huffman-coded source: the turn moves blocks next to others
+// that were far from them, and codes the difference of their DC terms; a DC term that no 8-bit
+// picture has can make a difference that libjpeg's writer writes without a word into a stream
+// that reads back wrong. The AC terms keep their magnitudes under every turn.
+void refuseOutOfRangeDc(j_decompress_ptr src, jvirt_barray_ptr* arrays);

@@ -8,10 +8,14 @@
 #include "jpegfile/jfxx_thumbnail.h"
 #include "jpegfile/markers.h"
 #include "jpegfile/photo_writer.h"
+#include "jpegfile/pixel_shape.h"
+#include "jpegfile/segment_thumbnails.h"
 #include "jpegfile/segment_walk.h"
+#include "jpegfile/strip_thumbnail.h"
 #include "jpegfile/thumbnail.h"
 #include "jpegfile/xmp_edit.h"
 #include "transform/turns.h"
+#include "workflow/further_picture_turn.h"
 #include "workflow/picture_turner.h"
 
 namespace {
@@ -20,26 +24,32 @@ using Bytes = std::vector<unsigned char>;
 
 class PhotoTurn {
 public:
-    PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, int tagAfter, const TurnSettings& settings)
-        : source_(source), record_(std::move(record)), kind_(kind), tagAfter_(tagAfter), settings_(settings) {
+    PhotoTurn(const Bytes& source, PhotoRecord record, TransformKind kind, int tagAfter, const TurnSettings& settings,
+              bool further = false)
+        : source_(source), record_(std::move(record)), kind_(kind), tagAfter_(tagAfter), settings_(settings),
+          further_(further) {
         memory_.budget = settings.run.memory;
     }
 
     TurnedPhoto run() {
         TurnedPhoto turned;
         turned.result.turn = kind_;
-        pass_ = turnMainPicture(source_, kind_, settings_, &memory_);
+        pass_ = further_
+                    ? turnFurtherPicturePass(source_, record_.frame, kind_, settings_, &memory_, &turned.result.reencoded)
+                    : turnMainPicture(source_, kind_, settings_, &memory_);
         if (pass_.failure == PassFailure::Cancelled) {
             turned.result.outcome = FileOutcome::Cancelled;
             return turned;
         }
-        if (!pass_.ok() || !pass_.exact) return refused(refusal(refusalOfPass(pass_, &memory_)));
+        if (!pass_.ok() || (!pass_.exact && turned.result.reencoded.empty()))
+            return refused(refusal(refusalOfPass(pass_, &memory_)));
         std::string reason;
-        if (!turnFurtherPictures(&reason)) return refused(refusal(RefusalReason::FurtherPicture, reason));
+        if (!further_ && !turnFurtherPictures(&reason)) return refused(refusal(RefusalReason::FurtherPicture, reason));
         if (!keepSegmentsBetweenScans())
             return refused(refusal(RefusalReason::UnreadableMetadata, "more than " + std::to_string(kMaxSpansBetweenScans) +
                                                                           " segments between the scans of its picture"));
         turned.result.thumbnailNotTurned = turnThumbnails();
+        noteFurtherResults(furtherResults_, tail_.pictures, &turned.result);
         if (!editMetadata(&reason)) return refused(refusal(RefusalReason::UnreadableMetadata, reason));
         if (!assemble(&turned.bytes, &reason)) return refused(refusal(RefusalReason::WriteFailed, reason));
         turned.result.outcome = FileOutcome::Rotated;
@@ -71,8 +81,9 @@ private:
     }
 
     // The bytes after the main picture: kept as they stand, with each further picture of a
-    // multi-picture index turned like the main picture. An index that cannot be read refuses the
-    // photo: the pictures it lists would stay unturned behind a turned one.
+    // multi-picture index or the XMP container directory turned like the main picture. An index
+    // that cannot be read refuses the photo: the pictures it lists would stay unturned behind a
+    // turned one.
     bool turnFurtherPictures(std::string* reason) {
         const MultiPictureFacts& further = record_.further;
         if (further.present && !further.problem.empty()) {
@@ -80,7 +91,8 @@ private:
             return false;
         }
         return rebuildTrailingRegion(source_.data(), source_.size(), pass_.consumed, further.index, further.base,
-                                     embeddedPictureTurner(kind_, settings_, false), &tail_, reason);
+                                     furtherPictureTurner(source_, kind_, tagAfter_, settings_, &furtherResults_), &tail_,
+                                     reason, containerItemsOf(record_, pass_.consumed));
     }
 
     // Application segments and comments that stand between the scans of a progressive picture,
@@ -97,8 +109,9 @@ private:
         return true;
     }
 
-    // The Exif thumbnail and any JFXX thumbnail; what could not be turned stays as it was, and the
-    // reason is returned.
+    // The Exif thumbnail (a JPEG one, or uncompressed strips), any JFXX thumbnail and the
+    // thumbnails of other segments; what could not be turned stays as it was, and the reasons are
+    // returned.
     std::string turnThumbnails() {
         std::string note;
         const JpegStreamTurner turner = embeddedPictureTurner(kind_, settings_, true);
@@ -115,6 +128,8 @@ private:
             return !isJfxxPayload(payload->data(), payload->size()) || turnJfxxThumbnail(payload, kind_, turner, reason);
         };
         if (!editSegments(SegmentKind::Jfxx, turnJfxx, &jfxxReason) && note.empty()) note = jfxxReason;
+        for (const std::string& more : {turnStripThumbnail(record_, kind_), turnSegmentThumbnails(record_, kind_, turner)})
+            if (!more.empty()) note += (note.empty() ? "" : "; ") + more;
         return note;
     }
 
@@ -138,6 +153,7 @@ private:
             }
         }
         statePixelDimensions();
+        swapPixelShape(record_, kind_);
         return true;
     }
 
@@ -170,6 +186,8 @@ private:
     const TransformKind kind_;
     const int tagAfter_;
     const TurnSettings& settings_;
+    const bool further_;  // a further picture of a photo: full size, no further pictures of its own
+    FurtherResults furtherResults_;
     CoefficientMemory memory_;
     CoefficientPassResult pass_;
     TrailingRegion tail_;
@@ -180,4 +198,9 @@ private:
 TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, int tagAfter,
                       const TurnSettings& settings) {
     return PhotoTurn(source, std::move(record), kind, tagAfter, settings).run();
+}
+
+TurnedPhoto turnFurtherPicture(const std::vector<unsigned char>& picture, PhotoRecord record, TransformKind kind,
+                               int tagAfter, const TurnSettings& settings) {
+    return PhotoTurn(picture, std::move(record), kind, tagAfter, settings, true).run();
 }

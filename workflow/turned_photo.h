@@ -22,3 +22,9 @@ struct TurnedPhoto {
 // photo made upright, the value it had for an undo; 0 keeps them as they are.
 TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, TransformKind kind, int tagAfter,
                       const TurnSettings& settings);
+
+// A further picture of a photo (its bytes from its SOI to its EOI) turned by the same steps: at its
+// full size (through its pixels where the coefficients cannot be moved exactly, said in the
+// result's `reencoded`), its own further pictures not looked for; its orientation as `tagAfter` says.
+TurnedPhoto turnFurtherPicture(const std::vector<unsigned char>& picture, PhotoRecord record, TransformKind kind,
+                               int tagAfter, const TurnSettings& settings);

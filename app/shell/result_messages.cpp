@@ -34,7 +34,8 @@ ResultMessage oneFileResult(const std::string& path, const RotateResult& result)
     switch (result.outcome) {
     case FileOutcome::Rotated:
         if (!result.putBack.empty()) return {putBackMessage(path, result), MessageIcon::None, {}};
-        return {oneFileMessage(1, path) + paragraphs({thumbnailNote(result), earlierBackupNote(result)}),
+        return {oneFileMessage(1, path) +
+                    paragraphs({thumbnailNote(result), reencodedNote(result), earlierBackupNote(result)}),
                 MessageIcon::None, {}};
     case FileOutcome::Skipped: return {skippedMessage(path, result), MessageIcon::None, {}};
     case FileOutcome::AlreadyUpright: return {alreadyUprightMessage(path), MessageIcon::None, {}};
@@ -62,7 +63,8 @@ ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, const
     const bool allUpright = nothingToTurn(counters) && !cancelled;
     message.text += folderRunMessage(counters) +
                     paragraphs({allUpright ? nothingToTurnLine(counters) : uprightCountLine(counters),
-                                skippedCountLine(counters), thumbnailsNotTurnedLine(counters), failedLine});
+                                skippedCountLine(counters), thumbnailsNotTurnedLine(counters),
+                                hiddenSkippedLine(counters.hiddenSkipped), failedLine});
     if (counters.filesRead == 0 && !cancelled)
         for (const std::string& target : targets) message.text += paragraphs({noJpegFilesLine(target)});
     if (failed > 0) message.icon = MessageIcon::Warning;

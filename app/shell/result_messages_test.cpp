@@ -44,6 +44,7 @@ TEST(ResultMessages, FolderRunSaysWhenThereWasNothingToTurnOrNothingToRead) {
     RunCounters upright, failed;
     for (int i = 0; i < 2; ++i) countResult(upright, "/p/a.jpg", outcome(FileOutcome::AlreadyUpright));
     countResult(failed, "/p/a.jpg", refusal(RefusalReason::NotJpeg));
+    failed.hiddenSkipped = 2;
     const struct {
         RunCounters counters;
         bool cancelled;
@@ -54,7 +55,9 @@ TEST(ResultMessages, FolderRunSaysWhenThereWasNothingToTurnOrNothingToRead) {
         {{}, false, folderRunMessage({}) + "No JPEG files found in /p\n\n", MessageIcon::None},
         {{}, true, runCancelledLine() + "\nThe details name the files already turned." + folderRunMessage({}),
          MessageIcon::Warning},
-        {failed, false, folderRunMessage(failed) + "1 file could not be rotated; the details name each with the reason\n\n",
+        {failed, false,
+         folderRunMessage(failed) + "2 hidden files and folders skipped\n\n"
+                                    "1 file could not be rotated; the details name each with the reason\n\n",
          MessageIcon::Warning},
     };
     for (const auto& row : cases) {

@@ -91,6 +91,7 @@ bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHan
             listing.add(target);
         }
         listingCut = engine.cancelled();
+        counters_.hiddenSkipped = listing.hiddenSkipped();
         plan = planOf(listing.files(), TransformKind::Rotate270, options.AutoOrient != 0);
         declined_ = !options.AutoOrient && !listingCut && !askAboutEarlierTurns(plan);
     }

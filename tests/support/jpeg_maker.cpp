@@ -113,10 +113,10 @@ Bytes makeJpeg(const JpegSpec& recipe) {
     return result;
 }
 
-Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change) {
+Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change, bool optimizedTables) {
     return decompressed(jpeg, "withCoefficients", [&](jpeg_decompress_struct& src) {
         jvirt_barray_ptr* arrays = jpeg_read_coefficients(&src);
-        for (int c = 0; c < src.num_components; ++c)
+        for (int c = 0; c < src.num_components && change; ++c)
             for (JDIMENSION y = 0; y < src.comp_info[c].height_in_blocks; ++y) {
                 JBLOCKROW row = (*src.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&src), arrays[c], y, 1, TRUE)[0];
                 for (JDIMENSION x = 0; x < src.comp_info[c].width_in_blocks; ++x) change(c, int(x), int(y), row[x]);
@@ -129,6 +129,8 @@ Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change) {
         jpeg_create_compress(&dst);
         jpeg_copy_critical_parameters(&src, &dst);
         dst.arith_code = src.arith_code;
+        dst.restart_interval = src.restart_interval;
+        dst.optimize_coding = optimizedTables ? TRUE : FALSE;
         jpeg_mem_dest(&dst, &buffer, &size);
         jpeg_write_coefficients(&dst, arrays);
         jpeg_finish_compress(&dst);

@@ -40,10 +40,11 @@ struct JpegSpec {
 // A complete JPEG file in memory.
 Bytes makeJpeg(const JpegSpec& recipe);
 
-// The same stream written again, in the same coding, after `change` has seen every block:
-// for coefficients no encoder of pixels would write.
+// The same stream written again, sequential, arithmetic if it was, with its restart interval,
+// after `change` (if any) has seen every block: for coefficients no encoder of pixels would
+// write. With `optimizedTables`, libjpeg's own statistics pass builds the Huffman tables.
 using BlockChange = std::function<void(int component, int x, int y, std::int16_t* block)>;
-Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change);
+Bytes withCoefficients(const Bytes& jpeg, const BlockChange& change, bool optimizedTables = false);
 
 // Quantized DCT coefficients of one component, blocks in row-major order.
 struct ComponentCoefficients {

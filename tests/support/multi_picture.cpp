@@ -99,7 +99,10 @@ MultiPicture makeMultiPicture(const MultiPictureSpec& recipe) {
     JpegSpec primary = recipe.primary;
     primary.writeJfif = false;
     primary.markers.insert(primary.markers.begin(), {0xE2, placeholder.payload});
-    primary.markers.insert(primary.markers.begin(), {0xE1, buildExif(cameraExifSpec(recipe.order, {})).payload});
+    ExifSpec exif = cameraExifSpec(recipe.order, {});
+    for (ExifEntry& entry : exif.ifd0)
+        if (entry.tag == 0x0112) entry = shortEntry(0x0112, {recipe.orientation});
+    primary.markers.insert(primary.markers.begin(), {0xE1, buildExif(exif).payload});
     if (recipe.container != ContainerForm::None) {
         made.xmp = containerXmp(recipe, lengths);
         primary.markers.insert(primary.markers.begin() + 2, {0xE1, made.xmp});

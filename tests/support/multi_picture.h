@@ -35,6 +35,7 @@ struct FurtherPictureSpec {
 struct MultiPictureSpec {
     ByteOrder order = ByteOrder::Intel;
     JpegSpec primary;  // its own markers follow the Exif, MPF and XMP segments
+    int orientation = 1;  // the Orientation of the primary's Exif block
     std::vector<FurtherPictureSpec> further;
     ContainerForm container = ContainerForm::None;
     std::string containerPrefix = "Container";  // the prefixes the XMP binds the namespaces to
