@@ -6,6 +6,7 @@
 #include <functional>
 #include <thread>
 
+#include <QCheckBox>
 #include <QFile>
 #include <QMimeData>
 #include <QProgressBar>
@@ -91,13 +92,56 @@ TEST(FolderRun, AFolderLaunchedOrDroppedHasItsPhotosTurnedAndItsFailureAndWhatIt
         EXPECT_EQ(message.text, "\n\n2 files read, of which 1 files successfully rotated\n\n"
                                 "1 file could not be rotated; the details name each with the reason\n\n" +
                                     (folder == &dropped ? leftOut : ""));
-        EXPECT_EQ(message.details.rfind(folder->file("broken.jpg") + ": not a JPEG file", 0), 0u) << message.details;
+        EXPECT_EQ(message.details.rfind("Could not be rotated:\n" + folder->file("broken.jpg") + ": not a JPEG file", 0), 0u)
+            << message.details;
         EXPECT_TRUE(turned(folder->file("a.jpg")));
         EXPECT_EQ(testsupport::fileExists(folder->file("a.jpg.bak")), folder == &dropped);
     }
     drag(dialog, {other});
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.messages.messages.size() == 3; }, 10000));
     EXPECT_EQ(window.messages.texts().back(), "Nothing was turned.\n\n" + leftOut);
+}
+
+// A run's result offers to undo it, and its Trash entries go with the undo; the same folder run
+// again asks first about the photos already turned: Cancel runs nothing, Skip them leaves them,
+// Turn again turns them; "Undo last run" asks, then puts back the newest run.
+TEST(FolderRun, ARunIsUndoneFromItsResultAndARunAgainAsksFirst) {
+    TestSettings settings("run-undo");
+    testsupport::TempDir photos;
+    const std::string a = photos.file("a.jpg");
+    const testsupport::Bytes original = testsupport::makeCameraPhoto({}).jpeg;
+    testsupport::writeFile(a, original);
+    Window window(settings.store());
+    window.find<QCheckBox>("trashOriginal")->setChecked(true);
+    window.choosers.folderAnswer = photos.path();
+    window.messages.choices = {1};  // Undo this run
+    window.dialog->processFolder();
+    EXPECT_EQ(window.messages.buttons.at(0), (std::vector<std::string>{"OK", "Undo this run"}));
+    EXPECT_EQ(testsupport::readFile(a), original);
+    EXPECT_EQ(window.messages.texts().at(1), "\n1 photo put back as it was\n\n");
+    EXPECT_EQ(window.messages.messages.at(1).details, "Put back:\n" + a + ": put back from the Trash\n");
+    EXPECT_TRUE(testsupport::listFolder(window.home.file("data/Trash/files")).empty());
+
+    window.find<QCheckBox>("trashOriginal")->setChecked(false);
+    window.dialog->processFolder();  // the result's own buttons: OK
+    const testsupport::Bytes once = testsupport::readFile(a);
+    ASSERT_TRUE(turned(a));
+    const std::size_t before = window.messages.messages.size();
+    window.messages.choices = {2, 1, 0, 0};  // Cancel; Skip them; Turn again, then OK
+    window.dialog->processFolder();
+    ASSERT_EQ(window.messages.messages.size(), before + 1) << "Cancel runs nothing";
+    EXPECT_EQ(window.messages.texts().back().rfind("1 of these photos was already turned on ", 0), 0u);
+    EXPECT_EQ(window.messages.buttons.back(), (std::vector<std::string>{"Turn again", "Skip them", "Cancel"}));
+    window.dialog->processFolder();
+    EXPECT_EQ(testsupport::readFile(a), once);
+    EXPECT_NE(window.messages.texts().back().find("1 file left as it was: an earlier run turned it"), std::string::npos);
+    window.dialog->processFolder();
+    EXPECT_FALSE(turned(a)) << "turned a second time: 64 wide again";
+
+    window.messages.answer = true;
+    window.dialog->undoLastRun();
+    EXPECT_TRUE(turned(a)) << "the second turn undone, by its inverse";
+    EXPECT_EQ(window.messages.questions.back().rfind("Put back the 1 photo that the run of ", 0), 0u);
 }
 
 TEST(StatusWindow, ShowsTheBarHowManyAreDoneTheTimeLeftAndTheFailuresSoFar) {

@@ -88,6 +88,10 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
     auto* separator = new QAction(this);
     separator->setSeparator(true);
     addAction(separator);
+    auto* undo = new QAction("&Undo last run", this);
+    undo->setObjectName("undoAction");
+    connect(undo, &QAction::triggered, this, &MainDialog::undoLastRun);
+    insertAction(separator, undo);
     auto* about = new QAction("&About Pivora...", this);
     about->setObjectName("aboutAction");
     connect(about, &QAction::triggered, this, &MainDialog::showAbout);
@@ -115,8 +119,8 @@ void MainDialog::buildControls() {
     oneFileButton_ = addCommand(layout, "Process one JPEG &file", "processOneFile", 1002, &MainDialog::processOneFile);
     oneFileButton_->setDefault(true);
     folderButton_ = addCommand(layout, "Process all JPEG files in f&older", "processFolder", 1, &MainDialog::processFolder);
-    exitButton_ = layout.place(control(new QPushButton("E&xit", this), "exit", 2), {187, 128, 123, 14});
-    layout.place(control(new QGroupBox("Settings ", this), "settingsGroup", 0), {9, 29, 158, 91}, true);
+    exitButton_ = layout.place(control(new QPushButton("E&xit", this), "exit", 2), {187, 143, 123, 14});
+    layout.place(control(new QGroupBox("Settings ", this), "settingsGroup", 0), {9, 29, 158, 106}, true);
     backupBox_ = layout.place(control(new QCheckBox("&Backup original file", this), "backup", 1003), {16, 40, 148, 10});
     subfoldersBox_ =
         layout.place(control(new QCheckBox("Process &subfolders too", this), "subfolders", 1004), {16, 55, 148, 10});
@@ -128,12 +132,15 @@ void MainDialog::buildControls() {
     refuseEdgeStripBox_ = layout.place(
         control(new QCheckBox("Refuse photos that would lose an e&dge strip", this), "refuseEdgeStrip", 0),
         {16, 100, 148, 10});
-    auto* info = layout.place(control(new QPushButton("&Info", this), "info", 1008), {9, 128, 52, 14});
-    auto* help = layout.place(control(new QPushButton("&Help", this), "help", 1009), {115, 128, 52, 14});
-    layout.apply(320, 151);
+    trashBox_ = layout.place(control(new QCheckBox("&Keep originals in the Trash", this), "trashOriginal", 0),
+                             {16, 115, 148, 10});
+    auto* info = layout.place(control(new QPushButton("&Info", this), "info", 1008), {9, 143, 52, 14});
+    auto* help = layout.place(control(new QPushButton("&Help", this), "help", 1009), {115, 143, 52, 14});
+    layout.apply(320, 166);
 
     // The tab order follows the layout: the switches, the commands, then the bottom row.
-    std::vector<QWidget*> order = {backupBox_, subfoldersBox_, timestampBox_, autoOrientBox_, refuseEdgeStripBox_};
+    std::vector<QWidget*> order = {backupBox_, subfoldersBox_, timestampBox_, autoOrientBox_, refuseEdgeStripBox_,
+                                   trashBox_};
     order.insert(order.end(), commandButtons_.begin(), commandButtons_.end());
     order.insert(order.end(), {info, help, exitButton_});
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -171,6 +178,7 @@ void MainDialog::loadOptions() {
     fill(timestampBox_, options_.EXIFTimestamp);
     fill(autoOrientBox_, options_.AutoOrient);
     fill(refuseEdgeStripBox_, options_.RefuseEdgeStrip);
+    fill(trashBox_, options_.TrashOriginal);
     showDescription();
 }
 
@@ -180,6 +188,7 @@ void MainDialog::saveOptions() {
     options_.EXIFTimestamp = timestampBox_->isChecked() ? 1 : 0;
     options_.AutoOrient = autoOrientBox_->isChecked() ? 1 : 0;
     options_.RefuseEdgeStrip = refuseEdgeStripBox_->isChecked() ? 1 : 0;
+    options_.TrashOriginal = trashBox_->isChecked() ? 1 : 0;
     shell::saveOptions(settings_, options_);
 }
 
@@ -209,6 +218,10 @@ void MainDialog::processFolder() {
 
 void MainDialog::processDropped(const std::vector<std::string>& paths) {
     runFrom(oneFileButton_, [this, &paths] { commands_->processDropped(paths); });
+}
+
+void MainDialog::undoLastRun() {
+    runFrom(folderButton_, [this] { commands_->undoLastRun(); });
 }
 
 void MainDialog::showEvent(QShowEvent* event) {

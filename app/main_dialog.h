@@ -1,6 +1,6 @@
 #pragma once
 // The main window: the lines saying what it does and that photos may be dropped onto it, the
-// commands, Exit, the five switches, Info and Help. It owns the switches (ProcessingOptions), the
+// commands, Exit, the switches, Info and Help. It owns the switches (ProcessingOptions), the
 // status window and the help window, and is the run window of the commands. After a run the
 // focus is back on the command that started it; closing it during a run asks whether to cancel.
 
@@ -69,6 +69,8 @@ public slots:
     void processFolder();
     // What a drop onto the window runs: the paths as the commands would, with the switches in force.
     void processDropped(const std::vector<std::string>& paths);
+    // "Undo last run" of the context menu.
+    void undoLastRun();
     void showAbout();
     void showHelp();
     // Exit: Escape, the close control and the Exit button. During a run it asks whether to cancel
@@ -118,6 +120,7 @@ private:
     QCheckBox* timestampBox_ = nullptr;
     QCheckBox* autoOrientBox_ = nullptr;
     QCheckBox* refuseEdgeStripBox_ = nullptr;
+    QCheckBox* trashBox_ = nullptr;
     QLabel* description_ = nullptr;
     StatusWindow* statusWindow_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;

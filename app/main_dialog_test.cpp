@@ -27,8 +27,8 @@ TEST(MainDialog, ShowsItsControlsEachWithItsOwnAltLetterAndOpensAbout) {
               (QStringList{"Turns JPEG photos a quarter turn counter-clockwise, without loss." + drop,
                            "Process one JPEG &file", "Process all JPEG files in f&older", "E&xit", "Settings ",
                            "&Backup original file", "Process &subfolders too", "Set file timestamp to &EXIF timestamp",
-                           "&Turn by the camera's orientation tag", "Refuse photos that would lose an e&dge strip", "&Info",
-                           "&Help"}));
+                           "&Turn by the camera's orientation tag", "Refuse photos that would lose an e&dge strip",
+                           "&Keep originals in the Trash", "&Info", "&Help"}));
     QStringList letters, without;
     for (QAbstractButton* button : window.dialog->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
         const int at = button->text().indexOf('&');
@@ -100,7 +100,7 @@ TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderOpensAndClosesHelpAn
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.dialog.get()));
     for (const auto& [key, name] : {std::pair{Qt::Key_B, "backup"}, {Qt::Key_S, "subfolders"},
                                     {Qt::Key_E, "exifTimestamp"}, {Qt::Key_T, "autoOrient"},
-                                    {Qt::Key_D, "refuseEdgeStrip"}}) {
+                                    {Qt::Key_D, "refuseEdgeStrip"}, {Qt::Key_K, "trashOriginal"}}) {
         QCheckBox* box = window.find<QCheckBox>(name);
         const bool before = box->isChecked();
         QTest::keyClick(window.dialog.get(), key, Qt::AltModifier);  // clicks the box a moment later
@@ -109,11 +109,11 @@ TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderOpensAndClosesHelpAn
 
     QStringList order;
     window.find<QWidget>("backup")->setFocus();
-    for (int i = 0; i < 11; ++i) {
+    for (int i = 0; i < 12; ++i) {
         order << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(order, (QStringList{"backup", "subfolders", "exifTimestamp", "autoOrient", "refuseEdgeStrip", "processOneFile",
+    EXPECT_EQ(order, (QStringList{"backup", "subfolders", "exifTimestamp", "autoOrient", "refuseEdgeStrip", "trashOriginal", "processOneFile",
                                   "processFolder", "info", "help", "exit", "backup"}));
 
     QTest::keyClick(window.dialog.get(), Qt::Key_F1);

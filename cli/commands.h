@@ -10,6 +10,8 @@ using Arguments = std::vector<std::string>;
 int runTranscodeCommand(const Arguments& args);  // --transcode IN OUT [options]
 int runInfoCommand(const Arguments& args);       // --info [--tags] FILE...
 int runRotateCommand(const Arguments& args);     // [options] PATH...: the main job
+int runUndoCommand(const Arguments& args);       // --undo [RUN]
+int runListRunsCommand(const Arguments& args);   // --list-runs
 
 // Prints "pivora-cli: <message>" and a hint to --help on standard error; returns 2.
 int usageError(const std::string& message);

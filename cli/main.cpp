@@ -10,9 +10,11 @@
 namespace {
 
 const char* const kHelp =
-    "Usage: pivora-cli [--backup] [--subfolders] [--hidden] [--keep-times] [--auto | --turn NAME]\n"
-    "                  [--perfect] [--dry-run [--json]] [--optimize] [--jobs N] PATH...\n"
-    "       pivora-cli --apply PLAN [--backup] [--keep-times] [--perfect] [--dry-run] [--optimize] [--jobs N]\n"
+    "Usage: pivora-cli [--backup] [--trash] [--subfolders] [--hidden] [--keep-times] [--auto | --turn NAME]\n"
+    "                  [--again] [--perfect] [--dry-run [--json]] [--optimize] [--jobs N] PATH...\n"
+    "       pivora-cli --apply PLAN [--backup] [--trash] [--keep-times] [--perfect] [--dry-run] [--optimize] [--jobs N]\n"
+    "       pivora-cli --undo [RUN]\n"
+    "       pivora-cli --list-runs\n"
     "       pivora-cli --transcode IN OUT [--transform NAME] [--trim] [--gray] [--copy none|comments|all]\n"
     "                  [--optimize] [--force]\n"
     "       pivora-cli --info [--tags] FILE...\n"
@@ -30,6 +32,8 @@ const char* const kHelp =
     "                   rotated in name order; hidden ones (.name) and photos with several names\n"
     "                   (hard links) are not\n"
     "  --backup         keep the untouched file as PATH.bak\n"
+    "  --trash          keep the untouched file in the Trash, where a file manager can restore it\n"
+    "                   (with --backup, in both places)\n"
     "  --subfolders     descend into subfolders of a folder\n"
     "  --hidden         take hidden files and folders of a folder too\n"
     "  --keep-times     restore the file times instead of setting them to the Exif date\n"
@@ -37,6 +41,8 @@ const char* const kHelp =
     "  --auto           turn each photo upright by its Exif Orientation and set the tag to 1, so\n"
     "                   that every viewer shows it upright; photos without one, or already upright,\n"
     "                   are left as they were\n"
+    "  --again          turn also the photos an earlier run turned and that are unchanged since;\n"
+    "                   without it they are left as they are, with a line saying so\n"
     "  --perfect        refuse, untouched, photos that would lose an edge strip\n"
     "  --dry-run        print what would be done to each photo, from its header alone (damaged\n"
     "                   picture data is found only by the turn); change nothing\n"
@@ -54,6 +60,15 @@ const char* const kHelp =
     "they were, the summary is printed; a second one ends the program at once. A photo that would\n"
     "outgrow the file size limit (ulimit -f) is refused and left as it was. When standard output\n"
     "is closed (a pipe whose reader has gone), the run ends quietly. Every photo stays whole.\n"
+    "\n"
+    "Every run but a dry run is recorded in a journal in $XDG_STATE_HOME/pivora/runs (by default\n"
+    "~/.local/state/pivora/runs), one file per run, kept for 90 days: when, in which mode, and for\n"
+    "each photo the turn, where its original was kept, and what recognises the turned file.\n"
+    "  --undo [RUN]     put back every photo of that run (the last one when RUN is not given) that is\n"
+    "                   unchanged since: from its backup or the Trash byte for byte with its times,\n"
+    "                   else by the inverse turn, exactly, where the turn dropped no edge strip.\n"
+    "                   Photos changed since, or trimmed with no original kept, are left and named\n"
+    "  --list-runs      list the recorded runs: name (for --undo), time, mode and counts\n"
     "\n"
     "Transcoding one file (IN is never removed; when OUT is IN, the untouched file is kept as IN.bak).\n"
     "OUT is coded as IN was: progressive, arithmetic coding and the restart interval are kept.\n"
@@ -96,12 +111,16 @@ int main(int argc, char** argv) {
     refuseWritesPastSizeLimit();
     CLI::App program{"", "pivora-cli"};
     program.set_help_flag();  // the main job answers --help, wherever it stands
-    bool transcode = false, info = false, version = false;
+    bool transcode = false, info = false, version = false, undo = false, listRuns = false;
     CLI::Option* transcodeFlag = program.add_flag("--transcode", transcode);
     CLI::Option* infoFlag = program.add_flag("--info", info);
     CLI::Option* versionFlag = program.add_flag("--version", version);
-    transcodeFlag->excludes(infoFlag)->excludes(versionFlag);
-    infoFlag->excludes(versionFlag);
+    CLI::Option* undoFlag = program.add_flag("--undo", undo);
+    CLI::Option* listRunsFlag = program.add_flag("--list-runs", listRuns);
+    transcodeFlag->excludes(infoFlag)->excludes(versionFlag)->excludes(undoFlag)->excludes(listRunsFlag);
+    infoFlag->excludes(versionFlag)->excludes(undoFlag)->excludes(listRunsFlag);
+    undoFlag->excludes(versionFlag)->excludes(listRunsFlag);
+    listRunsFlag->excludes(versionFlag);
     program.prefix_command();  // stop at the first argument that is not one of these
     try {
         program.parse(argc, argv);
@@ -116,5 +135,7 @@ int main(int argc, char** argv) {
     }
     if (transcode) return runTranscodeCommand(rest);
     if (info) return runInfoCommand(rest);
+    if (undo) return runUndoCommand(rest);
+    if (listRuns) return runListRunsCommand(rest);
     return runRotateCommand(rest);
 }

@@ -27,7 +27,8 @@ constexpr std::size_t kMaxLineBytes = 256 * 1024;
 const char* outcomeName(FileOutcome outcome) {
     switch (outcome) {
     case FileOutcome::Rotated: return "turn";
-    case FileOutcome::AlreadyUpright: return "leave";
+    case FileOutcome::AlreadyUpright:
+    case FileOutcome::Skipped: return "leave";
     case FileOutcome::Refused:
     case FileOutcome::Cancelled: break;
     }

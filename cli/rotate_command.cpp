@@ -21,6 +21,7 @@
 #include "workflow/rotate_jpeg_file.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
+#include "workflow/run_undo.h"
 #include "transform/turns.h"
 
 namespace {
@@ -31,6 +32,7 @@ struct RotateRequest {
     bool dryRun = false;  // say what would be done; change nothing
     bool json = false;    // with dryRun: as plan lines
     unsigned jobs = 0;    // 0: one for each core
+    bool again = false;   // turn also the photos an earlier run turned and that are unchanged since
     std::vector<std::string> paths;
     bool apply = false;   // the photos are the plan's, read from planFile
     std::string planFile;  // "-": standard input
@@ -57,9 +59,12 @@ std::string checkJobCount(std::string& text) {
 int parseRotateArguments(Arguments args, RotateRequest& request) {
     CLI::App parser{"", "pivora-cli"};
     parser.set_help_flag("-h,--help");
-    bool backup = false, subfolders = false, hidden = false, keepTimes = false, autoOrient = false, perfect = false;
+    bool backup = false, trash = false, subfolders = false, hidden = false, keepTimes = false, autoOrient = false,
+         perfect = false;
     std::string turnName;
     parser.add_flag("--backup", backup);
+    parser.add_flag("--trash", trash);
+    parser.add_flag("--again", request.again);
     CLI::Option* subfoldersFlag = parser.add_flag("--subfolders", subfolders);
     CLI::Option* hiddenFlag = parser.add_flag("--hidden", hidden);
     parser.add_flag("--keep-times", keepTimes);
@@ -84,6 +89,7 @@ int parseRotateArguments(Arguments args, RotateRequest& request) {
     if (request.apply && !request.paths.empty()) return usageError("--apply takes its photos from the plan, not from paths");
     if (!request.apply && request.paths.empty()) return usageError("no path given");
     request.options.Backup = backup;
+    request.options.TrashOriginal = trash;
     request.options.bSubfolders = subfolders;
     request.options.includeHidden = hidden;
     request.options.EXIFTimestamp = !keepTimes;  // as on a first start of the window
@@ -104,6 +110,7 @@ public:
         : request_(request), engine_(request.jobs),
           listing_(request.options, engine_.context(), showListing, !request.dryRun) {
         stopRunOnSignals(engine_.cancelFlag());
+        if (request.dryRun) engine_.keepNoJournal();
     }
 
     // The exit status.
@@ -117,8 +124,11 @@ public:
         hooks.onResult = [this](const PlannedPhoto& photo, const RotateResult& result) { report(photo, result); };
         const Clock::time_point start = Clock::now();
         hooks.onProgress = [start](const RunProgress& progress) { showProgress(progress, start); };
-        const Plan plan = request_.apply ? request_.plan
-                                         : planOf(listing_.files(), request_.turn.kind, request_.options.AutoOrient != 0);
+        Plan plan = request_.apply ? request_.plan
+                                   : planOf(listing_.files(), request_.turn.kind, request_.options.AutoOrient != 0);
+        // A photo turned by an earlier run is not turned again without being asked.
+        if (!request_.again && !request_.options.AutoOrient && !request_.dryRun)
+            skipTurnedBefore(plan, turnedBefore(plan, listRuns()));
         planned_ = plan.size();
         engine_.run(
             plan,
@@ -140,6 +150,8 @@ public:
         // Plan lines stand alone, so that they may be applied as they are.
         if ((anyFolder_ || request_.apply) && !request_.json) printSummary(signal != 0);
         else if (request_.dryRun && !request_.json) console().result(dryRunHeadersOnlyLine());
+        if (counters_.filesSkipped > 0) console().note("--again turns the photos an earlier run turned a second time");
+        if (const std::string note = engine_.journalNote(); !note.empty()) console().note(note);
         if (signal) {
             console().note(signal == SIGINT ? "interrupted" : std::string("interrupted by ") + signalName(signal));
             return 1;

@@ -28,6 +28,10 @@ function(pivora_module_library name)
   endif()
 endfunction()
 
+# The tests' runs keep their journals in the build tree, never in the user's own state folder (a
+# test that keeps originals in the Trash names a Trash of its own).
+set(PIVORA_TEST_ENVIRONMENT "XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-state")
+
 # One GoogleTest executable for the folder's *_test.cpp files, registered with CTest.
 function(pivora_module_tests name)
   if(NOT PIVORA_BUILD_TESTS)
@@ -39,5 +43,5 @@ function(pivora_module_tests name)
   endif()
   add_executable(${name} ${_tests})
   target_link_libraries(${name} PRIVATE ${ARGN} pivora_testsupport GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600 ENVIRONMENT "${PIVORA_TEST_ENVIRONMENT}")
 endfunction()

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr unsigned kOrientation = 0x0112, kExifImageWidth = 0xA002, kExifImageLength = 0xA003;
-constexpr std::uint32_t kUpright = 1;
 
 void addEdits(std::vector<NumberEdit>& edits, const std::vector<std::uint32_t>& entries, unsigned tag, std::uint32_t value) {
     for (std::uint32_t entry : entries) edits.push_back({entry, tag, value});
@@ -15,10 +14,10 @@ void addEdits(std::vector<NumberEdit>& edits, const std::vector<std::uint32_t>& 
 
 }  // namespace
 
-bool setOrientationUpright(unsigned char* segment, std::size_t length, const BlockLayout& layout) {
+bool setOrientation(unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t value) {
     if (!layout.walked) return false;
     std::vector<NumberEdit> edits;
-    addEdits(edits, layout.orientationEntries, kOrientation, kUpright);
+    addEdits(edits, layout.orientationEntries, kOrientation, value);
     return rewriteNumbers(segment, length, layout, edits) == Rewrite::Done;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The Exif edits that go with a photograph turned upright by its Orientation tag: the tag says
-// "upright" afterwards, and the pixel dimensions state the turned size. They act on an Exif
+// The Exif edits that go with a turned photograph: the Orientation tag says what the turn made of
+// it (upright, or for an undo what it said before), and the pixel dimensions state the turned size. They act on an Exif
 // segment at the entries its walk recorded in `layout`, each value in its own type and the
 // block's byte order. `segment` is that segment from its first length byte and `length` its
 // length; a block that could not be walked is refused.
@@ -10,10 +10,11 @@
 
 #include "exif/block_layout.h"
 
-// Every Orientation (0x0112) the walk met becomes 1: IFD0's, IFD1's where present, and one in any
-// other directory. true when every Orientation value present now says 1 (also when there is
-// none); false, with nothing changed, when one cannot hold the number or the block is refused.
-bool setOrientationUpright(unsigned char* segment, std::size_t length, const BlockLayout& layout);
+// Every Orientation (0x0112) the walk met becomes `value` (1 for upright): IFD0's, IFD1's where
+// present, and one in any other directory. true when every Orientation value present now says
+// `value` (also when there is none); false, with nothing changed, when one cannot hold the number
+// or the block is refused.
+bool setOrientation(unsigned char* segment, std::size_t length, const BlockLayout& layout, std::uint32_t value);
 
 // ExifImageWidth and ExifImageLength (PixelXDimension 0xA002 and PixelYDimension 0xA003, in the
 // Exif sub-directory or wherever the walk met them) state `width` and `height`. true when written

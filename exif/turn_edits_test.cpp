@@ -26,7 +26,8 @@ struct EditCase {
     std::vector<Change> changes;  // every other byte stays
 };
 
-bool upright(Bytes& segment) { return setOrientationUpright(segment.data(), segment.size(), lastLayout); }
+bool upright(Bytes& segment) { return setOrientation(segment.data(), segment.size(), lastLayout, 1); }
+bool back(Bytes& segment) { return setOrientation(segment.data(), segment.size(), lastLayout, 6); }
 std::function<bool(Bytes&)> dimensions(std::uint32_t width, std::uint32_t height) {
     return [=](Bytes& segment) { return setPixelDimensions(segment.data(), segment.size(), lastLayout, width, height); };
 }
@@ -51,10 +52,11 @@ TEST_P(TurnEditsTest, EachValueIsWrittenInItsOwnTypeOrNoneIs) {
         {apart, resolutionsSwapped, true, {}},
         {recipe({rationalEntry(0x011A, {300, 1}), srationalEntry(0x011B, {150, 1})}), resolutionsSwapped, false, {}},
         {both, upright, true, {{&ExifBlock::ifd0, 0x0112, 2, 1}, {&ExifBlock::ifd1, 0x0112, 4, 1}}},
+        {both, back, true, {{&ExifBlock::ifd1, 0x0112, 4, 6}}},  // an undo's value; IFD0's said 6 already
         {recipe({shortEntry(0x0112, {6}), asciiEntry(0x0112, "6")}), upright, false, {}},  // text holds no number
         {recipe(), upright, true, {}},
         {recipe({shortEntry(0x0112, {6}), rawEntry(0x9999, kExifUndefined, 8, 14)}), upright, false, {}},  // bytes shared
-        {both, [](Bytes& segment) { return setOrientationUpright(segment.data(), segment.size(), BlockLayout{}); }, false,
+        {both, [](Bytes& segment) { return setOrientation(segment.data(), segment.size(), BlockLayout{}, 1); }, false,
          {}},  // a block that was not walked
         {shorts, dimensions(480, 640), true, {{&ExifBlock::exif, 0xA002, 2, 480}, {&ExifBlock::exif, 0xA003, 2, 640}}},
         {longs, dimensions(70000, 480), true, {{&ExifBlock::exif, 0xA002, 4, 70000}, {&ExifBlock::exif, 0xA003, 4, 480}}},

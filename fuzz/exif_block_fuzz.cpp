@@ -109,7 +109,7 @@ void replaceAndEdit(PhotoRecord& record, const std::uint8_t* data, std::size_t s
     } else {
         require(exif == original);
     }
-    if (setOrientationUpright(exif.data(), exif.size(), layout)) {
+    if (setOrientation(exif.data(), exif.size(), layout, 1)) {
         for (std::uint32_t entry : layout.orientationEntries) {
             std::uint32_t orientation = 0;
             require(readNumber(exif.data(), exif.size(), layout, entry, 0x0112, &orientation) && orientation == 1);

@@ -58,9 +58,9 @@ void editSegments(Bytes& first, std::size_t end, const std::vector<MovedPicture>
         std::string reason;
         if (span.markerCode == 0xE1 && isXmpPayload(payload.data(), payload.size())) {
             rewriteContainerLengths(&payload, end, pictures, &reason);
-            setXmpOrientationUpright(&payload, &reason);
+            setXmpOrientation(&payload, 1, &reason);
             const auto kind = static_cast<TransformKind>(payload.size() % 8);
-            turnXmpSegment(&payload, pictureTurnOf(kind, int(end % 9), end % 2 == 0, 64, 48, 8, 0), &reason);
+            turnXmpSegment(&payload, pictureTurnOf(kind, int(end % 9), end % 2 == 0 ? 1 : 0, 64, 48, 8, 0), &reason);
             if (payload.size() > 65533) std::abort();
         } else if (span.markerCode == 0xE0 && isJfxxPayload(payload.data(), payload.size())) {
             turnJfxxThumbnail(&payload, static_cast<TransformKind>(payload.size() % 9), fakeTurn, &reason);

@@ -8,7 +8,9 @@
 namespace {
 
 TransformKind tagBefore(const PictureTurn& turn) { return turnForOrientation(turn.orientation); }
-TransformKind tagAfter(const PictureTurn& turn) { return turn.upright ? TransformKind::None : tagBefore(turn); }
+TransformKind tagAfter(const PictureTurn& turn) {
+    return turn.tagAfter != 0 ? turnForOrientation(turn.tagAfter) : tagBefore(turn);
+}
 
 PictureSize turnedSize(TransformKind kind, PictureSize size) {
     return turnFacts(kind).transposes ? PictureSize{size.height, size.width} : size;
@@ -41,9 +43,9 @@ bool PictureTurn::movesNothing() const {
     return stored == TransformKind::None && keptWidth == width && keptHeight == height;
 }
 
-PictureTurn pictureTurnOf(TransformKind stored, int orientation, bool upright, int width, int height,
+PictureTurn pictureTurnOf(TransformKind stored, int orientation, int tagAfter, int width, int height,
                           int droppedColumns, int droppedRows) {
-    return {stored, orientation, upright, width, height, width - droppedColumns, height - droppedRows};
+    return {stored, orientation, tagAfter, width, height, width - droppedColumns, height - droppedRows};
 }
 
 PictureSize sizeBefore(const PictureTurn& turn, PictureFrame frame) {

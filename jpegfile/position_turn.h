@@ -36,7 +36,8 @@ enum class PictureFrame { Stored, Shown };
 struct PictureTurn {
     TransformKind stored = TransformKind::None;  // the turn the stored picture gets
     int orientation = 0;   // the orientation it is shown with before the turn (0: none)
-    bool upright = false;  // every orientation the photo states becomes 1: shown afterwards as stored
+    int tagAfter = 0;      // 1 to 8: every orientation the photo states becomes it (1 when made upright,
+                           // the earlier value for an undo); 0: they stay as they are
     int width = 0, height = 0;          // the stored picture before the turn
     int keptWidth = 0, keptHeight = 0;  // what is left of it once the edge strip is dropped
 
@@ -47,7 +48,7 @@ struct PictureTurn {
 
 // The turn of a picture of `width` x `height` by `stored`, with the orientation followed and
 // `droppedColumns` and `droppedRows` the edge strip the turn drops.
-PictureTurn pictureTurnOf(TransformKind stored, int orientation, bool upright, int width, int height,
+PictureTurn pictureTurnOf(TransformKind stored, int orientation, int tagAfter, int width, int height,
                           int droppedColumns, int droppedRows);
 
 // The picture's size as stored or as shown, before and after the turn.

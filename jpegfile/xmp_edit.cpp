@@ -93,8 +93,8 @@ bool matchItems(const XmpTree& tree, const std::string& packet, const XmpField& 
     return true;
 }
 
-bool orientationUpright(const XmpTree& tree, const std::vector<XmpField>& fields, Replacements* replacements,
-                        std::string* reason) {
+bool orientationTo(const XmpTree& tree, const std::vector<XmpField>& fields, int value, Replacements* replacements,
+                   std::string* reason) {
     for (const XmpField& field : fields) {
         if (!field.is(kTiffNamespace, "Orientation")) continue;
         XmlSpan span;
@@ -102,7 +102,7 @@ bool orientationUpright(const XmpTree& tree, const std::vector<XmpField>& fields
             *reason = "its XMP orientation is no simple value";
             return false;
         }
-        replacements->push_back({span, "1"});
+        replacements->push_back({span, std::to_string(value)});
     }
     return true;
 }
@@ -133,7 +133,7 @@ bool turnDimensions(const XmpTree& tree, const std::string& packet, const Pictur
 bool turnReplacements(const XmpTree& tree, const std::string& packet, const PictureTurn& turn,
                       Replacements* replacements, std::string* reason) {
     const std::vector<XmpField> fields = tree.topLevelFields();
-    if (turn.upright && !orientationUpright(tree, fields, replacements, reason)) return false;
+    if (turn.tagAfter != 0 && !orientationTo(tree, fields, turn.tagAfter, replacements, reason)) return false;
     if (turn.movesNothing()) return true;
     return turnDimensions(tree, packet, turn, fields, kExifNamespace, "PixelXDimension", "PixelYDimension",
                           replacements, reason) &&
@@ -218,10 +218,10 @@ bool turnXmpSegment(std::vector<unsigned char>* payload, const PictureTurn& turn
     return replacements.empty() || putPacket(payload, std::move(packet), replacements, reason);
 }
 
-bool setXmpOrientationUpright(std::vector<unsigned char>* payload, std::string* reason) {
-    PictureTurn upright;
-    upright.upright = true;
-    return turnXmpSegment(payload, upright, reason);
+bool setXmpOrientation(std::vector<unsigned char>* payload, int value, std::string* reason) {
+    PictureTurn orientation;
+    orientation.tagAfter = value;
+    return turnXmpSegment(payload, orientation, reason);
 }
 
 int xmpOrientation(const std::string& packet) {

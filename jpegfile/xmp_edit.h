@@ -32,7 +32,7 @@ bool rewriteContainerLengths(std::vector<unsigned char>* payload, std::size_t fi
 // everything of a payload that is no XMP packet.
 std::vector<ContainerItem> containerItems(const std::vector<unsigned char>& payload, std::size_t firstPictureEnd);
 
-// What the turn changes in a packet: with `turn.upright` every tiff:Orientation says 1; the
+// What the turn changes in a packet: with `turn.tagAfter` every tiff:Orientation says it; the
 // face regions follow the picture as shown (jpegfile/xmp_regions.h); exif:PixelXDimension and
 // exif:PixelYDimension, tiff:ImageWidth and tiff:ImageLength state the stored picture's new
 // size. false with a reason, and the packet unchanged, when it cannot be read or a value cannot
@@ -42,8 +42,9 @@ bool turnXmpPacket(std::string* packet, const PictureTurn& turn, std::string* re
 // The same for an XMP segment's payload, which must keep within 65535 bytes.
 bool turnXmpSegment(std::vector<unsigned char>* payload, const PictureTurn& turn, std::string* reason);
 
-// Sets every tiff:Orientation value of the segment's packet to 1 and changes nothing else.
-bool setXmpOrientationUpright(std::vector<unsigned char>* payload, std::string* reason);
+// Sets every tiff:Orientation value of the segment's packet to `value` (1 for upright) and changes
+// nothing else.
+bool setXmpOrientation(std::vector<unsigned char>* payload, int value, std::string* reason);
 
 // The orientation the packet states (its top-level tiff:Orientation, 1 to 8); 0 for none, for a
 // value outside 1 to 8 and for a packet that cannot be read.

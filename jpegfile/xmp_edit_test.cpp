@@ -62,7 +62,7 @@ TEST(XmpEditTest, OrientationBecomesUprightInEitherFormUnderAnyPrefix) {
     for (const auto& [before, after] : cases) {
         Bytes xmp = before;
         std::string reason;
-        EXPECT_TRUE(setXmpOrientationUpright(&xmp, &reason)) << reason;
+        EXPECT_TRUE(setXmpOrientation(&xmp, 1, &reason)) << reason;
         EXPECT_EQ(xmp, after);
     }
 }
@@ -98,7 +98,7 @@ TEST(XmpEditTest, EditsThatCannotStandAreRefusedUnchanged) {
     }
     Bytes xmp = wrongIdentifier;
     std::string reason;
-    EXPECT_FALSE(setXmpOrientationUpright(&xmp, &reason));
+    EXPECT_FALSE(setXmpOrientation(&xmp, 1, &reason));
     EXPECT_EQ(xmp, wrongIdentifier);
     xmp = full;
     EXPECT_TRUE(rewriteContainerLengths(&xmp, 100, {{1, 100, 9, 0, 10000}}, &reason)) << "exactly 65535 bytes";
@@ -106,7 +106,7 @@ TEST(XmpEditTest, EditsThatCannotStandAreRefusedUnchanged) {
 }
 
 // A quarter turn of a 64 x 48 picture, nothing dropped.
-const PictureTurn kQuarterTurn = pictureTurnOf(TransformKind::Rotate90, 1, true, 64, 48, 0, 0);
+const PictureTurn kQuarterTurn = pictureTurnOf(TransformKind::Rotate90, 1, 1, 64, 48, 0, 0);
 
 // Only the properties of the top-level resource change: the same names in a description's text,
 // a comment and another resource's attributes stay, and so does every other byte.

@@ -50,6 +50,17 @@ std::string fileBehindLink(const std::string& path) {
     return target;
 }
 
+std::string absolutePathOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    char* resolved = ::realpath(folder.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string absolute = resolved;
+    std::free(resolved);
+    return absolute == "/" ? "/" + name : absolute + "/" + name;
+}
+
 bool setFileTimes(int fd, const FileTimes& times) {
     timespec both[2] = {times.access, times.modification};
     return ::futimens(fd, both) == 0;

@@ -32,6 +32,10 @@ bool applyAttributesOfReplaced(int fd, const std::string& target, mode_t newFile
 // is rewritten), else the path itself.
 std::string fileBehindLink(const std::string& path);
 
+// `path` made absolute, its folders resolved (links, "." and ".."), its last name kept as it is;
+// as given when its folder cannot be resolved.
+std::string absolutePathOf(const std::string& path);
+
 // Sets both times of an open file / of a path (following links). true on success.
 bool setFileTimes(int fd, const FileTimes& times);
 bool setFileTimes(const std::string& path, const FileTimes& times);

@@ -152,6 +152,16 @@ ReplaceOutcome putBack(const std::string& target, WaitingBackup& backup, const H
     return outcome;
 }
 
+// The untouched file's entry in the Trash of its file system, made before the replacement.
+ReplaceOutcome placeInTrash(const SourceFile& original, const std::string& target, TrashEntry& entry) {
+    const std::string photo = absolutePathOf(target);
+    const Result<TrashCan> trash = trashFor(photo, original.status().st_dev, true);
+    if (!trash.ok()) return failure(ReplaceStatus::TrashUnavailable, trash.refusal().detail);
+    std::string error;
+    if (!entry.place(trash.value(), original, photo, &error)) return failure(ReplaceStatus::TrashUnavailable, error);
+    return ok();
+}
+
 }  // namespace
 
 ReplaceOutcome replaceFile(const Replacement& replacement, const unsigned char* bytes, std::size_t size) {
@@ -173,7 +183,23 @@ ReplaceOutcome replaceFile(const Replacement& replacement, const unsigned char* 
     std::string error;
     if (newBackup && !backup.place(*original, replacement.target, &error))
         return failure(ReplaceStatus::WriteFailed, "can't keep a backup: " + error);
-    if (newBackup && !expectOwnLink(*original, expected)) return failure(ReplaceStatus::ChangedByOther, kChanged);
+    TrashEntry trash;
+    const bool toTrash = original && replacement.keepInTrash;
+    if (toTrash) {
+        ReplaceOutcome placed = placeInTrash(*original, replacement.target, trash);
+        if (!placed.replaced()) return placed;
+    }
+    if ((newBackup || toTrash) && !expectOwnLink(*original, expected))
+        return failure(ReplaceStatus::ChangedByOther, kChanged);
+    if (replacement.announce) {
+        PreparedReplacement ready;
+        if (::fstat(pending.fd(), &ready.newFile) != 0)
+            return failure(ReplaceStatus::WriteFailed, withReason("can't look at the new file"));
+        if (newBackup) ready.newBackup = replacement.target + kBackupSuffix;
+        ready.earlierBackup = outcome.earlierBackupKept;
+        ready.trashFile = trash.file();
+        replacement.announce(ready);
+    }
 
     if (replacement.beforeReplace) replacement.beforeReplace();
     const bool unchanged = original ? pathHasIdentity(replacement.target, expected) : !exists(replacement.target);
@@ -181,7 +207,12 @@ ReplaceOutcome replaceFile(const Replacement& replacement, const unsigned char* 
     const HeldLock newFile(pending.fd());
     if (!pending.moveTo(replacement.target, original != nullptr, &error))
         return failure(errno == EEXIST ? ReplaceStatus::ChangedByOther : ReplaceStatus::WriteFailed, error);
-    if (newBackup && !backup.complete(&error)) return putBack(replacement.target, backup, newFile, errno, error);
+    if (newBackup && !backup.complete(&error)) {
+        ReplaceOutcome putBackOutcome = putBack(replacement.target, backup, newFile, errno, error);
+        if (putBackOutcome.replaced()) trash.keep();  // the photo stays replaced: its original is kept there too
+        return putBackOutcome;
+    }
+    trash.keep();
     syncFolder(folderOf(replacement.target));
     return outcome;
 }

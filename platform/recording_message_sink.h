@@ -25,6 +25,16 @@ public:
         questions.push_back(question);
         return answer;
     }
+    // Recorded as a message with its buttons; answered with the next of `choices`, else `escape`.
+    std::size_t choose(const std::string& text, MessageIcon icon, const std::string& details,
+                       const std::vector<std::string>& shown, std::size_t, std::size_t escape) override {
+        messages.push_back({text, icon, details});
+        buttons.push_back(shown);
+        if (choices.empty()) return escape;
+        const std::size_t chosen = choices.front();
+        choices.erase(choices.begin());
+        return chosen;
+    }
     // The texts shown so far, in order.
     std::vector<std::string> texts() const {
         std::vector<std::string> shown;
@@ -34,6 +44,8 @@ public:
     std::vector<RecordedMessage> messages;
     std::vector<std::string> questions;
     bool answer = false;
+    std::vector<std::vector<std::string>> buttons;  // of each choose(), in order
+    std::vector<std::size_t> choices;               // the answers to the next choose() calls
 };
 
 }  // namespace platform

@@ -27,6 +27,9 @@ constexpr ReasonWords kReasonWords[] = {
     {RefusalReason::SeveralNames, "it has several names (hard links): turning it under one would leave the others unturned"},
     {RefusalReason::PathTooLong, "the path is longer than the system allows"},
     {RefusalReason::EdgeStripDropped, "the turn would drop an edge strip"},
+    {RefusalReason::TrashUnavailable, "its original cannot be kept in the Trash"},
+    {RefusalReason::ChangedSinceRun, "it changed since that run"},
+    {RefusalReason::CannotBeUndone, "its turn dropped an edge strip and its original was not kept"},
 };
 
 }  // namespace

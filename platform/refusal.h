@@ -27,6 +27,9 @@ enum class RefusalReason {
     SeveralNames,        // hard links: turning it under one name would leave the others unturned
     PathTooLong,         // its path is longer than the system takes: it cannot be opened by it
     EdgeStripDropped,    // the turn would drop an edge strip, and photos that would were to be refused
+    TrashUnavailable,    // keeping originals in the Trash was asked for, and its file system has none to be had
+    ChangedSinceRun,     // an undo: the photo is no longer the file the run left
+    CannotBeUndone,      // an undo: the turn dropped an edge strip, and the original was not kept
 };
 
 // The reason in plain words, for result lines and messages ("damaged picture data").

@@ -21,6 +21,8 @@ struct CliRun {
 };
 
 // A running pivora-cli with `env` ("NAME=value") added; finish() waits and collects what it printed.
+// Its journal and its Trash are its own (XDG_STATE_HOME and XDG_DATA_HOME in its private folder)
+// unless `env` names others.
 // `inChild`, when given, runs in the child just before the program starts, its streams already
 // in their files: to put one elsewhere (a pipe, a terminal) or to limit the process.
 struct Cli {
@@ -28,6 +30,8 @@ struct Cli {
                  const std::function<void()>& inChild = nullptr)
         : pid(::fork()) {
         if (pid != 0) return;
+        ::setenv("XDG_STATE_HOME", streams.file("state").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", streams.file("data").c_str(), 1);
         for (const std::string& setting : env) ::putenv(const_cast<char*>(setting.c_str()));
         int out = ::open(streams.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = ::open(streams.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

@@ -60,6 +60,31 @@ TEST_P(RemovableVolume, TheBackupIsMadeAndOnlyATrueClaimIsMade) {
     EXPECT_EQ(listFolder(volume.path()), (Names{"photo.jpg", "photo.jpg.bak"}));
 }
 
+// The original goes to the volume's own Trash, .Trash-$uid at its top, named there relative to it:
+// a copy, for there are no hard links.
+TEST_P(RemovableVolume, TheTrashIsTheVolumesOwn) {
+    FuseVolume volume(GetParam());
+    if (!volume.mounted()) GTEST_SKIP() << volume.whyNot();
+    TempDir home;
+    ::setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    ASSERT_EQ(::mkdir(volume.file("DCIM").c_str(), 0755), 0);
+    const std::string photo = volume.file("DCIM/photo.jpg");
+    const Bytes original = makeCameraPhoto({}).jpeg;
+    writeFile(photo, original);
+    ProcessingOptions options;
+    options.TrashOriginal = 1;
+    platform::SilentStatusLine status;
+    const RotateResult turned = rotatePhoto(photo, options, TurnSettings{}, status);
+    ::unsetenv("XDG_DATA_HOME");
+    ASSERT_TRUE(turned.rotated()) << refusalText(turned);
+    const std::string trash = volume.file(".Trash-" + std::to_string(::geteuid()));
+    EXPECT_EQ(readFile(trash + "/files/photo.jpg"), original);
+    const Bytes info = readFile(trash + "/info/photo.jpg.trashinfo");
+    EXPECT_EQ(std::string(info.begin(), info.end()).find("[Trash Info]\nPath=DCIM/photo.jpg\nDeletionDate="), 0u);
+    EXPECT_EQ(listFolder(volume.file("DCIM")), (Names{"photo.jpg"}));
+    EXPECT_FALSE(fileExists(home.file("Trash")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Volumes, RemovableVolume, ::testing::Values(FuseVolume::Kind::ExFat, FuseVolume::Kind::Fat),
                          [](const auto& kind) { return kind.param == FuseVolume::Kind::ExFat ? "ExFat" : "Fat"; });
 

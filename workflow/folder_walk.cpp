@@ -111,7 +111,9 @@ void RunListing::addFile(const std::string& path) {
 
 void RunListing::cleanFolder(const std::string& folder, const NodeKey& key) {
     // By path: where a path outgrows the system's limit, no run of ours can have left a file.
-    if (settleStrays_ && foldersCleaned_.insert(key).second) removeStrayPendingFiles(folder, start_);
+    if (!settleStrays_ || !foldersCleaned_.insert(key).second) return;
+    removeStrayPendingFiles(folder, start_);
+    if (trashesSettled_.insert(key.first).second) settleTrashOf(folder, key.first, start_);
 }
 
 void RunListing::walk(const std::string& folder, int fd) {

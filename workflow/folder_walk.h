@@ -75,6 +75,7 @@ private:
     std::chrono::steady_clock::time_point lastCall_;
     timespec start_;
     std::set<NodeKey> foldersEntered_, foldersCleaned_;
+    std::set<dev_t> trashesSettled_;  // the file systems whose Trash this run settled
     std::set<FileKey> filesListed_;
     std::vector<RunFile> files_;
     std::size_t hiddenSkipped_ = 0;

@@ -35,9 +35,9 @@ CoefficientPassResult turnFurtherPicturePass(const std::vector<unsigned char>& p
     return pass;
 }
 
-JpegStreamTurner furtherPictureTurner(const std::vector<unsigned char>& source, TransformKind kind, bool upright,
+JpegStreamTurner furtherPictureTurner(const std::vector<unsigned char>& source, TransformKind kind, int tagAfter,
                                       const TurnSettings& settings, FurtherResults* results) {
-    return [&source, kind, upright, &settings, results](const unsigned char* stream, std::size_t size,
+    return [&source, kind, tagAfter, &settings, results](const unsigned char* stream, std::size_t size,
                                                          std::vector<unsigned char>* turned, std::string* reason) {
         const std::vector<unsigned char> picture(stream, stream + size);
         Result<PhotoRecord> record = readPhotoRecord(picture.data(), picture.size(), "");
@@ -45,7 +45,7 @@ JpegStreamTurner furtherPictureTurner(const std::vector<unsigned char>& source, 
             *reason = record.refusal().text();
             return false;
         }
-        TurnedPhoto done = turnFurtherPicture(picture, std::move(record.value()), kind, upright, settings);
+        TurnedPhoto done = turnFurtherPicture(picture, std::move(record.value()), kind, tagAfter, settings);
         if (!done.result.rotated()) {
             *reason = done.result.outcome == FileOutcome::Cancelled ? "cancelled" : refusalText(done.result);
             return false;

@@ -27,9 +27,9 @@ CoefficientPassResult turnFurtherPicturePass(const std::vector<unsigned char>& p
 // What the turns of a photo's further pictures said, by where each began in the photo.
 using FurtherResults = std::map<std::size_t, RotateResult>;
 
-// Turns each further picture of the photo `source` as a photo of its own, by the photo's turn and,
-// with `upright`, its orientation set upright too; each one's result is kept in `results`.
-JpegStreamTurner furtherPictureTurner(const std::vector<unsigned char>& source, TransformKind kind, bool upright,
+// Turns each further picture of the photo `source` as a photo of its own, by the photo's turn, its
+// orientation set to `tagAfter` as the photo's is (0: kept); each one's result is kept in `results`.
+JpegStreamTurner furtherPictureTurner(const std::vector<unsigned char>& source, TransformKind kind, int tagAfter,
                                       const TurnSettings& settings, FurtherResults* results);
 
 // The items of the record's XMP container directories behind the first picture, which ends at

@@ -22,7 +22,7 @@ TurnedPhoto turnBytes(const Bytes& file, K kind, bool upright = false) {
     Result<PhotoRecord> record = readPhotoRecord(file.data(), file.size(), "photo.jpg");
     EXPECT_TRUE(record.ok());
     const FrameFacts frame = record.value().frame;
-    const PictureTurn turn = pictureTurnOf(kind, record.value().info.orientation, upright, frame.width, frame.height, 0, 0);
+    const PictureTurn turn = pictureTurnOf(kind, record.value().info.orientation, upright ? 1 : 0, frame.width, frame.height, 0, 0);
     return turnPhoto(file, std::move(record.value()), turn, settings);
 }
 

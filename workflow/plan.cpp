@@ -23,6 +23,7 @@ std::string reasonText(const PlannedPhoto& photo) {
     switch (photo.reason) {
     case TurnReason::Fixed: return "fixed turn";
     case TurnReason::Choice: return "choice";
+    case TurnReason::Undo: return "undo";
     case TurnReason::Orientation: break;
     }
     return photo.foresight.known ? "orientation " + std::to_string(photo.foresight.orientation) : "orientation";

@@ -4,6 +4,7 @@
 // in advance). The folder command, the console, the dry run and the review make plans; one engine
 // runs them.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@ enum class TurnReason {
     Fixed,        // the main job's turn, the same for every photo
     Orientation,  // the photo's Orientation tag: made upright, the tag reset
     Choice,       // chosen for this photo by the user (the review, an edited plan)
+    Undo,         // an earlier run's turn undone (workflow/run_undo.h)
 };
+
+struct UndoTarget;  // workflow/run_journal.h
 
 // What a photo's header and file say of its planned turn, before its picture data is read.
 struct Foresight {
@@ -40,6 +44,11 @@ struct PlannedPhoto {
     TurnReason reason = TurnReason::Fixed;
     Refusal knownRefusal;  // known when it was listed (a pipe, several names): it is never opened
     Foresight foresight;
+    // Non-empty: the run leaves the photo as it is (FileOutcome::Skipped) for this reason, such
+    // as an earlier run having turned it already.
+    std::string skip;
+    // TurnReason::Undo: the earlier run's turn of this photo that is undone.
+    std::shared_ptr<const UndoTarget> undo;
 };
 
 using Plan = std::vector<PlannedPhoto>;

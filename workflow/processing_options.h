@@ -13,6 +13,7 @@ struct ProcessingOptions {
     std::int32_t bSubfolders = 0;    // folder runs descend into subfolders
     std::int32_t EXIFTimestamp = 0;  // set the file times from the Exif date
     std::int32_t AutoOrient = 0;     // turn each photo by its Exif Orientation instead of the fixed turn
+    std::int32_t TrashOriginal = 0;  // keep the untouched file in the user's Trash, where a file manager can restore it
     // Folder runs take hidden files and walk hidden folders (names starting with "."), which
     // are otherwise left to the programs that keep them there. Asked for per run, never stored.
     std::int32_t includeHidden = 0;

@@ -12,6 +12,7 @@ enum class FileOutcome {
     Rotated,         // the turned photo stands in its place (in a dry run: it would)
     AlreadyUpright,  // turning by the orientation tag asked for nothing; the file was not touched
     Refused,         // the photo is untouched; `reason` says why
+    Skipped,         // the plan left it as it was (turned by an earlier run, already put back); `detail` says why
     Cancelled,       // the run was cancelled while this photo was in hand; it is untouched
 };
 
@@ -29,6 +30,7 @@ struct RotateResult {
     EdgeStrip thumbnailStrip;         // what the turn of its thumbnail dropped at the thumbnail's edges
     int orientationBefore = 0;        // its Orientation tag as found (0: none)
     int orientationAfter = 0;         // and as it is now
+    std::string putBack;              // an undo: "from its backup", "from the Trash" or "by the inverse turn"
 
     bool rotated() const { return outcome == FileOutcome::Rotated; }
 };

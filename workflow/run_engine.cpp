@@ -19,8 +19,16 @@ constexpr std::chrono::milliseconds kPulse{50};
 
 // The workflow answers with results; whatever it throws becomes one too, so that a worker never
 // ends the program.
+RotateResult skipped(const std::string& why) {
+    RotateResult result;
+    result.outcome = FileOutcome::Skipped;
+    result.detail = why;
+    return result;
+}
+
 RotateResult turnSafely(const PlannedPhoto& photo, const PhotoJob& job, const RunContext& context) {
     if (photo.knownRefusal.reason != RefusalReason::None) return refusal(photo.knownRefusal);
+    if (!photo.skip.empty()) return skipped(photo.skip);
     try {
         return job(photo, context);
     } catch (const std::bad_alloc&) {
@@ -105,6 +113,7 @@ private:
             states_[index] = FileState::InHand;
             lock.unlock();
             RotateResult result = turnSafely(files_[index], job_, context_);
+            if (context_.journal) context_.journal->result(files_[index], result);
             lock.lock();
             results_[index] = std::move(result);
             states_[index] = FileState::Done;
@@ -154,8 +163,13 @@ RunEngine::RunEngine(unsigned jobs)
     : jobs_(jobs != 0 ? jobs : defaultJobCount()), memory_(machineCoefficientLimit(), cancel_) {}
 
 void RunEngine::run(const Plan& plan, const PhotoJob& job, const RunHooks& hooks) {
+    journal_.reset();
     if (plan.empty()) return;
-    Run run(plan, job, context());
-    run.start(static_cast<unsigned>(std::min<std::size_t>(jobs_, plan.size())));
-    run.handBack(hooks);
+    if (journalled_) journal_ = std::make_unique<RunJournal>(runStartOf(plan));
+    {
+        Run run(plan, job, context());
+        run.start(static_cast<unsigned>(std::min<std::size_t>(jobs_, plan.size())));
+        run.handBack(hooks);
+    }
+    if (journal_) journal_->end(cancelled());
 }

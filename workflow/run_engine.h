@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "workflow/plan.h"
 #include "workflow/rotate_result.h"
 #include "workflow/run_context.h"
+#include "workflow/run_journal.h"
 
 // Where a run stands, for a status window: "12 of 340" and the file in hand.
 struct RunProgress {
@@ -50,15 +52,26 @@ public:
     bool cancelled() const { return cancel_ != 0; }
     std::atomic<int>& cancelFlag() { return cancel_; }
     // What the run's photos are turned with, and its listing watches.
-    RunContext context() { return RunContext{&cancel_, &memory_}; }
+    RunContext context() { return RunContext{&cancel_, &memory_, journal_.get()}; }
 
     // Turns the plan with `job` and blocks until every photo handed out is back, calling the hooks
     // on the calling thread meanwhile. A photo with a refusal known from its listing is refused
-    // without being handed to `job`. Whatever `job` throws becomes that photo's refusal.
+    // without being handed to `job`, and one the plan skips is left with FileOutcome::Skipped.
+    // Whatever `job` throws becomes that photo's refusal. Each result goes into the run's journal
+    // (workflow/run_journal.h) from the worker that had the photo, and the run's end after them.
     void run(const Plan& plan, const PhotoJob& job, const RunHooks& hooks);
+
+    // Every run of a plan keeps a journal unless told not to: a dry run changes nothing.
+    void keepNoJournal() { journalled_ = false; }
+    // The last run's journal: its name ("" when none could be kept), and what to tell the user
+    // when it could not be written ("" when it was).
+    std::string journalName() const { return journal_ ? journal_->name() : ""; }
+    std::string journalNote() const { return journal_ ? journalProblemNote(journal_->problem()) : ""; }
 
 private:
     unsigned jobs_;
     std::atomic<int> cancel_{0};
     MemoryBudget memory_;
+    bool journalled_ = true;
+    std::unique_ptr<RunJournal> journal_;
 };

@@ -89,6 +89,36 @@ std::string dryRunHeadersOnlyLine() {
     return "A dry run reads each photo's header only: damaged picture data is found only by the turn itself";
 }
 
+std::string skippedMessage(const std::string& path, const RotateResult& result) {
+    return "\n\nFile " + path + " was left as it was: " + result.detail + "\n\n";
+}
+
+std::string putBackMessage(const std::string& path, const RotateResult& result) {
+    return "\n\nFile " + path + " was put back as it was, " + result.putBack + "\n\n";
+}
+
+std::string turnedBeforeText(const std::string& date) {
+    return "it was turned on " + date + " by an earlier run and is unchanged since";
+}
+
+std::string skippedCountLine(const RunCounters& counters) {
+    const std::int32_t count = counters.filesSkipped;
+    if (count == 0) return "";
+    return counted(count, "file", "files") + " left as " + (count == 1 ? "it was: an earlier run turned it" : "they were: an earlier run turned them");
+}
+
+std::vector<std::string> undoSummaryLines(const RunCounters& counters) {
+    std::vector<std::string> lines{counted(counters.filesRotated, "photo", "photos") + " put back as " +
+                                   (counters.filesRotated == 1 ? "it was" : "they were")};
+    if (counters.filesSkipped > 0)
+        lines.push_back(counted(counters.filesSkipped, "photo", "photos") + " already as " +
+                        (counters.filesSkipped == 1 ? "it was" : "they were"));
+    if (!counters.failures.empty())
+        lines.push_back(counted(counters.failures.size(), "photo", "photos") + " left as " +
+                        (counters.failures.size() == 1 ? "it is" : "they are") + ": not put back");
+    return lines;
+}
+
 std::string runCancelledLine() { return "Cancelled: the files not yet handled were left as they were"; }
 
 std::string uprightCountLine(const RunCounters& counters, bool dryRun) {
@@ -137,8 +167,10 @@ std::string filesReadLine(const RunCounters& counters, bool dryRun) {
 std::string fileResultLine(const std::string& path, const RotateResult& result, bool dryRun) {
     switch (result.outcome) {
     case FileOutcome::Rotated:
+        if (!result.putBack.empty()) return withoutBlankLines(putBackMessage(path, result));
         return withNotes(dryRun ? wouldTurnMessage(path, result) : oneFileMessage(1, path), result, dryRun);
     case FileOutcome::AlreadyUpright: return dryRun ? wouldLeaveLine(path) : withoutBlankLines(alreadyUprightMessage(path));
+    case FileOutcome::Skipped: return withoutBlankLines(skippedMessage(path, result));
     case FileOutcome::Refused:
         return dryRun ? wouldRefuseLine(path, result) : withoutBlankLines(oneFileMessage(0, path)) + ": " + refusalText(result);
     case FileOutcome::Cancelled: break;
@@ -156,7 +188,7 @@ std::vector<std::string> runSummaryLines(const RunCounters& counters, const RunE
     } else if (counters.filesRead > 0) {
         lines.push_back(filesReadLine(counters, end.dryRun));
         for (const std::string& line : {uprightCountLine(counters, end.dryRun), edgeStripsCountLine(counters, end.dryRun),
-                                        thumbnailsNotTurnedLine(counters)})
+                                        skippedCountLine(counters), thumbnailsNotTurnedLine(counters)})
             if (!line.empty()) lines.push_back(line);
     } else if (end.cancelled || end.foldersWithoutJpegs.empty()) {
         lines.push_back(withoutBlankLines(folderRunMessage(counters)));

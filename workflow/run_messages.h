@@ -47,6 +47,17 @@ std::string edgeStripsText(const EdgeStrip& picture, const EdgeStrip& thumbnail,
 std::string edgeStripNote(const RotateResult& result, bool foreseen = false);
 // Below a dry run's lines, once: a dry run reads headers only.
 std::string dryRunHeadersOnlyLine();
+// Instead of 103 for a photo the plan left as it was: "\n\nFile %s was left as it was: %s\n\n".
+std::string skippedMessage(const std::string& path, const RotateResult& result);
+// Instead of 103 for a photo an undo put back: "\n\nFile %s was put back as it was, from its backup\n\n".
+std::string putBackMessage(const std::string& path, const RotateResult& result);
+// "File X was turned on DATE by an earlier run and is unchanged since": why a re-run leaves it.
+std::string turnedBeforeText(const std::string& date);
+// Beside 106, empty for none: "2 files left as they were: an earlier run turned them".
+std::string skippedCountLine(const RunCounters& counters);
+// The summary of an undo: "3 photos put back as they were", and those left as they were or
+// that could not be put back.
+std::vector<std::string> undoSummaryLines(const RunCounters& counters);
 // Above 106 or 107 when the run was cancelled.
 std::string runCancelledLine();
 // Beside 106, empty when the count is 0: the files already upright, the photos turned without

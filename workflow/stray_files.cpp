@@ -8,9 +8,11 @@
 
 #include <vector>
 
+#include "platform/file_attributes.h"
 #include "platform/file_replacement.h"
 #include "platform/pending_file.h"
 #include "platform/pending_name.h"
+#include "platform/trash.h"
 
 namespace {
 
@@ -101,6 +103,11 @@ timespec runStartTime() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME_COARSE, &now);
     return now;
+}
+
+int settleTrashOf(const std::string& folder, dev_t device, const timespec& runStart) {
+    const Result<platform::TrashCan> trash = platform::trashFor(platform::absolutePathOf(folder + "/x"), device, false);
+    return trash.ok() ? platform::settleTrash(trash.value(), runStart) : 0;
 }
 
 int removeStrayPendingFiles(const std::string& folder, const timespec& runStart) {

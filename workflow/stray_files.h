@@ -2,6 +2,8 @@
 // Temporary files that a killed run left beside the photographs: recognised by their names
 // (platform/pending_name.h) and by holding no lock of a live run, and settled by a later run.
 
+#include <sys/types.h>
+
 #include <ctime>
 #include <string>
 
@@ -18,3 +20,7 @@ timespec runStartTime();
 // where the file system has no hard links). What could be the only copy of an original stays.
 // Returns the number removed or completed.
 int removeStrayPendingFiles(const std::string& folder, const timespec& runStart);
+
+// Settles what killed runs left in the Trash that takes the files of `folder` (on `device`),
+// where there is one: a .trashinfo without its file, a copy never completed (platform::settleTrash).
+int settleTrashOf(const std::string& folder, dev_t device, const timespec& runStart);

@@ -27,8 +27,8 @@ class PhotoTurn {
 public:
     PhotoTurn(const Bytes& source, PhotoRecord record, const PictureTurn& turn, const TurnSettings& settings,
               bool further = false)
-        : source_(source), record_(std::move(record)), turn_(turn), kind_(turn.stored), upright_(turn.upright),
-          settings_(settings), further_(further) {
+        : source_(source), record_(std::move(record)), turn_(turn), kind_(turn.stored), settings_(settings),
+          further_(further) {
         memory_.budget = settings.run.memory;
     }
 
@@ -92,7 +92,7 @@ private:
             return false;
         }
         return rebuildTrailingRegion(source_.data(), source_.size(), pass_.consumed, further.index, further.base,
-                                     furtherPictureTurner(source_, kind_, upright_, settings_, &furtherResults_), &tail_,
+                                     furtherPictureTurner(source_, kind_, turn_.tagAfter, settings_, &furtherResults_), &tail_,
                                      reason, containerItemsOf(record_, pass_.consumed));
     }
 
@@ -139,7 +139,7 @@ private:
     }
 
     // What the photo states about itself and the turn changed: the container lengths of turned
-    // pictures, the orientation when it was turned upright, the pixel dimensions, the positions.
+    // pictures, the orientation where the turn sets it, the pixel dimensions, the positions.
     bool editMetadata(std::string* reason) {
         if (!tail_.pictures.empty()) {
             auto lengths = [&](Bytes* payload, std::string* why) {
@@ -148,8 +148,10 @@ private:
             if (!editSegments(SegmentKind::Xmp, lengths, reason)) return false;
         }
         Segment* exif = record_.exif();
-        if (upright_ && exif && !setOrientationUpright(exif->bytes.data(), exif->bytes.size(), record_.exifLayout)) {
-            *reason = "its orientation tag cannot be set to upright";
+        if (turn_.tagAfter != 0 && exif &&
+            !setOrientation(exif->bytes.data(), exif->bytes.size(), record_.exifLayout,
+                            static_cast<std::uint32_t>(turn_.tagAfter))) {
+            *reason = "its orientation tag cannot be set to " + std::to_string(turn_.tagAfter);
             return false;
         }
         statePixelDimensions();
@@ -185,7 +187,6 @@ private:
     PhotoRecord record_;
     const PictureTurn turn_;
     const TransformKind kind_;
-    const bool upright_;
     const TurnSettings& settings_;
     const bool further_;  // a further picture of a photo: full size, no further pictures of its own
     FurtherResults furtherResults_;
@@ -202,9 +203,9 @@ TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord reco
 }
 
 TurnedPhoto turnFurtherPicture(const std::vector<unsigned char>& picture, PhotoRecord record, TransformKind kind,
-                               bool upright, const TurnSettings& settings) {
+                               int tagAfter, const TurnSettings& settings) {
     // Kept at its full size: no strip is dropped.
     const PictureTurn turn =
-        pictureTurnOf(kind, record.info.orientation, upright, record.frame.width, record.frame.height, 0, 0);
+        pictureTurnOf(kind, record.info.orientation, tagAfter, record.frame.width, record.frame.height, 0, 0);
     return PhotoTurn(picture, std::move(record), turn, settings, true).run();
 }

@@ -19,13 +19,14 @@ struct TurnedPhoto {
 };
 
 // `record` is what readPhotoRecord found in `source`; the turn edits its own copy. The stored
-// picture gets `turn.stored`; `turn.upright` also sets every orientation the photo states (Exif
-// and XMP) to 1; the positions and sizes its metadata gives follow (jpegfile/position_turn.h).
+// picture gets `turn.stored`; a `turn.tagAfter` from 1 to 8 is what every orientation the photo
+// states (Exif and XMP) says afterwards (1 for a photo made upright, the value it had for an undo;
+// 0 keeps them); the positions and sizes its metadata gives follow (jpegfile/position_turn.h).
 TurnedPhoto turnPhoto(const std::vector<unsigned char>& source, PhotoRecord record, const PictureTurn& turn,
                       const TurnSettings& settings);
 
 // A further picture of a photo (its bytes from its SOI to its EOI) turned by the same steps: at its
 // full size (through its pixels where the coefficients cannot be moved exactly, said in the
-// result's `reencoded`), its own further pictures not looked for.
+// result's `reencoded`), its own further pictures not looked for; its orientation as `tagAfter` says.
 TurnedPhoto turnFurtherPicture(const std::vector<unsigned char>& picture, PhotoRecord record, TransformKind kind,
-                               bool upright, const TurnSettings& settings);
+                               int tagAfter, const TurnSettings& settings);

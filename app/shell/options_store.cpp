@@ -9,6 +9,7 @@ ProcessingOptions loadOptions(platform::SettingsStore& store) {
     options.EXIFTimestamp = store.readInt(kSettingsSection, "EXIFTimestamp", 1);
     options.AutoOrient = store.readInt(kSettingsSection, "AutoOrient", 0);
     options.RefuseEdgeStrip = store.readInt(kSettingsSection, "RefuseEdgeStrip", 0);
+    options.TrashOriginal = store.readInt(kSettingsSection, "TrashOriginal", 0);
     return options;
 }
 
@@ -18,6 +19,7 @@ void saveOptions(platform::SettingsStore& store, const ProcessingOptions& option
     store.writeInt(kSettingsSection, "EXIFTimestamp", options.EXIFTimestamp);
     store.writeInt(kSettingsSection, "AutoOrient", options.AutoOrient);
     store.writeInt(kSettingsSection, "RefuseEdgeStrip", options.RefuseEdgeStrip);
+    store.writeInt(kSettingsSection, "TrashOriginal", options.TrashOriginal);
 }
 
 int shownOptionValue(int value) { return value >= 0 && value <= 2 ? value : 0; }

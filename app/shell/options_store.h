@@ -1,6 +1,6 @@
 #pragma once
-// The five switches in the per-user settings store: their names, defaults and the rule that
-// turns a stored value into a check-box state.
+// The switches in the per-user settings store: their names, defaults and the rule that turns a
+// stored value into a check-box state.
 
 #include "platform/settings_store.h"
 #include "workflow/processing_options.h"
@@ -10,10 +10,11 @@ namespace shell {
 inline constexpr const char* kSettingsSection = "Settings";
 
 // "Backup" (default 0), "bSubfolders" (default 0), "EXIFTimestamp" (default 1), "AutoOrient"
-// (default 0) and "RefuseEdgeStrip" (default 0), as stored.
+// (default 0), "RefuseEdgeStrip" (default 0) and "TrashOriginal" (default 0), as stored.
 ProcessingOptions loadOptions(platform::SettingsStore& store);
 
-// Writes "Backup", "bSubfolders", "EXIFTimestamp", "AutoOrient" and "RefuseEdgeStrip", in this order.
+// Writes "Backup", "bSubfolders", "EXIFTimestamp", "AutoOrient", "RefuseEdgeStrip" and
+// "TrashOriginal", in this order.
 void saveOptions(platform::SettingsStore& store, const ProcessingOptions& options);
 
 // The value a check box takes for a loaded switch: a value outside 0 to 2 counts as 0.

@@ -16,7 +16,7 @@ TEST(OptionsStore, AStoredTwoShowsCheckedAndTheSwitchesAreWrittenInTheirOrder) {
     saveOptions(store, options);
     EXPECT_EQ(store.writes(),
               (std::vector<std::string>{"bSubfolders", "Backup", "bSubfolders", "EXIFTimestamp", "AutoOrient",
-                                        "RefuseEdgeStrip"}));
+                                        "RefuseEdgeStrip", "TrashOriginal"}));
     EXPECT_EQ(store.readInt(kSettingsSection, "bSubfolders", -9), 2);
     EXPECT_EQ(store.readInt(kSettingsSection, "EXIFTimestamp", -9), 1);
 }

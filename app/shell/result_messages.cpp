@@ -15,11 +15,25 @@ std::string paragraphs(std::initializer_list<std::string> lines) {
     return text;
 }
 
+// The files of `items` under a heading, one "path: what" a line; "" for none.
+std::string section(const char* heading, const std::vector<RunFailure>& items) {
+    if (items.empty()) return "";
+    std::string text = std::string(heading) + "\n";
+    for (const RunFailure& item : items) text += item.path + ": " + item.reason + "\n";
+    return text;
+}
+
+std::string detailsOf(const RunCounters& counters) {
+    return section("Could not be rotated:", counters.failures) + section("Turned:", counters.turned) +
+           section("Left as they were:", counters.left);
+}
+
 }  // namespace
 
 ResultMessage oneFileResult(const std::string& path, const RotateResult& result) {
     switch (result.outcome) {
     case FileOutcome::Rotated: {
+        if (!result.putBack.empty()) return {putBackMessage(path, result), MessageIcon::None, {}};
         // The picture's strip is said with the result; the thumbnail's, a smaller matter, behind it.
         const std::string thumbnail = edgeStripsText({}, result.thumbnailStrip);
         return {oneFileMessage(1, path) +
@@ -27,6 +41,7 @@ ResultMessage oneFileResult(const std::string& path, const RotateResult& result)
                                 earlierBackupNote(result)}),
                 MessageIcon::None, thumbnail.empty() ? "" : thumbnail + "\n"};
     }
+    case FileOutcome::Skipped: return {skippedMessage(path, result), MessageIcon::None, {}};
     case FileOutcome::AlreadyUpright: return {alreadyUprightMessage(path), MessageIcon::None, {}};
     case FileOutcome::Cancelled:
         return {oneFileMessage(0, path) + "Reason: the run was cancelled; the file was left as it was\n\n",
@@ -40,7 +55,7 @@ ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, const
     ResultMessage message;
     if (cancelled) {
         // Said in the window only: a desktop user's next step is often to start the same folder again.
-        message.text = runCancelledLine() + "\nRunning it again would turn the files already rotated a second time.";
+        message.text = runCancelledLine() + "\nThe details name the files already turned.";
         message.icon = MessageIcon::Warning;
     }
     const std::size_t failed = counters.failures.size();
@@ -53,15 +68,30 @@ ResultMessage folderRunResult(const RunCounters& counters, bool cancelled, const
     const std::string strips = edgeStripsCountLine(counters);
     message.text += folderRunMessage(counters) +
                     paragraphs({allUpright ? nothingToTurnLine(counters) : uprightCountLine(counters),
-                                strips.empty() ? "" : strips + "; the details say which", thumbnailsNotTurnedLine(counters),
+                                strips.empty() ? "" : strips + "; the details say which", skippedCountLine(counters),
+                                thumbnailsNotTurnedLine(counters),
                                 hiddenSkippedLine(counters.hiddenSkipped), failedLine});
     if (counters.filesRead == 0 && !cancelled)
         for (const std::string& target : targets) message.text += paragraphs({noJpegFilesLine(target)});
     if (failed > 0) message.icon = MessageIcon::Warning;
-    for (const RunFailure& failure : counters.failures) message.details += failure.path + ": " + failure.reason + "\n";
-    for (const StrippedPhoto& photo : counters.stripped)
-        message.details += photo.path + ": " + edgeStripsText(photo.strip, photo.thumbnailStrip) + "\n";
+    message.details = detailsOf(counters);
     return message;
+}
+
+ResultMessage undoResult(const RunCounters& counters, bool cancelled) {
+    ResultMessage message;
+    if (cancelled) message.text = runCancelledLine() + "\n";
+    message.text += "\n";
+    for (const std::string& line : undoSummaryLines(counters)) message.text += line + "\n\n";
+    message.icon = counters.failures.empty() && !cancelled ? MessageIcon::None : MessageIcon::Warning;
+    message.details = section("Not put back:", counters.failures) + section("Put back:", counters.turned) +
+                      section("Left as they were:", counters.left);
+    return message;
+}
+
+std::string turnAgainQuestion(std::size_t count, const std::string& dates) {
+    return std::to_string(count) + (count == 1 ? " of these photos was" : " of these photos were") + " already turned " +
+           dates + ". Turn " + (count == 1 ? "it" : "them") + " again?";
 }
 
 ResultMessage notFileOrPathResult(const std::string& path) {

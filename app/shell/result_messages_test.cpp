@@ -53,8 +53,8 @@ TEST(ResultMessages, FolderRunSaysWhenThereWasNothingToTurnOrNothingToRead) {
     } cases[] = {
         {upright, false, folderRunMessage(upright) + "Nothing to turn: all 2 photos are already upright\n\n", MessageIcon::None},
         {{}, false, folderRunMessage({}) + "No JPEG files found in /p\n\n", MessageIcon::None},
-        {{}, true, runCancelledLine() + "\nRunning it again would turn the files already rotated a second time." +
-                       folderRunMessage({}), MessageIcon::Warning},
+        {{}, true, runCancelledLine() + "\nThe details name the files already turned." + folderRunMessage({}),
+         MessageIcon::Warning},
         {failed, false,
          folderRunMessage(failed) + "2 hidden files and folders skipped\n\n"
                                     "1 file could not be rotated; the details name each with the reason\n\n",
@@ -89,8 +89,8 @@ TEST(ResultMessages, EdgeStripsAreSaidAndListedInTheDetails) {
     message = folderRunResult(counters, false);
     EXPECT_EQ(message.text, folderRunMessage(counters) + "1 file turned with an edge strip dropped; the details say which\n\n" +
                                 "1 file could not be rotated; the details name each with the reason\n\n");
-    EXPECT_EQ(message.details,
-              "/p/c.jpg: not a JPEG file\n/p/a.jpg: " + columns + "\n/p/b.jpg: thumbnail: " + rows + "\n");
+    EXPECT_EQ(message.details, "Could not be rotated:\n/p/c.jpg: not a JPEG file\nTurned:\n/p/a.jpg: none; " + columns +
+                                   "\n/p/b.jpg: none; thumbnail: " + rows + "\n");
 }
 
 }  // namespace

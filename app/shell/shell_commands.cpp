@@ -1,5 +1,6 @@
 #include "app/shell/shell_commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -12,13 +13,19 @@
 #include "workflow/folder_walk.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
+#include "workflow/run_undo.h"
 
 namespace shell {
 namespace {
 
 bool leftWhole(const RotateResult& result) {
-    return result.outcome == FileOutcome::Rotated || result.outcome == FileOutcome::AlreadyUpright;
+    return result.outcome == FileOutcome::Rotated || result.outcome == FileOutcome::AlreadyUpright ||
+           result.outcome == FileOutcome::Skipped;
 }
+
+const char* const kOk = "OK";
+const char* const kUndoThisRun = "Undo this run";
+const char* const kResume = "Resume";
 
 }  // namespace
 
@@ -36,27 +43,70 @@ ShellCommands::ShellCommands(const ProcessingOptions& options, platform::Setting
 
 std::string ShellCommands::initDir() { return store_.readText(kSettingsSection, "InitDir", defaultInitDir_); }
 
-void ShellCommands::report(const ResultMessage& message) {
-    messages_.showWithDetails(message.text, message.icon, message.details);
+void ShellCommands::report(ResultMessage message, bool turnedAny) {
+    if (declined_) return;
+    if (!journalNote_.empty()) message.text += journalNote_ + "\n\n";
+    std::vector<std::string> buttons = {kOk};
+    if (turnedAny && !lastJournal_.empty()) buttons.push_back(kUndoThisRun);
+    if (cancelled_ && !remaining_.empty()) {
+        buttons.push_back(kResume);
+        message.text += "Resume turns the " + std::to_string(remaining_.size()) + " left.\n\n";
+    }
+    if (buttons.size() == 1) {
+        messages_.showWithDetails(message.text, message.icon, message.details);
+        return;
+    }
+    const std::size_t chosen = messages_.choose(message.text, message.icon, message.details, buttons, 0, 0);
+    if (chosen >= buttons.size()) return;
+    if (buttons[chosen] == kUndoThisRun) undoRun(lastJournal_);
+    if (buttons[chosen] == kResume) resume();
 }
 
-bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHandler& onResult) {
+bool ShellCommands::askAboutEarlierTurns(Plan& plan) {
+    const std::vector<EarlierTurn> earlier = turnedBefore(plan, listRuns());
+    if (earlier.empty()) return true;
+    std::string details;
+    for (const EarlierTurn& turn : earlier) details += plan[turn.index].path + ": turned on " + turn.date + "\n";
+    const std::size_t answer = messages_.choose(turnAgainQuestion(earlier.size(), earlierTurnDates(earlier)),
+                                                platform::MessageIcon::Exclamation, details, kTurnAgainAnswers, 1, 2);
+    if (answer == 1) skipTurnedBefore(plan, earlier);
+    return answer == 0 || answer == 1;
+}
+
+bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHandler& onResult, const Plan* given) {
     RunEngine engine(jobs_);
     engine_ = &engine;
+    declined_ = false;
     window_.beginRun();
     // The workers read the switches as they stood when the run started; the window may change them meanwhile.
     const ProcessingOptions options = options_;
-    RunListing listing(options, engine.context(), [this](std::size_t) { window_.pumpMessages(); });
-    for (const std::string& target : targets) {
-        if (engine.cancelled()) break;
-        listing.add(target);
+    Plan plan;
+    bool listingCut = false;
+    if (given) {
+        plan = *given;
+    } else {
+        RunListing listing(options, engine.context(), [this](std::size_t) { window_.pumpMessages(); });
+        for (const std::string& target : targets) {
+            if (engine.cancelled()) break;
+            listing.add(target);
+        }
+        listingCut = engine.cancelled();
+        counters_.hiddenSkipped = listing.hiddenSkipped();
+        plan = planOf(listing.files(), TransformKind::Rotate270, options.AutoOrient != 0);
+        declined_ = !options.AutoOrient && !listingCut && !askAboutEarlierTurns(plan);
     }
-    const bool listingCut = engine.cancelled();
-    counters_.hiddenSkipped = listing.hiddenSkipped();
-    std::size_t finished = 0, failed = 0;
+    if (declined_) {
+        engine_ = nullptr;
+        window_.endRun();
+        return false;
+    }
+    std::size_t finished = 0, failed = 0, handedBack = 0;
+    remaining_.clear();
     RunHooks hooks;
     hooks.onResult = [&](const PlannedPhoto& photo, const RotateResult& result) {
+        ++handedBack;
         if (result.outcome != FileOutcome::Cancelled) ++finished;
+        else remaining_.push_back(photo);
         if (result.outcome == FileOutcome::Refused) ++failed;
         onResult(photo.path, result);
     };
@@ -67,25 +117,59 @@ bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHan
                               timeLeftText(progress.filesDone, progress.filesTotal, elapsed), progress.fileInHand});
         window_.pumpMessages();
     };
-    const Plan plan = planOf(listing.files(), TransformKind::Rotate270, options.AutoOrient != 0);
     engine.run(plan, [&](const PlannedPhoto& photo, const RunContext& run) { return rotate_(photo, options, run); }, hooks);
+    remaining_.insert(remaining_.end(), plan.begin() + static_cast<std::ptrdiff_t>(handedBack), plan.end());
+    lastJournal_ = engine.journalName();
+    journalNote_ = engine.journalNote();
     engine_ = nullptr;
     window_.endRun();
-    return listingCut || finished < listing.files().size();
+    return listingCut || finished < plan.size();
 }
 
 RotateResult ShellCommands::runOneFile(const std::string& path) {
     RotateResult rotated = refusal(RefusalReason::CannotRead);  // it was gone when the run listed it
-    run({path}, [&rotated](const std::string&, const RotateResult& result) { rotated = result; });
+    cancelled_ = run({path}, [&rotated](const std::string&, const RotateResult& result) { rotated = result; });
     return rotated;
 }
 
-void ShellCommands::runFolders(const std::vector<std::string>& targets) {
+void ShellCommands::runFolders(const std::vector<std::string>& targets, const Plan* given) {
     counters_ = RunCounters{};
     folderTargets_ = targets;
-    cancelled_ = run(targets, [this](const std::string& path, const RotateResult& result) {
-        countResult(counters_, path, result);
-    });
+    cancelled_ = run(
+        targets, [this](const std::string& path, const RotateResult& result) { countResult(counters_, path, result); },
+        given);
+}
+
+void ShellCommands::resume() {
+    const Plan rest = remaining_;
+    runFolders({}, &rest);
+    report(folderResult(), counters_.filesRotated > 0);
+}
+
+void ShellCommands::undoLastRun() {
+    const std::vector<JournalRun> runs = listRuns();
+    const std::string name = lastUndoableRun(runs);
+    const auto run = std::find_if(runs.begin(), runs.end(), [&](const JournalRun& known) { return known.name == name; });
+    if (run == runs.end()) {
+        messages_.show("There is no run to undo.", platform::MessageIcon::Warning);
+        return;
+    }
+    const std::size_t turned = run->count("turned");
+    if (messages_.ask("Put back the " + std::to_string(turned) + (turned == 1 ? " photo" : " photos") +
+                      " that the run of " + run->startedText() + " turned?"))
+        undoRun(name);
+}
+
+void ShellCommands::undoRun(const std::string& name) {
+    const Result<Plan> plan = undoPlanOf(name, listRuns());
+    if (!plan.ok()) {
+        messages_.show("The run cannot be undone: " + plan.refusal().detail, platform::MessageIcon::Warning);
+        return;
+    }
+    runFolders({}, &plan.value());
+    ResultMessage message = undoResult(counters_, cancelled_);
+    if (!journalNote_.empty()) message.text += journalNote_ + "\n\n";
+    messages_.showWithDetails(message.text, message.icon, message.details);
 }
 
 ResultMessage ShellCommands::folderResult() const {
@@ -96,7 +180,8 @@ void ShellCommands::processOneFile() {
     const std::optional<std::string> path = choosers_.chooseJpegFile(initDir());
     if (!path) return;
     store_.writeText(kSettingsSection, "InitDir", initDirForChosenFile(*path));
-    report(oneFileResult(*path, runOneFile(*path)));
+    const RotateResult result = runOneFile(*path);
+    report(oneFileResult(*path, result), result.rotated());
 }
 
 void ShellCommands::processFolder() {
@@ -109,7 +194,7 @@ void ShellCommands::processFolder() {
     }
     store_.writeText(kSettingsSection, "InitDir", chosenFolder_);
     runFolders({chosenFolder_});
-    report(folderResult());
+    report(folderResult(), counters_.filesRotated > 0);
 }
 
 int ShellCommands::launch(const std::string& launchPath) {
@@ -122,7 +207,7 @@ int ShellCommands::launch(const std::string& launchPath) {
     }
     if (launchKind == 2) {
         runFolders({launchPath});
-        report(folderResult());
+        report(folderResult(), counters_.filesRotated > 0);
         return counters_.failures.empty() && !cancelled_ ? 0 : 1;
     }
     report(notFileOrPathResult(launchPath));
@@ -138,14 +223,18 @@ void ShellCommands::processDropped(const std::vector<std::string>& paths) {
         return;
     }
     ResultMessage result;
+    bool turnedAny = false;
     if (targets.size() == 1 && platform::classifyPath(targets.front()) == 1) {
-        result = oneFileResult(targets.front(), runOneFile(targets.front()));
+        const RotateResult one = runOneFile(targets.front());
+        result = oneFileResult(targets.front(), one);
+        turnedAny = one.rotated();
     } else {
         runFolders(targets);
         result = folderResult();
+        turnedAny = counters_.filesRotated > 0;
     }
     result.text += leftOut;
-    report(result);
+    report(result, turnedAny);
 }
 
 }  // namespace shell

@@ -52,6 +52,16 @@ public:
     // or in a message of their own when nothing was left to run. Reads and writes no other setting.
     void processDropped(const std::vector<std::string>& paths);
 
+    // "Undo last run": asks first, then puts back what the newest run that can be undone turned
+    // (workflow/run_undo.h) and shows the result; says so when there is none.
+    void undoLastRun();
+    // Puts back what the run named `name` turned, and shows the result.
+    void undoRun(const std::string& name);
+    // Runs the rest of the plan of the last run, which a cancel cut short.
+    void resume();
+    // The journal of the last run; "" when it kept none.
+    const std::string& lastRunJournal() const { return lastJournal_; }
+
     const RunCounters& counters() const { return counters_; }
     bool lastRunCancelled() const { return cancelled_; }
     // The status window's Cancel: the run in progress starts no further photo; nothing when none runs.
@@ -65,14 +75,21 @@ private:
 
     // Lists `targets` (a file whatever its name, a folder walked) and turns the listed files on
     // the run engine, off the window's thread, while the window shows the progress and handles
-    // its events; each result goes to `onResult` in listing order. True when a cancel left files
-    // of the run untouched (a cancel after the last file was taken changes nothing).
-    bool run(const std::vector<std::string>& targets, const ResultHandler& onResult);
+    // its events; each result goes to `onResult` in listing order. With `given`, that plan is run
+    // instead. Before a fixed turn, the photos an earlier run turned are asked about; a Cancel
+    // there runs nothing (declined_). True when a cancel left files of the run untouched (a
+    // cancel after the last file was taken changes nothing); the rest of the plan is kept for
+    // resume().
+    bool run(const std::vector<std::string>& targets, const ResultHandler& onResult, const Plan* given = nullptr);
+    // Whether the run goes on, and with which photos skipped.
+    bool askAboutEarlierTurns(Plan& plan);
     RotateResult runOneFile(const std::string& path);
-    // Every folder and file of `targets` in one run with one set of counters.
-    void runFolders(const std::vector<std::string>& targets);
+    // Every folder and file of `targets` (or the plan `given`) in one run with one set of counters.
+    void runFolders(const std::vector<std::string>& targets, const Plan* given = nullptr);
     ResultMessage folderResult() const;
-    void report(const ResultMessage& message);
+    // Shows a run's result, offering to undo the run when it turned anything and to resume it
+    // when a cancel cut it short, and does what was chosen.
+    void report(ResultMessage message, bool turnedAny = false);
     std::string initDir();
 
     const ProcessingOptions& options_;
@@ -88,6 +105,10 @@ private:
     bool cancelled_ = false;
     std::vector<std::string> folderTargets_;  // of the last runFolders, named in its result
     std::string chosenFolder_;
+    bool declined_ = false;    // the last run was not started: Cancel at the question before it
+    std::string lastJournal_;  // of the last run
+    std::string journalNote_;  // of the last run: why its journal could not be written
+    Plan remaining_;           // of the last run, what a cancel left untouched
 };
 
 }  // namespace shell

@@ -23,7 +23,11 @@ using Texts = std::vector<std::string>;
 
 class ShellCommandsTest : public ::testing::Test {
 protected:
-    void TearDown() override { std::filesystem::current_path(before); }
+    void SetUp() override { ::setenv("XDG_STATE_HOME", dir.file("state").c_str(), 1); }
+    void TearDown() override {
+        std::filesystem::current_path(before);
+        ::unsetenv("XDG_STATE_HOME");
+    }
 
     // Commands whose rotation only records the file (fails for those in `failing`, finds those
     // named "upright" upright, and presses Cancel during `cancelAt`), one file at a time.
@@ -35,6 +39,7 @@ protected:
             if (path == cancelAt) run.stop();
             RotateResult result = refusal(RefusalReason::NotJpeg, "no start of image");
             if (!failing.count(path)) result.outcome = FileOutcome::Rotated;
+            result.turn = TransformKind::Rotate90;
             if (path.find("upright") != std::string::npos) result.outcome = FileOutcome::AlreadyUpright;
             return result;
         };
@@ -100,7 +105,9 @@ TEST_F(ShellCommandsTest, FolderFollowsInitDirEntersAndStoresTheChosenFolderAndR
                                      "1 file could not be rotated; the details name each with the reason\n\n",
                                      "\n\nNo files processed\n\nNo JPEG files found in " + dir.file("Empty") + "\n\n",
                                      "Could not open folder " + dir.file("Vanished")}));
-    EXPECT_EQ(messages.messages[0].details, photos + "/d.jpg: not a JPEG file (no start of image)\n");
+    EXPECT_EQ(messages.messages[0].details, "Could not be rotated:\n" + photos + "/d.jpg: not a JPEG file (no start of image)\n"
+                                            "Turned:\n" + photos + "/a.jpg: rotate 90\n" + photos + "/b.JPG: rotate 90\n" +
+                                            photos + "/c.jpeg: rotate 90\n");
     EXPECT_EQ(window.progress.back(), "4 of 4 ") << "the last progress shown: every file done";
     EXPECT_EQ(window.failed.back(), 1u) << "d.jpg counted as it failed";
     EXPECT_EQ(messages.messages[2].icon, platform::MessageIcon::Warning);
@@ -164,10 +171,23 @@ TEST_F(ShellCommandsTest, ARunSaysItWasCancelledOnlyWhenTheCancelLeftFilesUntouc
         shell.processDropped(dropped);
     }
     EXPECT_EQ(rotated, (Texts{dropped[0], dropped[0], dropped[1], dropped[2]}));
-    const std::string cancelled =
-        runCancelledLine() + "\nRunning it again would turn the files already rotated a second time.";
-    EXPECT_EQ(messages.texts(), (Texts{cancelled + "\n\n1 files read, of which 1 files successfully rotated\n\n",
+    const std::string cancelled = runCancelledLine() + "\nThe details name the files already turned.";
+    EXPECT_EQ(messages.texts(), (Texts{cancelled + "\n\n1 files read, of which 1 files successfully rotated\n\n"
+                                                   "Resume turns the 2 left.\n\n",
                                      "\n\n3 files read, of which 3 files successfully rotated\n\n"}));
+    EXPECT_EQ(messages.buttons, (std::vector<Texts>{{"OK", "Undo this run", "Resume"}, {"OK", "Undo this run"}}));
+}
+
+// Resume runs what the cancel left of the plan, and nothing else.
+TEST_F(ShellCommandsTest, ResumeTurnsTheRestOfACancelledRun) {
+    const std::string photos = folder("Photos", {"p1.jpg", "p2.jpg", "p3.jpg"});
+    ShellCommands shell = commands();
+    cancelAt = photos + "/p1.jpg";
+    messages.choices = {2};  // Resume
+    choosers.folderAnswer = photos;
+    shell.processFolder();
+    EXPECT_EQ(rotated, (Texts{photos + "/p1.jpg", photos + "/p2.jpg", photos + "/p3.jpg"}));
+    EXPECT_EQ(messages.texts().back(), "\n\n2 files read, of which 2 files successfully rotated\n\n");
 }
 
 }  // namespace

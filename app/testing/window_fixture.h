@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,7 @@
 #include "platform/qt/qt_settings_store.h"
 #include "platform/recording_message_sink.h"
 #include "platform/scripted_link_opener.h"
+#include "tests/support/files.h"
 
 // Qt texts and colours in test failures, readable.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -40,6 +42,9 @@ private:
 struct Window {
     // `jobs` 1 for a substitute `rotate` that is not safe to run on several threads at once.
     explicit Window(platform::SettingsStore& settings, shell::FileRotator rotate = {}, unsigned jobs = 0) {
+        // The runs' journals and the Trash of the test's own.
+        ::setenv("XDG_STATE_HOME", home.file("state").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
         MainDialogServices services;
         services.settings = &settings;
         services.messages = &messages;
@@ -49,6 +54,7 @@ struct Window {
         services.jobs = jobs;
         dialog = std::make_unique<MainDialog>(services);
     }
+    testsupport::TempDir home;
     platform::RecordingMessageSink messages;
     shell::FakeChoosers choosers;
     platform::ScriptedLinkOpener links;

@@ -1,6 +1,7 @@
 #include "platform/qt/message_box_sink.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "platform/qt/screen_fit.h"
 
@@ -57,6 +58,25 @@ void MessageBoxSink::showWithDetails(const std::string& text, MessageIcon icon, 
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path or an address can be copied from it
     if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
     box.exec();
+}
+
+std::size_t MessageBoxSink::choose(const std::string& text, MessageIcon icon, const std::string& details,
+                                   const std::vector<std::string>& buttons, std::size_t preferred, std::size_t escape) {
+    FittedMessageBox box(boxIcon(icon), kMessageTitle, withBreakOpportunities(QString::fromStdString(text)),
+                         QMessageBox::NoButton, owner_.data());
+    box.setObjectName("message");
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
+    std::vector<QPushButton*> added;
+    for (const std::string& label : buttons)
+        added.push_back(box.addButton(QString::fromStdString(label), added.empty() ? QMessageBox::AcceptRole
+                                                                                   : QMessageBox::ActionRole));
+    if (preferred < added.size()) box.setDefaultButton(added[preferred]);
+    if (escape < added.size()) box.setEscapeButton(added[escape]);
+    box.exec();
+    for (std::size_t i = 0; i < added.size(); ++i)
+        if (box.clickedButton() == added[i]) return i;
+    return escape;
 }
 
 bool MessageBoxSink::ask(const std::string& question) {

@@ -17,6 +17,8 @@ public:
     void show(const std::string& text, MessageIcon icon) override;
     void showWithDetails(const std::string& text, MessageIcon icon, const std::string& details) override;
     bool ask(const std::string& question) override;
+    std::size_t choose(const std::string& text, MessageIcon icon, const std::string& details,
+                       const std::vector<std::string>& buttons, std::size_t preferred, std::size_t escape) override;
 
 private:
     QPointer<QWidget> owner_;
