@@ -1,6 +1,5 @@
 #include "workflow/run_state.h"
 
-
 #include "transform/turns.h"
 #include "workflow/run_messages.h"
 
