@@ -35,58 +35,83 @@ Refusal permissionRefusal(const std::string& photo, const SourceFile& source) {
                   why);
 }
 
-// The first refusal a turn of `header` by `foresight.stored` meets before its picture data.
-Refusal refusalOf(const Foresight& foresight, const PhotoRecord& header, const SourceFile& source,
-                  const std::string& photo) {
+Refusal standingRefusal(const PhotoRecord& header) {
     if (header.exif() && !header.exifLayout.walked)
         return refuse(RefusalReason::UnreadableMetadata, "its Exif block cannot be read");
     if (const std::string frame = unsupportedFrame(header.frame); !frame.empty())
         return refuse(RefusalReason::Unsupported, frame);
-    if (foresight.nothingToDo()) return {};
-    if (foresight.strip.tooSmall)
-        return refuse(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
-    if (header.further.present && !header.further.problem.empty())
-        return refuse(RefusalReason::FurtherPicture, header.further.problem);
-    return permissionRefusal(photo, source);
+    return {};
 }
 
-SourceFile::Status reasonlessOpen(SourceFile& source, const std::string& photo, std::string* error) {
-    return source.open(photo, error, SourceFile::Locking::None);
+PhotoFacts refusedFacts(Refusal why) {
+    PhotoFacts facts;
+    facts.whateverTurn = std::move(why);
+    return facts;
 }
+
+PhotoFacts readFacts(const SourceFile& source, const std::string& path, const std::string& photo,
+                     const HeaderVisitor& visit) {
+    if (source.status().st_nlink > 1) return refusedFacts(refuse(RefusalReason::SeveralNames));
+    const Result<PhotoRecord> header = readPhotoHeader(source, path);
+    if (!header.ok()) return refusedFacts(header.refusal());
+    if (visit) visit(header.value(), source);
+    return photoFactsOf(header.value(), source, photo);
+}
+
+bool refused(const Refusal& refusal) { return refusal.reason != RefusalReason::None; }
 
 }  // namespace
 
-Foresight foreseeTurn(const PlannedPhoto& planned, const PhotoRecord& header, const SourceFile& source,
-                      const std::string& photo) {
+PhotoFacts photoFactsOf(const PhotoRecord& header, const SourceFile& source, const std::string& photo) {
+    PhotoFacts facts;
+    facts.headerRead = true;
+    facts.orientation = header.info.orientation;
+    facts.frame = header.frame;
+    facts.whateverTurn = standingRefusal(header);
+    if (header.further.present && !header.further.problem.empty())
+        facts.ifChanged = refuse(RefusalReason::FurtherPicture, header.further.problem);
+    else
+        facts.ifChanged = permissionRefusal(photo, source);
+    return facts;
+}
+
+Foresight foreseeTurn(const PlannedPhoto& planned, const PhotoFacts& facts) {
     Foresight foresight;
     foresight.known = true;
-    foresight.orientation = header.info.orientation;
+    if (!facts.headerRead) {
+        foresight.refusal = facts.whateverTurn;
+        return foresight;
+    }
+    foresight.orientation = facts.orientation;
     foresight.stored = storedTurnOf(planned.turn, planned.upright, foresight.orientation);
     foresight.tagChanges = tagResetBy(planned.upright, foresight.orientation);
-    foresight.strip = edgeStripOf(header.frame, foresight.stored);
-    foresight.refusal = refusalOf(foresight, header, source, photo);
+    foresight.strip = edgeStripOf(facts.frame, foresight.stored);
+    // In the order the turn meets them: the photo itself, nothing to do, its size, its file.
+    if (refused(facts.whateverTurn)) foresight.refusal = facts.whateverTurn;
+    else if (foresight.nothingToDo()) foresight.refusal = {};
+    else if (foresight.strip.tooSmall)
+        foresight.refusal = refuse(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
+    else foresight.refusal = facts.ifChanged;
     return foresight;
 }
 
-Foresight foresee(const PlannedPhoto& planned) {
-    Foresight foresight;
-    foresight.known = true;
-    const std::string photo = platform::fileBehindLink(planned.path);
+Foresight foreseeTurn(const PlannedPhoto& planned, const PhotoRecord& header, const SourceFile& source,
+                      const std::string& photo) {
+    return foreseeTurn(planned, photoFactsOf(header, source, photo));
+}
+
+PhotoFacts readPhotoFacts(const std::string& path, const HeaderVisitor& visit) {
+    const std::string photo = platform::fileBehindLink(path);
     SourceFile source;
     std::string error;
-    switch (reasonlessOpen(source, photo, &error)) {
+    switch (source.open(photo, &error, SourceFile::Locking::None)) {
     case SourceFile::Status::Ok: break;
-    case SourceFile::Status::NotRegular: foresight.refusal = refuse(RefusalReason::NotRegularFile); return foresight;
-    default: foresight.refusal = refuse(RefusalReason::CannotRead, error); return foresight;
+    case SourceFile::Status::NotRegular: return refusedFacts(refuse(RefusalReason::NotRegularFile));
+    default: return refusedFacts(refuse(RefusalReason::CannotRead, error));
     }
-    if (source.status().st_nlink > 1) {
-        foresight.refusal = refuse(RefusalReason::SeveralNames);
-        return foresight;
-    }
-    const Result<PhotoRecord> header = readPhotoHeader(source, planned.path);
-    if (!header.ok()) {
-        foresight.refusal = header.refusal();
-        return foresight;
-    }
-    return foreseeTurn(planned, header.value(), source, photo);
+    PhotoFacts facts = readFacts(source, path, photo, visit);
+    facts.identity = source.identity();
+    return facts;
 }
+
+Foresight foresee(const PlannedPhoto& planned) { return foreseeTurn(planned, readPhotoFacts(planned.path)); }
