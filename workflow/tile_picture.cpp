@@ -10,6 +10,7 @@
 #include <jerror.h>
 
 #include "jpegfile/thumbnail.h"
+#include "workflow/dc_picture.h"
 #include "transform/turns.h"
 
 namespace {
@@ -75,13 +76,12 @@ void flushRow(Reduction& r) {
 }
 
 // Adds decoded row `y` (RGB, or CMYK as Adobe writes it: inverted) to its reduced row.
-void addRow(Reduction& r, int y, bool cmyk) {
+void addRow(Reduction& r, int y, const JSAMPLE* in, bool cmyk) {
     const int target = static_cast<int>(static_cast<long long>(y) * r.to.height / r.from.height);
     if (target != r.filling) {
         flushRow(r);
         r.filling = target;
     }
-    const JSAMPLE* in = r.row.data();
     for (int x = 0; x < r.from.width; ++x) {
         const std::size_t to = static_cast<std::size_t>(r.columnOf[static_cast<std::size_t>(x)]);
         if (cmyk) {
@@ -129,7 +129,7 @@ bool decodeInto(jpeg_decompress_struct* cinfo, TileTrap* trap, const Bytes& jpeg
         const int y = static_cast<int>(cinfo->output_scanline);
         JSAMPROW rows[1] = {r->row.data()};
         if (jpeg_read_scanlines(cinfo, rows, 1) != 1) break;
-        addRow(*r, y, cmyk);
+        addRow(*r, y, r->row.data(), cmyk);
     }
     flushRow(*r);
     jpeg_abort_decompress(cinfo);  // the rest (a further scan, the EOI) is not needed
@@ -183,6 +183,23 @@ std::optional<TilePixels> fromThumbnail(const PhotoRecord& header, TileBox box) 
     return std::move(pixels.value());
 }
 
+// The picture from its DC coefficients alone, when an eighth of its size is enough for `box`
+// and it is of a kind whose coded data that scan reads.
+std::optional<TilePixels> fromDcCoefficients(const Bytes& jpeg, const PhotoRecord& header, TileBox box) {
+    const FrameFacts& frame = header.frame;
+    if (frame.width <= 0 || frame.height <= 0) return std::nullopt;
+    const TileBox target = fittedSize(frame.width, frame.height, box);
+    if (scaleFor(frame.width, frame.height, target) != 1) return std::nullopt;
+    const TileBox eighth{(frame.width + 7) / 8, (frame.height + 7) / 8};
+    Reduction reduction;
+    startReduction(reduction, eighth, {std::min(target.width, eighth.width), std::min(target.height, eighth.height)}, 3);
+    int y = 0;
+    const EighthScan scanned = scanEighth(jpeg, header, [&](const std::uint8_t* rgb, int) { addRow(reduction, y++, rgb, false); });
+    if (scanned != EighthScan::Done) return std::nullopt;
+    flushRow(reduction);
+    return std::move(reduction.out);
+}
+
 TilePixels shownUpright(TilePixels stored, int orientation, bool fromThumbnail) {
     TilePixels shown = turnedPixels(stored, turnForOrientation(orientation));
     shown.fromThumbnail = fromThumbnail;
@@ -199,6 +216,8 @@ Result<TilePixels> tilePicture(const PhotoRecord& header, const WholeFile& whole
         return shownUpright(std::move(*thumbnail), orientation, true);
     const Result<Bytes> bytes = wholeFile();
     if (!bytes.ok()) return bytes.refusal();
+    if (std::optional<TilePixels> eighth = fromDcCoefficients(bytes.value(), header, stored))
+        return shownUpright(std::move(*eighth), orientation, false);
     Result<TilePixels> picture = decoded(bytes.value(), stored);
     if (!picture.ok()) return picture;
     return shownUpright(std::move(picture.value()), orientation, false);

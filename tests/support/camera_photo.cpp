@@ -43,6 +43,7 @@ CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     main.height = recipe.height;
     main.quality = recipe.quality;
     main.seed = recipe.seed;
+    main.noise = recipe.noise;
     if (recipe.withExif) {
         ExifSpec exif = cameraExifSpec(recipe.order, photo.thumbnail);
         if (!recipe.dateText.empty())  // DateTime, DateTimeOriginal and DateTimeDigitized

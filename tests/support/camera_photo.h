@@ -16,6 +16,7 @@ struct CameraPhotoSpec {
     int height = 48;
     int quality = 90;
     std::uint32_t seed = 1;
+    int noise = 96;  // the spread of the picture's noise (JpegSpec::noise)
     int thumbnailWidth = 32;
     int thumbnailHeight = 24;
     bool thumbnailAtEnd = true;  // false: an IFD0 value is placed behind the thumbnail

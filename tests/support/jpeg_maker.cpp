@@ -25,7 +25,8 @@ std::vector<JSAMPLE> makeRow(const JpegSpec& recipe, int y, int components, std:
     for (int x = 0; x < recipe.width; ++x) {
         for (int c = 0; c < components; ++c) {
             int base = (x * 255 / (recipe.width > 1 ? recipe.width - 1 : 1) + y * 3 + c * 70) % 256;
-            int noise = static_cast<int>(nextRandom(state) % 96) - 48;
+            const int spread = std::max(1, recipe.noise);
+            int noise = static_cast<int>(nextRandom(state) % static_cast<std::uint32_t>(spread)) - spread / 2;
             int value = base + noise;
             row[static_cast<size_t>(x) * components + c] = static_cast<JSAMPLE>(value < 0 ? 0 : value > 255 ? 255 : value);
         }

@@ -34,6 +34,7 @@ struct JpegSpec {
     int quality = 90;
     bool writeJfif = true;   // libjpeg's own JFIF APP0 (YCbCr and grey only)
     std::uint32_t seed = 1;  // picks the pixel pattern: noisy, so that every coefficient position varies
+    int noise = 96;          // the spread of that noise; less makes a smaller file, as a photo of a real scene
     std::vector<ExtraMarker> markers{};  // written right behind libjpeg's own header markers
 };
 
