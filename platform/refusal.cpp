@@ -26,6 +26,7 @@ constexpr ReasonWords kReasonWords[] = {
     {RefusalReason::OutputExists, "a file of that name exists"},
     {RefusalReason::SeveralNames, "it has several names (hard links): turning it under one would leave the others unturned"},
     {RefusalReason::PathTooLong, "the path is longer than the system allows"},
+    {RefusalReason::ChangedSinceShown, "it changed on disk after it was shown: it is shown again as it is now"},
 };
 
 }  // namespace

@@ -26,6 +26,7 @@ enum class RefusalReason {
     OutputExists,        // a file of the output's name exists, and replacing it was not asked for
     SeveralNames,        // hard links: turning it under one name would leave the others unturned
     PathTooLong,         // its path is longer than the system takes: it cannot be opened by it
+    ChangedSinceShown,   // it changed on disk after the review showed it: it is shown again first
 };
 
 // The reason in plain words, for result lines and messages ("damaged picture data").
