@@ -117,6 +117,11 @@ bool TileLoader::idle() const {
     return true;
 }
 
+bool TileLoader::hasFindings() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !found_.empty();
+}
+
 std::size_t TileLoader::cachedBytes() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return bytes_;

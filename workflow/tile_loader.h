@@ -64,6 +64,8 @@ public:
     std::shared_ptr<const TilePixels> largePicture(std::size_t index) const;
     // Every wanted picture made, every photo's facts read, nothing in hand.
     bool idle() const;
+    // Findings wait to be taken.
+    bool hasFindings() const;
     std::size_t cachedBytes() const;
 
 private:
