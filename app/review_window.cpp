@@ -39,6 +39,10 @@ const ChoiceKeys kChoiceKeys[] = {
 
 constexpr int kPicture = 160;            // a tile's picture, in the window's pixels
 constexpr std::size_t kTileCache = 64u << 20;  // bytes of tile pictures at a pixel ratio of 1
+// The second line of the summary: what the tiles say, and that nothing happens on disk before the run.
+const char* const kHowToRead =
+    "Each photo is shown as it will look. Framed photos will change; a warning sign marks one that cannot be turned. "
+    "Pick photos to change their turn: nothing is turned before the Turn button is pressed.";
 const char* const kCancelRunQuestion = "A run is still going on. Cancel it and close the review?";
 
 std::vector<RunFile> listed(const std::string& folder, const ProcessingOptions& options, std::size_t* hidden) {
@@ -100,6 +104,7 @@ void ReviewWindow::buildControls() {
     layout->addWidget(tools);
     summary_ = new QLabel(this);
     summary_->setObjectName("summary");
+    summary_->setWordWrap(true);
     layout->addWidget(summary_);
 
     pages_ = new QStackedWidget(this);
@@ -242,7 +247,7 @@ void ReviewWindow::showCounts() {
                        .arg(changes);
     if (refused) text += QString(", %1 cannot be turned").arg(refused);
     if (hiddenSkipped_) text += QString(" (%1 hidden left out)").arg(hiddenSkipped_);
-    summary_->setText(text);
+    summary_->setText(text + "\n" + kHowToRead);
     turnButton_->setText("&" + QString::fromStdString(shell::turnButtonText(changes)));
     turnButton_->setEnabled(changes != 0 && !running_);
     const bool picked = !running_ && (showingLarge() || grid_->selectionModel()->hasSelection());

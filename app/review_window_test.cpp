@@ -139,7 +139,7 @@ TEST(ReviewWindow, SpaceShowsThePhotoLargeAsItWillLookAndEscapeGoesBack) {
     ASSERT_TRUE(window.showingLarge());
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.settled(); }, 10000));
     EXPECT_EQ(sizeOf(window.largeView()->picture()), std::make_pair(48, 64)) << "turned a quarter counter-clockwise";
-    EXPECT_TRUE(window.largeView()->caption().startsWith("a.jpg  (1 of 2)\nPlanned: rotate 270"));
+    EXPECT_TRUE(window.largeView()->caption().startsWith("a.jpg  (1 of 2)\nPlanned: a quarter turn counter-clockwise (rotate 270)"));
     QTest::keyClick(window.largeView(), Qt::Key_BracketRight);
     EXPECT_EQ(sizeOf(window.largeView()->picture()), std::make_pair(64, 48)) << "its plan changed: nothing";
     QTest::keyClick(window.largeView(), Qt::Key_Right);

@@ -17,8 +17,9 @@ struct MarkParts {
 };
 
 MarkParts partsOf(K turn) {
-    for (K mirror : {K::None, K::FlipHorizontal, K::FlipVertical})
-        for (K rotation : {K::None, K::Rotate90, K::Rotate270, K::Rotate180})
+    // A plain rotation or flip first; a mirror with a rotation only for the diagonal ones.
+    for (K rotation : {K::None, K::Rotate90, K::Rotate270, K::Rotate180})
+        for (K mirror : {K::None, K::FlipHorizontal, K::FlipVertical})
             if (composed(mirror, rotation) == turn) return {mirror, rotation};
     return {};
 }
@@ -117,13 +118,21 @@ QIcon choiceIcon(shell::ReviewChoice choice, const QColor& ink) {
         QPainter painter(&pixmap);
         const QRectF box(0, 0, size, size);
         if (choice == shell::ReviewChoice::Leave) {
-            // A photo standing as it is: a frame with a horizon.
+            // A photo standing as it is: a frame with a sun and a hill in it.
             painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(inkPen(ink, box));
-            const QRectF frame = box.adjusted(size * 0.2, size * 0.28, -size * 0.2, -size * 0.28);
-            painter.drawRoundedRect(frame, size * 0.05, size * 0.05);
-            painter.drawLine(QPointF(frame.left() + size * 0.08, frame.center().y() + size * 0.06),
-                             QPointF(frame.right() - size * 0.08, frame.center().y() + size * 0.06));
+            QPen thin = inkPen(ink, box);
+            thin.setWidthF(thin.widthF() * 0.7);
+            painter.setPen(thin);
+            const QRectF frame = box.adjusted(size * 0.12, size * 0.22, -size * 0.12, -size * 0.22);
+            painter.drawRect(frame);
+            painter.setBrush(ink);
+            painter.drawEllipse(QPointF(frame.left() + frame.width() * 0.3, frame.top() + frame.height() * 0.32),
+                                size * 0.06, size * 0.06);
+            painter.setBrush(Qt::NoBrush);
+            QPainterPath hill;
+            hill.moveTo(frame.left(), frame.bottom() - frame.height() * 0.15);
+            hill.quadTo(frame.center().x(), frame.top() + frame.height() * 0.35, frame.right(), frame.bottom() - frame.height() * 0.2);
+            painter.drawPath(hill);
         } else {
             paintTurnMark(painter, box, shell::choiceFacts(choice).then, ink);
         }

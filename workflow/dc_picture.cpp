@@ -32,6 +32,7 @@ bool defineTable(HuffmanTable& table, const std::uint8_t* counts, const std::uin
         const int count = counts[length - 1];
         table.offset[length] = static_cast<std::int32_t>(index) - code;
         for (int i = 0; i < count; ++i, ++code, ++index) {
+            if (code >= (1 << length)) return false;  // more codes than the length has room for
             if (length <= kLookBits) {
                 const int spread = 1 << (kLookBits - length);
                 for (int fill = 0; fill < spread; ++fill)
@@ -372,6 +373,8 @@ EighthScan scanEighth(const std::vector<unsigned char>& jpeg, const PhotoRecord&
             }
         }
         emitRows(scan, mcuRow, rgb, row);
+        // The rest is grey, as libjpeg pads missing data: a header's size costs no more than its data.
+        if (bits.missing()) break;
     }
     return EighthScan::Done;
 }

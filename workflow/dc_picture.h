@@ -13,12 +13,13 @@
 #include "jpegfile/photo_record.h"
 
 enum class EighthScan {
-    Done,         // every row was handed on (missing data ends in grey, as libjpeg pads it)
+    Done,         // every row was handed on, or every row up to where the data ends (the rest is
+                  // grey, as libjpeg pads missing data)
     NotThisKind,  // a kind of JPEG the scan does not read: nothing was handed on
     Damaged,      // a code no table holds: rows may have been handed on; decode it another way
 };
 
 // The picture of `jpeg` (the whole file; `record` its header) is ceil(width / 8) x
-// ceil(height / 8) pixels; `row` gets each of its RGB rows, top down.
+// ceil(height / 8) pixels; `row` gets its RGB rows, top down, as far as the data reaches.
 EighthScan scanEighth(const std::vector<unsigned char>& jpeg, const PhotoRecord& record,
                       const std::function<void(const std::uint8_t* rgb, int width)>& row);

@@ -110,7 +110,7 @@ TEST(DcPicture, FindsTheDcOfEveryBlockAsLibjpegDoes) {
     }
 }
 
-// Other kinds are left to libjpeg; data cut short ends in grey; a code no table holds is damage.
+// Other kinds are left to libjpeg; the rows of data cut short end in grey; a code no table holds is damage.
 TEST(DcPicture, LeavesOtherKindsAloneEndsMissingDataInGreyAndFindsBadCodes) {
     for (const JpegSpec& other : {JpegSpec{32, 32, ColorKind::YCbCr, 2, 2, true},
                                   JpegSpec{32, 32, ColorKind::YCbCr, 2, 2, false, 0, true},
@@ -126,11 +126,18 @@ TEST(DcPicture, LeavesOtherKindsAloneEndsMissingDataInGreyAndFindsBadCodes) {
     const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(data + (whole.size() - data) / 2));
     const Scanned half = scanned(cut);
     EXPECT_EQ(half.result, EighthScan::Done);
-    ASSERT_EQ(half.rgb.size(), 8u * 8 * 3);
+    ASSERT_LT(half.rgb.size(), 8u * 8 * 3) << "the rows past the data are not handed on";
+    ASSERT_GE(half.rgb.size(), 2u * 8 * 3);
     const Scanned full = scanned(whole);
     EXPECT_EQ(Bytes(half.rgb.begin(), half.rgb.begin() + 24), Bytes(full.rgb.begin(), full.rgb.begin() + 24))
         << "the first row as it was";
-    EXPECT_EQ(Bytes(half.rgb.end() - 24, half.rgb.end()), Bytes(24, 128)) << "the last row grey";
+    EXPECT_EQ(Bytes(half.rgb.end() - 24, half.rgb.end()), Bytes(24, 128)) << "the last row handed on ends in grey";
+
+    // A Huffman table of three one-bit codes, where there is room for two.
+    Bytes crowded = whole;
+    const std::size_t dht = markerPositions(whole, 0xC4).at(0);
+    crowded[dht + 5] = 3;
+    EXPECT_EQ(scanned(crowded).result, EighthScan::NotThisKind);
 
     Bytes ones = whole;
     std::fill(ones.begin() + static_cast<std::ptrdiff_t>(data), ones.end() - 2, 0xFF);

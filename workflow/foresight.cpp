@@ -49,13 +49,16 @@ PhotoFacts refusedFacts(Refusal why) {
     return facts;
 }
 
+// A photo of several names is refused whatever its header says, but may still be looked at.
 PhotoFacts readFacts(const SourceFile& source, const std::string& path, const std::string& photo,
                      const HeaderVisitor& visit) {
-    if (source.status().st_nlink > 1) return refusedFacts(refuse(RefusalReason::SeveralNames));
+    const bool severalNames = source.status().st_nlink > 1;
+    if (severalNames && !visit) return refusedFacts(refuse(RefusalReason::SeveralNames));
     const Result<PhotoRecord> header = readPhotoHeader(source, path);
-    if (!header.ok()) return refusedFacts(header.refusal());
-    if (visit) visit(header.value(), source);
-    return photoFactsOf(header.value(), source, photo);
+    if (header.ok() && visit) visit(header.value(), source);
+    PhotoFacts facts = header.ok() ? photoFactsOf(header.value(), source, photo) : refusedFacts(header.refusal());
+    if (severalNames) facts.whateverTurn = refuse(RefusalReason::SeveralNames);
+    return facts;
 }
 
 bool refused(const Refusal& refusal) { return refusal.reason != RefusalReason::None; }

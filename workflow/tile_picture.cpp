@@ -23,7 +23,12 @@ struct TileTrap {
     jpeg_error_mgr manager;  // first member: libjpeg sees a plain jpeg_error_mgr
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool dataEnded;  // libjpeg met the end of the data and pads the rest
 };
+
+void noteWarning(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<TileTrap*>(cinfo->err)->dataEnded = true;
+}
 
 [[noreturn]] void trapError(j_common_ptr cinfo) {
     auto* trap = reinterpret_cast<TileTrap*>(cinfo->err);
@@ -60,7 +65,8 @@ void startReduction(Reduction& r, TileBox from, TileBox to, int samples) {
     r.row.resize(static_cast<std::size_t>(from.width) * static_cast<std::size_t>(samples));
     r.out.width = to.width;
     r.out.height = to.height;
-    r.out.rgb.assign(static_cast<std::size_t>(to.width) * static_cast<std::size_t>(to.height) * 3, 0);
+    // Grey until a row is filled: rows the data does not reach stay so, as libjpeg pads them.
+    r.out.rgb.assign(static_cast<std::size_t>(to.width) * static_cast<std::size_t>(to.height) * 3, 128);
 }
 
 void flushRow(Reduction& r) {
@@ -125,11 +131,17 @@ bool decodeInto(jpeg_decompress_struct* cinfo, TileTrap* trap, const Bytes& jpeg
     const TileBox decoded{static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height)};
     startReduction(*r, decoded, {std::min(target.width, decoded.width), std::min(target.height, decoded.height)},
                    cinfo->output_components);
+    bool singleScanOver = false;
     while (cinfo->output_scanline < cinfo->output_height) {
         const int y = static_cast<int>(cinfo->output_scanline);
         JSAMPROW rows[1] = {r->row.data()};
         if (jpeg_read_scanlines(cinfo, rows, 1) != 1) break;
         addRow(*r, y, r->row.data(), cmyk);
+        // In a single scan, the rest stays grey: a header's size costs no more than its data. (A
+        // picture of several scans is held whole, within the memory bound, and shown as far as
+        // its scans reach.)
+        if (trap->dataEnded && !singleScanOver) singleScanOver = !jpeg_has_multiple_scans(cinfo);
+        if (singleScanOver) break;
     }
     flushRow(*r);
     jpeg_abort_decompress(cinfo);  // the rest (a further scan, the EOI) is not needed
@@ -143,6 +155,7 @@ Result<TilePixels> decoded(const Bytes& jpeg, TileBox box) {
     cinfo.err = jpeg_std_error(&trap.manager);
     trap.manager.error_exit = trapError;
     trap.manager.output_message = [](j_common_ptr) {};
+    trap.manager.emit_message = noteWarning;
     Reduction reduction;
     const bool ok = decodeInto(&cinfo, &trap, jpeg, box, &reduction);
     jpeg_destroy_decompress(&cinfo);

@@ -66,6 +66,23 @@ TEST(TilePicture, GreyAndCmykPhotosAreShownAndWhatCannotBeShownIsRefused) {
     const std::size_t sof = markerPositions(photo, 0xC2).at(0);
     photo = patched(photo, sof + 5, {0x75, 0x30, 0x75, 0x30});
     EXPECT_EQ(tilePicture(photo, {20, 20}).refusal().reason, RefusalReason::NotEnoughMemory);
+
+    // Where the data of a single scan ends, the rest is grey, for the scan of DC coefficients and
+    // for libjpeg alike; a header that claims a giant picture costs no more than its data.
+    for (ColorKind colour : {ColorKind::YCbCr, ColorKind::Cmyk}) {
+        JpegSpec recipe;
+        recipe.width = 256;
+        recipe.height = 256;
+        recipe.color = colour;
+        Bytes cut = makeJpeg(recipe);
+        cut.resize(cut.size() / 3);
+        const Result<TilePixels> tile = tilePicture(cut, {32, 32});
+        ASSERT_TRUE(tile.ok()) << tile.refusal().text();
+        EXPECT_EQ(Bytes(tile.value().rgb.end() - 6, tile.value().rgb.end()), Bytes(6, 128));
+    }
+    Bytes claims = makeJpeg({16, 16});
+    claims = patched(claims, markerPositions(claims, 0xC0).at(0) + 5, {0xFF, 0xF0, 0xFF, 0xF0});
+    EXPECT_TRUE(tilePicture(claims, {32, 32}).ok());
 }
 
 // Turning the pixels follows the turn table: one turn after another is their composition.

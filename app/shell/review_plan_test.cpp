@@ -37,8 +37,8 @@ ReviewPlan planOf(std::size_t photos, bool byTag) {
 // made upright by its tag (nothing to do without one).
 TEST(ReviewPlan, StartsAsTheFolderCommandWouldRun) {
     const struct { bool byTag; int orientation; K turn; bool upright, changes; const char* tip; } rows[] = {
-        {false, 1, K::Rotate270, false, true, "Planned: rotate 270, as a viewer shows it."},
-        {false, 6, K::Rotate270, false, true, "Planned: rotate 270, as a viewer shows it."},
+        {false, 1, K::Rotate270, false, true, "Planned: a quarter turn counter-clockwise (rotate 270), as a viewer shows it."},
+        {false, 6, K::Rotate270, false, true, "Planned: a quarter turn counter-clockwise (rotate 270), as a viewer shows it."},
         {true, 6, K::None, true, true,
          "Made upright by its orientation tag (6), which is then set to 1: it looks the same.\n"
          "8 rows at the bottom would be dropped: the height is not a whole number of 16-pixel blocks"},

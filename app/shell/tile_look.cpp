@@ -37,7 +37,8 @@ std::string resultLine(const ReviewPhoto& photo) {
 std::string planLine(const ReviewPhoto& photo, const TileLook& look) {
     const Foresight& foresight = photo.planned.foresight;
     std::string line;
-    if (look.turn != TransformKind::None) line = std::string("Planned: ") + turnName(look.turn) + ", as a viewer shows it.";
+    if (look.turn != TransformKind::None)
+        line = std::string("Planned: ") + turnFacts(look.turn).words + " (" + turnName(look.turn) + "), as a viewer shows it.";
     if (look.tagMadeUpright) {
         line += (line.empty() ? "" : " ");
         line += "Made upright by its orientation tag (" + std::to_string(foresight.orientation) +

@@ -24,6 +24,9 @@ struct CameraPhotoSpec {
     bool withExif = true;        // false: a plain JFIF file with the comment only
     int orientation = 1;         // IFD0's Orientation; other than 1 also IFD1's and the XMP's; 0: no tag
     std::function<void(ExifSpec&)> adjustExif;  // last changes to the Exif recipe
+    // When set, draws the picture's and the thumbnail's RGB rows (each at its own size) instead
+    // of the maker's pattern, so that the thumbnail shows the picture.
+    std::function<void(int width, int height, int y, std::uint8_t* row)> draw;
 };
 
 struct CameraPhoto {

@@ -104,6 +104,7 @@ Bytes makeJpeg(const JpegSpec& recipe) {
     std::uint32_t state = recipe.seed * 2654435761u + 1;
     for (int y = 0; y < recipe.height; ++y) {
         std::vector<JSAMPLE> row = makeRow(recipe, y, cinfo.input_components, state);
+        if (recipe.drawRow) recipe.drawRow(y, row.data());
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
