@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kLookBits = 9;
+constexpr int kLookBits = 11;
 constexpr int kSof0 = 0xC0, kSof1 = 0xC1;
 
 // One Huffman table: the codes of up to kLookBits bits by lookup, the longer ones canonically.
@@ -71,6 +71,9 @@ public:
         return static_cast<std::int32_t>(value);
     }
     bool missing() const { return missing_; }
+    // Skips the AC coefficients of one block (kLookBits-bit codes by lookup, their value's bits
+    // with them), with the bits held in registers; false for a code the table does not hold.
+    bool skipCoefficients(const HuffmanTable& table);
 
     // Past the restart marker that ends an interval: true when one was there.
     bool restart() {
@@ -155,6 +158,46 @@ int decodeSymbol(BitReader& bits, const HuffmanTable& table) {
     const std::int32_t index = table.offset[static_cast<std::size_t>(length)] + code;
     if (index < 0 || index >= static_cast<std::int32_t>(table.symbols.size())) return -1;
     return table.symbols[static_cast<std::size_t>(index)];
+}
+
+bool BitReader::skipCoefficients(const HuffmanTable& table) {
+    std::uint64_t bits = bits_;
+    int have = have_;
+    for (int k = 1; k < 64; ++k) {
+        if (have < 32) {
+            bits_ = bits;
+            have_ = have;
+            fill();
+            bits = bits_;
+            have = have_;
+        }
+        const std::uint16_t entry = table.look[bits >> (64 - kLookBits)];
+        int symbol = entry & 0xFF;
+        if (entry >> 8) {
+            const int used = (entry >> 8) + (symbol & 0x0F);
+            bits <<= used;
+            have -= used;
+        } else {
+            bits_ = bits;
+            have_ = have;
+            symbol = decodeSymbol(*this, table);
+            if (symbol < 0) return false;
+            skip(symbol & 0x0F);
+            bits = bits_;
+            have = have_;
+        }
+        const int run = symbol >> 4;
+        if ((symbol & 0x0F) == 0) {
+            if (run != 15) break;  // end of block
+            k += 15;
+        } else {
+            k += run;
+        }
+    }
+    bits_ = bits;
+    have_ = have;
+    if (have_ < padding_) missing_ = true;
+    return true;
 }
 
 std::int32_t extended(std::int32_t value, int size) {
@@ -294,25 +337,7 @@ bool readBlock(BitReader& bits, ScanComponent& c, std::uint8_t* sample) {
     const int size = decodeSymbol(bits, *c.dc);
     if (size < 0 || size > 15) return false;
     c.predictor += extended(bits.take(size), size);
-    for (int k = 1; k < 64; ++k) {
-        // Most codes are found by one lookup; their value's bits are skipped with them.
-        const std::uint16_t entry = c.ac->look[bits.peek(kLookBits)];
-        int symbol = entry & 0xFF;
-        if (entry >> 8) {
-            bits.skip((entry >> 8) + (symbol & 0x0F));
-        } else {
-            symbol = decodeSymbol(bits, *c.ac);
-            if (symbol < 0) return false;
-            bits.skip(symbol & 0x0F);
-        }
-        const int run = symbol >> 4;
-        if ((symbol & 0x0F) == 0) {
-            if (run != 15) break;  // end of block
-            k += 15;
-        } else {
-            k += run;
-        }
-    }
+    if (!bits.skipCoefficients(*c.ac)) return false;
     *sample = bits.missing() ? 128 : sampleOf(c.predictor, c.quantDc);
     return true;
 }
