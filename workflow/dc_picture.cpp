@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "jpegfile/markers.h"
 
@@ -48,6 +49,16 @@ bool defineTable(HuffmanTable& table, const std::uint8_t* counts, const std::uin
     return true;
 }
 
+// Eight bytes as one number, the first the highest.
+std::uint64_t bigEndian64(const std::uint8_t* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    return word;
+}
+
 // The coded data's bits, with byte stuffing undone. At a marker, or past the data's end, zeros
 // are put in; reading into them means the data is missing.
 class BitReader {
@@ -90,8 +101,7 @@ private:
     void fill() {
         // Whole bytes at once when none of the next eight is 0xFF (a stuffed byte or a marker).
         if (marker_ == 0 && end_ - at_ >= 8) {
-            std::uint64_t word = 0;
-            for (int i = 0; i < 8; ++i) word = word << 8 | at_[i];
+            const std::uint64_t word = bigEndian64(at_);
             const std::uint64_t inverted = ~word;
             const bool anyFF = ((inverted - 0x0101010101010101ULL) & ~inverted & 0x8080808080808080ULL) != 0;
             if (!anyFF) {
