@@ -13,7 +13,7 @@ constexpr int kPadding = 8;
 
 QColor captionColour(const QString& caption, const QPalette& palette) {
     if (caption == "Turned") return QColor(0x1d, 0x7a, 0x2e);
-    if (caption == "Not turned") return QColor(0xb3, 0x26, 0x1e);
+    if (caption == "Not turned" || caption == "Cannot be turned") return QColor(0xb3, 0x26, 0x1e);
     if (caption == "Changed on disk") return QColor(0xb0, 0x5a, 0x00);
     return palette.color(QPalette::PlaceholderText);
 }

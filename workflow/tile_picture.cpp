@@ -23,11 +23,13 @@ struct TileTrap {
     jpeg_error_mgr manager;  // first member: libjpeg sees a plain jpeg_error_mgr
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
-    bool dataEnded;  // libjpeg met the end of the data and pads the rest
+    bool dataEnded;  // libjpeg met the end of the data (or a marker in it) and pads the rest
 };
 
 void noteWarning(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<TileTrap*>(cinfo->err)->dataEnded = true;
+    const int code = cinfo->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
+        reinterpret_cast<TileTrap*>(cinfo->err)->dataEnded = true;
 }
 
 [[noreturn]] void trapError(j_common_ptr cinfo) {

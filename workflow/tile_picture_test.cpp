@@ -74,11 +74,14 @@ TEST(TilePicture, GreyAndCmykPhotosAreShownAndWhatCannotBeShownIsRefused) {
         recipe.width = 256;
         recipe.height = 256;
         recipe.color = colour;
-        Bytes cut = makeJpeg(recipe);
-        cut.resize(cut.size() / 3);
-        const Result<TilePixels> tile = tilePicture(cut, {32, 32});
-        ASSERT_TRUE(tile.ok()) << tile.refusal().text();
-        EXPECT_EQ(Bytes(tile.value().rgb.end() - 6, tile.value().rgb.end()), Bytes(6, 128));
+        for (bool markerAfter : {false, true}) {  // the file ends, or a marker stands where the data stops
+            Bytes cut = makeJpeg(recipe);
+            cut.resize(cut.size() / 3);
+            if (markerAfter) cut.insert(cut.end(), {0xFF, 0xD9});
+            const Result<TilePixels> tile = tilePicture(cut, {32, 32});
+            ASSERT_TRUE(tile.ok()) << tile.refusal().text();
+            EXPECT_EQ(Bytes(tile.value().rgb.end() - 6, tile.value().rgb.end()), Bytes(6, 128)) << markerAfter;
+        }
     }
     Bytes claims = makeJpeg({16, 16});
     claims = patched(claims, markerPositions(claims, 0xC0).at(0) + 5, {0xFF, 0xF0, 0xFF, 0xF0});

@@ -96,6 +96,7 @@ TEST(ReviewPlan, CountsWhatWillChangeAndRunsItWithThePhotosKnownToBeRefused) {
     EXPECT_EQ(plan.runIndexes(), (std::vector<std::size_t>{0, 1, 2, 4}));
     EXPECT_EQ(tileLook(plan, 1).tooltip, "/p/b.jpg\nCannot be turned: no permission to write (read-only).");
     EXPECT_EQ(tileLook(plan, 2).mark, TileMark::Refused);
+    EXPECT_EQ(tileLook(plan, 2).caption, "Cannot be turned");
     EXPECT_EQ(tileLook(plan, 2).turn, K::None) << "shown as it stays";
     EXPECT_EQ(plan.chosenChanges(), 0u);
     EXPECT_EQ(turnButtonText(plan.toTurn()), "Turn 2 photos");

@@ -11,6 +11,8 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+const char* const kCannotBeTurned = "Cannot be turned";
+
 const char* captionOf(TileResult result) {
     switch (result) {
     case TileResult::None: return "";
@@ -65,6 +67,7 @@ TileLook tileLook(const ReviewPlan& plan, std::size_t index) {
         look.mark = TileMark::Refused;
         look.turn = TransformKind::None;  // it will stay as it is
         look.tagMadeUpright = false;
+        if (photo.result == TileResult::None) look.caption = kCannotBeTurned;
         const Refusal& why = photo.planned.knownRefusal.reason != RefusalReason::None ? photo.planned.knownRefusal
                                                                                       : foresight.refusal;
         add("Cannot be turned: " + why.text() + ".");

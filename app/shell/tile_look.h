@@ -17,7 +17,8 @@ struct TileLook {
     TransformKind turn = TransformKind::None;  // the picture is shown with this turn; marked when not None
     bool tagMadeUpright = false;  // the stored picture is made upright by its tag: it looks the same
     std::string name;     // the file's name
-    std::string caption;  // the last run's result: "Turned", "Not turned", ...; empty before a run
+    std::string caption;  // the last run's result: "Turned", "Not turned", ...; before a run
+                          // "Cannot be turned" for a photo known to be refused, else empty
     std::string tooltip;  // lines: the path, the plan or the refusal, the edge strip, the result
 };
 
