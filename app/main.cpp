@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
         return runScreenshotTour(dialog, tourFolder, request.path);
     }
     if (request.action == shell::StartAction::Launch) return dialog.launch(request.path);
+    if (request.action == shell::StartAction::Review) return dialog.launchReview(request.path);
     dialog.exec();
     return 0;
 }

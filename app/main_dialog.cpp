@@ -16,6 +16,7 @@
 #include "app/dialog_choosers.h"
 #include "app/dialog_units.h"
 #include "app/help_window.h"
+#include "app/review_window.h"
 #include "app/shell/drop_targets.h"
 #include "app/shell/help_location.h"
 #include "app/shell/options_store.h"
@@ -71,17 +72,17 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
     messages_ = services.messages ? services.messages : ownMessages_.get();
     choosers_ = services.choosers ? services.choosers : ownChoosers_.get();
     links_ = services.links ? services.links : ownLinks_.get();
-    shell::FileRotator rotate = services.rotate ? services.rotate
-                                                : [](const PlannedPhoto& photo, const ProcessingOptions& options,
-                                                     const RunContext& run) {
-                                                      TurnSettings settings;
-                                                      settings.run = run;
-                                                      // The window shows the engine's progress, not the workers' lines.
-                                                      platform::SilentStatusLine quiet;
-                                                      return turnPlannedPhoto(photo, options, settings, quiet);
-                                                  };
-    commands_ = std::make_unique<shell::ShellCommands>(options_, settings_, *messages_, *this, *choosers_, rotate,
-                                                       QDir::homePath().toStdString(), services.jobs);
+    rotate_ = services.rotate ? services.rotate
+                              : [](const PlannedPhoto& photo, const ProcessingOptions& options, const RunContext& run) {
+                                    TurnSettings settings;
+                                    settings.run = run;
+                                    // The window shows the engine's progress, not the workers' lines.
+                                    platform::SilentStatusLine quiet;
+                                    return turnPlannedPhoto(photo, options, settings, quiet);
+                                };
+    jobs_ = services.jobs;
+    commands_ = std::make_unique<shell::ShellCommands>(options_, settings_, *messages_, *this, *choosers_, rotate_,
+                                                       QDir::homePath().toStdString(), jobs_);
 
     buildControls();
 
@@ -119,6 +120,7 @@ void MainDialog::buildControls() {
     oneFileButton_ = addCommand(layout, "Process one JPEG &file", "processOneFile", 1002, &MainDialog::processOneFile);
     oneFileButton_->setDefault(true);
     folderButton_ = addCommand(layout, "Process all JPEG files in f&older", "processFolder", 1, &MainDialog::processFolder);
+    reviewButton_ = addCommand(layout, "&Review photos in folder...", "reviewFolder", 0, &MainDialog::reviewFolder);
     exitButton_ = layout.place(control(new QPushButton("E&xit", this), "exit", 2), {187, 143, 123, 14});
     layout.place(control(new QGroupBox("Settings ", this), "settingsGroup", 0), {9, 29, 158, 106}, true);
     backupBox_ = layout.place(control(new QCheckBox("&Backup original file", this), "backup", 1003), {16, 40, 148, 10});
@@ -214,6 +216,37 @@ void MainDialog::processOneFile() {
 
 void MainDialog::processFolder() {
     runFrom(folderButton_, [this] { commands_->processFolder(); });
+}
+
+void MainDialog::reviewFolder() {
+    if (running_) return;
+    saveOptions();
+    if (const std::optional<std::string> folder = commands_->chooseRunFolder()) openReview(*folder);
+    reviewButton_->setFocus();
+}
+
+void MainDialog::openReview(const std::string& folder) {
+    ReviewServices services;
+    services.messages = messages_;
+    services.rotate = rotate_;
+    services.jobs = jobs_;
+    ReviewWindow review(folder, options_, services, this);
+    review.exec();
+}
+
+int MainDialog::launchReview(const std::string& folder) {
+    int status = 0;
+    if (folder.empty()) {
+        if (const std::optional<std::string> chosen = commands_->chooseRunFolder()) openReview(*chosen);
+    } else if (const int kind = platform::classifyPath(folder); kind == 1 || kind == 2) {
+        openReview(folder);
+    } else {
+        const shell::ResultMessage refused = shell::notFileOrPathResult(folder);
+        messages_->show(refused.text, refused.icon);
+        status = 1;
+    }
+    done(0);
+    return status;
 }
 
 void MainDialog::processDropped(const std::vector<std::string>& paths) {

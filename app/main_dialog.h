@@ -47,6 +47,11 @@ public:
     // with result 0. The program's exit status: 0 when every file was rotated, 1 otherwise.
     int launch(const std::string& launchPath);
 
+    // `pivora --review [FOLDER]`: the review window of the folder (the folder command's chooser
+    // asks for one when it is empty), and the program ends when it closes. 0, or 1 when the path
+    // is neither file nor folder.
+    int launchReview(const std::string& folder);
+
     // Copies the check boxes into the switches and stores them.
     void saveOptions();
     const ProcessingOptions& options() const { return options_; }
@@ -67,6 +72,8 @@ public:
 public slots:
     void processOneFile();
     void processFolder();
+    // The review of a chosen folder: its photos shown as they are to be turned, turned when asked.
+    void reviewFolder();
     // What a drop onto the window runs: the paths as the commands would, with the switches in force.
     void processDropped(const std::vector<std::string>& paths);
     // "Undo last run" of the context menu.
@@ -95,6 +102,7 @@ private:
     void setDropHighlight(bool on);
     void loadOptions();
     void showDescription();
+    void openReview(const std::string& folder);
 
     platform::SettingsStore& settings_;
     std::unique_ptr<platform::MessageSink> ownMessages_;
@@ -105,6 +113,8 @@ private:
     platform::LinkOpener* links_;
 
     ProcessingOptions options_;
+    shell::FileRotator rotate_;
+    unsigned jobs_ = 0;
     std::unique_ptr<shell::ShellCommands> commands_;
     bool running_ = false;
     bool closeAfterRun_ = false;  // Exit was asked for during the run, and the run cancelled
@@ -113,6 +123,7 @@ private:
 
     QPushButton* oneFileButton_ = nullptr;
     QPushButton* folderButton_ = nullptr;
+    QPushButton* reviewButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
     std::vector<QPushButton*> commandButtons_;  // the commands that start a run, top down
     QCheckBox* backupBox_ = nullptr;

@@ -9,6 +9,8 @@
 
 #include "app/about_dialog.h"
 #include "app/help_window.h"
+#include "app/review_window.h"
+#include "tests/support/files.h"
 #include "app/testing/window_fixture.h"
 
 namespace {
@@ -25,7 +27,8 @@ TEST(MainDialog, ShowsItsControlsEachWithItsOwnAltLetterAndOpensAbout) {
     const QString drop = "\nDrop JPEG files or folders here to turn them.";
     EXPECT_EQ(windowtest::shownTexts(*window.dialog),
               (QStringList{"Turns JPEG photos a quarter turn counter-clockwise, without loss." + drop,
-                           "Process one JPEG &file", "Process all JPEG files in f&older", "E&xit", "Settings ",
+                           "Process one JPEG &file", "Process all JPEG files in f&older", "&Review photos in folder...",
+                           "E&xit", "Settings ",
                            "&Backup original file", "Process &subfolders too", "Set file timestamp to &EXIF timestamp",
                            "&Turn by the camera's orientation tag", "Refuse photos that would lose an e&dge strip",
                            "&Keep originals in the Trash", "&Info", "&Help"}));
@@ -109,12 +112,13 @@ TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderOpensAndClosesHelpAn
 
     QStringList order;
     window.find<QWidget>("backup")->setFocus();
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 13; ++i) {
         order << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(order, (QStringList{"backup", "subfolders", "exifTimestamp", "autoOrient", "refuseEdgeStrip", "trashOriginal", "processOneFile",
-                                  "processFolder", "info", "help", "exit", "backup"}));
+    EXPECT_EQ(order, (QStringList{"backup", "subfolders", "exifTimestamp", "autoOrient", "refuseEdgeStrip",
+                                  "trashOriginal", "processOneFile", "processFolder", "reviewFolder", "info", "help",
+                                  "exit", "backup"}));
 
     QTest::keyClick(window.dialog.get(), Qt::Key_F1);
     HelpWindow* help = window.dialog->helpWindow();
@@ -129,6 +133,34 @@ TEST(MainDialog, KeyboardReachesEverySwitchTabsInLayoutOrderOpensAndClosesHelpAn
     EXPECT_TRUE(window.dialog->isVisible()) << "Escape in the help window leaves the main window open";
     QTest::keyClick(window.dialog.get(), Qt::Key_X, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.dialog->isVisible(); }, 2000)) << "Alt+X is Exit";
+}
+
+// The review command and `pivora --review` open the review of the folder the chooser gives (or
+// the one named), with the switches in force; a path that is neither file nor folder is refused.
+TEST(MainDialog, TheReviewOpensOnTheChosenOrNamedFolder) {
+    TestSettings settings("main-review");
+    testsupport::TempDir photos;
+    testsupport::writeFile(photos.file("a.jpg"), {'x'});
+    Window window(settings.store());
+    window.choosers.folderAnswer = photos.path();
+    window.find<QCheckBox>("autoOrient")->click();
+    QStringList seen;
+    const auto look = [&](QWidget* modal) {
+        auto* review = qobject_cast<ReviewWindow*>(modal);
+        seen << (review ? QString::number(review->plan().size()) + (review->plan().photo(0).planned.upright ? " upright" : "")
+                        : QString("none"));
+    };
+    window.dialog->show();
+    windowtest::withNextModal([&] { window.find<QPushButton>("reviewFolder")->click(); }, look);
+    EXPECT_EQ(settings.store().readText("Settings", "InitDir", ""), photos.path()) << "chosen as the folder command chooses";
+    EXPECT_EQ(settings.store().readInt("Settings", "AutoOrient", -1), 1) << "the switches were saved";
+    windowtest::withNextModal([&] { EXPECT_EQ(window.dialog->launchReview(photos.path()), 0); }, look);
+    EXPECT_EQ(seen, (QStringList{"1 upright", "1 upright"}));
+    EXPECT_EQ(window.dialog->launchReview("/no/such/folder"), 1);
+    EXPECT_EQ(window.messages.texts().back(), "Not file or path: /no/such/folder");
+    window.choosers.folderAnswer.reset();
+    EXPECT_EQ(window.dialog->launchReview(""), 0) << "the chooser was cancelled";
+    EXPECT_EQ(window.choosers.folderStarts.size(), 2u);
 }
 
 }  // namespace

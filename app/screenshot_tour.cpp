@@ -6,10 +6,15 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "app/help_window.h"
+#include "app/large_view.h"
 #include "app/main_dialog.h"
+#include "app/review_window.h"
 #include "app/status_window.h"
+#include "platform/qt/message_box_sink.h"
 
 namespace {
 
@@ -61,6 +66,55 @@ private:
     bool failed_ = false;
 };
 
+// Waits (handling events) until the review has every tile in view and every photo's facts.
+bool settle(const ReviewWindow& review) {
+    for (int tick = 0; tick < 1000 && !review.settled(); ++tick) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
+    return review.settled();
+}
+
+void pick(ReviewWindow& review, const std::string& name) {
+    const shell::ReviewPlan& plan = review.plan();
+    for (std::size_t photo = 0; photo < plan.size(); ++photo) {
+        const std::string& path = plan.photo(photo).planned.path;
+        if (path.size() < name.size() || path.compare(path.size() - name.size(), name.size(), name) != 0) continue;
+        const QModelIndex index = review.grid()->model()->index(review.rowOf(photo), 0);
+        review.grid()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        return;
+    }
+}
+
+// The review of a folder of drawn landscapes, some stored sideways, with the choices a user would
+// make on those the quarter turn does not suit; then one photo large.
+void shootReview(Tour& tour, MainDialog& dialog, const std::string& folder) {
+    platform::MessageBoxSink messages(&dialog);
+    ReviewServices services;
+    services.messages = &messages;
+    services.rotate = [](const PlannedPhoto&, const ProcessingOptions&, const RunContext&) {
+        return refusal(RefusalReason::WriteFailed, "the tour turns nothing");
+    };
+    ReviewWindow review(folder, dialog.options(), services, &dialog);
+    review.show();
+    settle(review);
+    const struct { const char* name; std::vector<shell::ReviewChoice> choices; } choices[] = {
+        {"IMG_0102.jpg", {shell::ReviewChoice::Leave}},
+        {"IMG_0105.jpg", {shell::ReviewChoice::Leave}},
+        {"IMG_0106.jpg", {shell::ReviewChoice::Leave}},
+        {"IMG_0104.jpg", {shell::ReviewChoice::TurnRight, shell::ReviewChoice::TurnRight}},
+    };
+    for (const auto& choice : choices) {
+        pick(review, choice.name);
+        for (shell::ReviewChoice each : choice.choices) review.choose(each);
+    }
+    settle(review);
+    tour.shoot(&review, "review-window");
+    pick(review, "IMG_0101.jpg");
+    review.showLarge();
+    settle(review);
+    tour.shoot(&review, "review-large");
+    review.showGrid();
+}
+
 }  // namespace
 
 int runScreenshotTour(MainDialog& dialog, const std::string& outputFolder, const std::string& photoFolder) {
@@ -104,5 +158,6 @@ int runScreenshotTour(MainDialog& dialog, const std::string& outputFolder, const
         tour.shootNextModal("failure-message");
         dialog.launch(failures.front().path);
     }
+    if (const char* reviewFolder = std::getenv(kScreenshotReviewVariable)) shootReview(tour, dialog, reviewFolder);
     return tour.failed() ? 1 : 0;
 }

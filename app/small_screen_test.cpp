@@ -9,10 +9,12 @@
 #include "app/file_chooser.h"
 #include "app/folder_chooser.h"
 #include "app/help_window.h"
+#include "app/review_window.h"
 #include "app/status_window.h"
 #include "app/testing/window_fixture.h"
 #include "platform/qt/message_box_sink.h"
 #include "platform/qt/screen_fit.h"
+#include "tests/support/files.h"
 
 TEST(SmallScreen, EveryWindowFitsWithRoomForItsFrame) {
     if (qEnvironmentVariable("QT_SCALE_FACTOR") != "2") GTEST_SKIP() << "run by ctest on its small screen";
@@ -40,6 +42,11 @@ TEST(SmallScreen, EveryWindowFitsWithRoomForItsFrame) {
     FolderChooser folders(window.dialog.get(), "/");
     folders.show();
     fits(&folders);
+    testsupport::TempDir photos;
+    platform::RecordingMessageSink quiet;
+    ReviewWindow review(photos.path(), ProcessingOptions{}, ReviewServices{&quiet, {}, 1}, window.dialog.get());
+    review.show();
+    fits(&review);
 
     // A failure naming a long path, in the real message box: with its icon and details, on the screen.
     const std::string path = "/home/ann/Pictures/" + std::string(20, 'x') + "/" + std::string(150, 'y') + ".jpg";

@@ -30,6 +30,7 @@ constexpr ReasonWords kReasonWords[] = {
     {RefusalReason::TrashUnavailable, "its original cannot be kept in the Trash"},
     {RefusalReason::ChangedSinceRun, "it changed since that run"},
     {RefusalReason::CannotBeUndone, "its turn dropped an edge strip and its original was not kept"},
+    {RefusalReason::ChangedSinceShown, "it changed on disk after it was shown: it is shown again as it is now"},
 };
 
 }  // namespace

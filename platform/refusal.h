@@ -30,6 +30,7 @@ enum class RefusalReason {
     TrashUnavailable,    // keeping originals in the Trash was asked for, and its file system has none to be had
     ChangedSinceRun,     // an undo: the photo is no longer the file the run left
     CannotBeUndone,      // an undo: the turn dropped an edge strip, and the original was not kept
+    ChangedSinceShown,   // it changed on disk after the review showed it: it is shown again first
 };
 
 // The reason in plain words, for result lines and messages ("damaged picture data").

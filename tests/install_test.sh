@@ -168,12 +168,12 @@ check_page() {
   fi
 }
 
-# Every option that pivora-cli --help names is described in its manual page.
-check_cli_options_documented() {
-  local option page_text
-  page_text="$(sed 's/\\-/-/g' "$prefix/$mandir/man1/pivora-cli.1")"
-  for option in $("$prefix/$bindir/pivora-cli" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
-    grep -qF -- "$option" <<<"$page_text" || fail "pivora-cli.1 does not describe $option"
+# Every option that a program's --help names is described in its manual page.
+check_options_documented() {
+  local program="$1" option page_text
+  page_text="$(sed 's/\\-/-/g' "$prefix/$mandir/man1/$program.1")"
+  for option in $(QT_QPA_PLATFORM=offscreen "$prefix/$bindir/$program" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    grep -qF -- "$option" <<<"$page_text" || fail "$program.1 does not describe $option"
   done
 }
 
@@ -181,7 +181,9 @@ check_man_pages() {
   have groff || skip "groff is missing"
   export LC_ALL=C.UTF-8 MAN_DISABLE_SECCOMP=1
   for page in "${pages[@]}"; do check_page "$page"; done
-  check_cli_options_documented
+  check_options_documented pivora-cli
+  [ "$PIVORA_WITH_APP" = 1 ] && check_options_documented pivora
+  return 0
 }
 
 # Each program's name and version, then the copyright line of LICENSE and the licence's name.

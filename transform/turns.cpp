@@ -5,15 +5,15 @@
 namespace {
 
 constexpr TurnFacts kTurns[] = {
-    // kind                         name               transposes reversesX reversesY uprights
-    {TransformKind::Rotate90, "rotate 90", true, true, false, 6},
-    {TransformKind::Rotate180, "rotate 180", false, true, true, 3},
-    {TransformKind::Rotate270, "rotate 270", true, false, true, 8},
-    {TransformKind::FlipHorizontal, "flip horizontal", false, true, false, 2},
-    {TransformKind::FlipVertical, "flip vertical", false, false, true, 4},
-    {TransformKind::Transpose, "transpose", true, false, false, 5},
-    {TransformKind::Transverse, "transverse", true, true, true, 7},
-    {TransformKind::None, "none", false, false, false, 1},
+    // kind                         name               transposes reversesX reversesY uprights words
+    {TransformKind::Rotate90, "rotate 90", true, true, false, 6, "a quarter turn clockwise"},
+    {TransformKind::Rotate180, "rotate 180", false, true, true, 3, "a half turn"},
+    {TransformKind::Rotate270, "rotate 270", true, false, true, 8, "a quarter turn counter-clockwise"},
+    {TransformKind::FlipHorizontal, "flip horizontal", false, true, false, 2, "mirrored left to right"},
+    {TransformKind::FlipVertical, "flip vertical", false, false, true, 4, "mirrored top to bottom"},
+    {TransformKind::Transpose, "transpose", true, false, false, 5, "mirrored across the diagonal from the top left"},
+    {TransformKind::Transverse, "transverse", true, true, true, 7, "mirrored across the diagonal from the top right"},
+    {TransformKind::None, "none", false, false, false, 1, "no turn"},
 };
 
 const TurnFacts& noneFacts() { return kTurns[sizeof kTurns / sizeof kTurns[0] - 1]; }

@@ -15,6 +15,7 @@ struct TurnFacts {
     bool reversesX;       // after that, the output's x runs backwards through the source
     bool reversesY;       // and its y
     int uprights;         // the Orientation value (1 to 8) whose stored picture this turn makes upright
+    const char* words;    // "a quarter turn clockwise": what a viewer shows it do, in plain words
 };
 
 // The facts of `kind`; a code outside the enumeration has None's.

@@ -36,22 +36,33 @@ Refusal permissionRefusal(const std::string& photo, const SourceFile& source) {
                   why);
 }
 
-// The first refusal a turn of `header` by `foresight.stored` meets before its picture data.
-Refusal refusalOf(const Foresight& foresight, const ProcessingOptions& options, const PhotoRecord& header,
-                  const SourceFile& source, const std::string& photo) {
+Refusal standingRefusal(const PhotoRecord& header) {
     if (header.exif() && !header.exifLayout.walked)
         return refuse(RefusalReason::UnreadableMetadata, "its Exif block cannot be read");
     if (const std::string frame = unsupportedFrame(header.frame); !frame.empty())
         return refuse(RefusalReason::Unsupported, frame);
-    if (foresight.nothingToDo()) return {};
-    if (foresight.strip.tooSmall)
-        return refuse(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
-    if (options.RefuseEdgeStrip && foresight.strip.any())
-        return refuse(RefusalReason::EdgeStripDropped, edgeStripText(foresight.strip, true));
-    if (header.further.present && !header.further.problem.empty())
-        return refuse(RefusalReason::FurtherPicture, header.further.problem);
-    return permissionRefusal(photo, source);
+    return {};
 }
+
+PhotoFacts refusedFacts(Refusal why) {
+    PhotoFacts facts;
+    facts.whateverTurn = std::move(why);
+    return facts;
+}
+
+// A photo of several names is refused whatever its header says, but may still be looked at.
+PhotoFacts readFacts(const SourceFile& source, const std::string& path, const std::string& photo,
+                     const HeaderVisitor& visit) {
+    const bool severalNames = source.status().st_nlink > 1;
+    if (severalNames && !visit) return refusedFacts(refuse(RefusalReason::SeveralNames));
+    const Result<PhotoRecord> header = readPhotoHeader(source, path);
+    if (header.ok() && visit) visit(header.value(), source);
+    PhotoFacts facts = header.ok() ? photoFactsOf(header.value(), source, photo) : refusedFacts(header.refusal());
+    if (severalNames) facts.whateverTurn = refuse(RefusalReason::SeveralNames);
+    return facts;
+}
+
+bool refused(const Refusal& refusal) { return refusal.reason != RefusalReason::None; }
 
 RefusalReason reasonOfOpen(SourceFile::Status status) {
     switch (status) {
@@ -61,30 +72,52 @@ RefusalReason reasonOfOpen(SourceFile::Status status) {
     }
 }
 
-Foresight refused(Refusal refusal) {
+}  // namespace
+
+PhotoFacts photoFactsOf(const PhotoRecord& header, const SourceFile& source, const std::string& photo) {
+    PhotoFacts facts;
+    facts.headerRead = true;
+    const StatedOrientation stated = statedOrientation(header, photo);
+    facts.orientation = stated.followed;
+    facts.orientationNote = stated.note;
+    facts.othersNotUpright = stated.othersNotUpright;
+    facts.frame = header.frame;
+    facts.whateverTurn = standingRefusal(header);
+    if (header.further.present && !header.further.problem.empty())
+        facts.ifChanged = refuse(RefusalReason::FurtherPicture, header.further.problem);
+    else
+        facts.ifChanged = permissionRefusal(photo, source);
+    return facts;
+}
+
+Foresight foreseeTurn(const PlannedPhoto& planned, const ProcessingOptions& options, const PhotoFacts& facts) {
     Foresight foresight;
     foresight.known = true;
-    foresight.refusal = std::move(refusal);
+    if (!facts.headerRead) {
+        foresight.refusal = facts.whateverTurn;
+        return foresight;
+    }
+    foresight.orientation = facts.orientation;
+    foresight.orientationNote = facts.orientationNote;
+    foresight.stored = storedTurnOf(planned.turn, planned.upright, foresight.orientation);
+    foresight.tagChanges = tagResetBy(planned.upright, foresight.orientation) || (planned.upright && facts.othersNotUpright);
+    foresight.strip = edgeStripOf(facts.frame, foresight.stored);
+    foresight.width = facts.frame.width;
+    foresight.height = facts.frame.height;
+    // In the order the turn meets them: the photo itself, nothing to do, its size, its file.
+    if (refused(facts.whateverTurn)) foresight.refusal = facts.whateverTurn;
+    else if (foresight.nothingToDo()) foresight.refusal = {};
+    else if (foresight.strip.tooSmall)
+        foresight.refusal = refuse(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
+    else if (options.RefuseEdgeStrip && foresight.strip.any())
+        foresight.refusal = refuse(RefusalReason::EdgeStripDropped, edgeStripText(foresight.strip, true));
+    else foresight.refusal = facts.ifChanged;
     return foresight;
 }
 
-}  // namespace
-
 Foresight foreseeTurn(const PlannedPhoto& planned, const ProcessingOptions& options, const PhotoRecord& header,
                       const SourceFile& source, const std::string& photo) {
-    Foresight foresight;
-    foresight.known = true;
-    const StatedOrientation stated = statedOrientation(header, photo);
-    foresight.orientation = stated.followed;
-    foresight.orientationNote = stated.note;
-    foresight.stored = storedTurnOf(planned.turn, planned.upright, foresight.orientation);
-    foresight.tagChanges =
-        tagResetBy(planned.upright, foresight.orientation) || (planned.upright && stated.othersNotUpright);
-    foresight.strip = edgeStripOf(header.frame, foresight.stored);
-    foresight.width = header.frame.width;
-    foresight.height = header.frame.height;
-    foresight.refusal = refusalOf(foresight, options, header, source, photo);
-    return foresight;
+    return foreseeTurn(planned, options, photoFactsOf(header, source, photo));
 }
 
 Foresight openAndForesee(const PlannedPhoto& planned, const ProcessingOptions& options, SourceFile& source,
@@ -92,17 +125,28 @@ Foresight openAndForesee(const PlannedPhoto& planned, const ProcessingOptions& o
     const std::string photo = platform::fileBehindLink(planned.path);
     std::string error;
     const SourceFile::Status status = source.open(photo, &error, locking);
-    if (status != SourceFile::Status::Ok) return refused(refuse(reasonOfOpen(status), error));
-    // Turned under one name, a file of several names would keep the old picture under the others.
-    if (source.status().st_nlink > 1) return refused(refuse(RefusalReason::SeveralNames));
-    const Result<PhotoRecord> header = readPhotoHeader(source, planned.path);
-    if (!header.ok()) return refused(header.refusal());
-    return foreseeTurn(planned, options, header.value(), source, photo);
+    if (status != SourceFile::Status::Ok) return foreseeTurn(planned, options, refusedFacts(refuse(reasonOfOpen(status), error)));
+    PhotoFacts facts = readFacts(source, planned.path, photo, {});
+    facts.identity = source.identity();
+    return foreseeTurn(planned, options, facts);
+}
+
+PhotoFacts readPhotoFacts(const std::string& path, const HeaderVisitor& visit) {
+    const std::string photo = platform::fileBehindLink(path);
+    SourceFile source;
+    std::string error;
+    switch (source.open(photo, &error, SourceFile::Locking::None)) {
+    case SourceFile::Status::Ok: break;
+    case SourceFile::Status::NotRegular: return refusedFacts(refuse(RefusalReason::NotRegularFile));
+    default: return refusedFacts(refuse(RefusalReason::CannotRead, error));
+    }
+    PhotoFacts facts = readFacts(source, path, photo, visit);
+    facts.identity = source.identity();
+    return facts;
 }
 
 Foresight foresee(const PlannedPhoto& planned, const ProcessingOptions& options) {
-    SourceFile source;
-    return openAndForesee(planned, options, source, SourceFile::Locking::None);
+    return foreseeTurn(planned, options, readPhotoFacts(planned.path));
 }
 
 RotateResult foreseenResult(const Foresight& foresight) {

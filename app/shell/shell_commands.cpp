@@ -1,14 +1,13 @@
 #include "app/shell/shell_commands.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 
 #include "app/shell/drop_targets.h"
 #include "app/shell/folder_entry.h"
 #include "app/shell/launch_path.h"
 #include "app/shell/options_store.h"
-#include "app/shell/progress_text.h"
+#include "app/shell/window_run.h"
 #include "platform/path_kind.h"
 #include "workflow/folder_walk.h"
 #include "workflow/run_engine.h"
@@ -100,30 +99,21 @@ bool ShellCommands::run(const std::vector<std::string>& targets, const ResultHan
         window_.endRun();
         return false;
     }
-    std::size_t finished = 0, failed = 0, handedBack = 0;
+    std::size_t handedBack = 0;
     remaining_.clear();
-    RunHooks hooks;
-    hooks.onResult = [&](const PlannedPhoto& photo, const RotateResult& result) {
-        ++handedBack;
-        if (result.outcome != FileOutcome::Cancelled) ++finished;
-        else remaining_.push_back(photo);
-        if (result.outcome == FileOutcome::Refused) ++failed;
-        onResult(photo.path, result);
-    };
-    const auto started = std::chrono::steady_clock::now();
-    hooks.onProgress = [&](const RunProgress& progress) {
-        const std::chrono::steady_clock::duration elapsed = std::chrono::steady_clock::now() - started;
-        window_.showProgress({progress.filesDone, progress.filesTotal, failed,
-                              timeLeftText(progress.filesDone, progress.filesTotal, elapsed), progress.fileInHand});
-        window_.pumpMessages();
-    };
-    engine.run(plan, [&](const PlannedPhoto& photo, const RunContext& run) { return rotate_(photo, options, run); }, hooks);
+    const WindowRunCount count = runInWindow(
+        engine, plan, [&](const PlannedPhoto& photo, const RunContext& run) { return rotate_(photo, options, run); },
+        window_, [&](const PlannedPhoto& photo, const RotateResult& result) {
+            ++handedBack;
+            if (result.outcome == FileOutcome::Cancelled) remaining_.push_back(photo);
+            onResult(photo.path, result);
+        });
     remaining_.insert(remaining_.end(), plan.begin() + static_cast<std::ptrdiff_t>(handedBack), plan.end());
     lastJournal_ = engine.journalName();
     journalNote_ = engine.journalNote();
     engine_ = nullptr;
     window_.endRun();
-    return listingCut || finished < plan.size();
+    return listingCut || count.finished < plan.size();
 }
 
 RotateResult ShellCommands::runOneFile(const std::string& path) {
@@ -184,16 +174,22 @@ void ShellCommands::processOneFile() {
     report(oneFileResult(*path, result), result.rotated());
 }
 
-void ShellCommands::processFolder() {
+std::optional<std::string> ShellCommands::chooseRunFolder() {
     const std::optional<std::string> folder = choosers_.chooseFolder(folderChooserStart(initDir()));
-    if (!folder) return;
+    if (!folder) return std::nullopt;
     chosenFolder_ = *folder;
     if (enterFolder(chosenFolder_) != 0) {
         messages_.show(folderNotOpenedMessage(chosenFolder_), platform::MessageIcon::Warning);
-        return;
+        return std::nullopt;
     }
     store_.writeText(kSettingsSection, "InitDir", chosenFolder_);
-    runFolders({chosenFolder_});
+    return chosenFolder_;
+}
+
+void ShellCommands::processFolder() {
+    const std::optional<std::string> folder = chooseRunFolder();
+    if (!folder) return;
+    runFolders({*folder});
     report(folderResult(), counters_.filesRotated > 0);
 }
 

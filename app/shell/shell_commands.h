@@ -4,6 +4,7 @@
 // sink, the run window and the choosers, so it is tested without a window.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ public:
     void processOneFile();
     // The folder command, after the caller saved the options: choose, enter, walk, report 105, 106 or 107.
     void processFolder();
+    // The folder command's choice of its folder: the chooser from "InitDir", the folder entered
+    // (105 when it cannot be) and stored as "InitDir". nullopt when there is none to run.
+    std::optional<std::string> chooseRunFolder();
 
     // The launch with the path from the command line: a file is rotated (a message only when it
     // was not), a folder is run as the folder command runs it, anything else is refused with

@@ -36,6 +36,9 @@ TEST(StartArguments, WindowLaunchHelpVersionOrUsageError) {
         {{"a.jpg", "b.jpg", "--version"}, StartAction::Version, ""},
         {{"-h"}, StartAction::Help, ""},
         {{"--", "--help"}, StartAction::Launch, "--help"},
+        {{"--review"}, StartAction::Review, ""},
+        {{"--review", "\"/My Photos/a b.jpg\""}, StartAction::Review, "/My Photos/a b.jpg"},
+        {{"/a", "--review", "/b"}, StartAction::UsageError, "more than one path"},
     };
     for (const auto& row : cases) {
         const StartRequest request = parseStartArguments(row.arguments, classify);

@@ -34,6 +34,10 @@ CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     thumbnailRecipe.height = recipe.thumbnailHeight;
     thumbnailRecipe.seed = recipe.seed + 1000;
     thumbnailRecipe.quality = 75;
+    if (recipe.draw)
+        thumbnailRecipe.drawRow = [&recipe](int y, std::uint8_t* row) {
+            recipe.draw(recipe.thumbnailWidth, recipe.thumbnailHeight, y, row);
+        };
     photo.thumbnail = makeJpeg(thumbnailRecipe);
 
     photo.comment = bytesOf("Pivora test photo " + std::to_string(recipe.seed));
@@ -46,6 +50,8 @@ CameraPhoto makeCameraPhoto(const CameraPhotoSpec& recipe) {
     main.height = recipe.height;
     main.quality = recipe.quality;
     main.seed = recipe.seed;
+    main.noise = recipe.noise;
+    if (recipe.draw) main.drawRow = [&recipe](int y, std::uint8_t* row) { recipe.draw(recipe.width, recipe.height, y, row); };
     if (recipe.withExif) {
         ExifSpec exif = cameraExifSpec(recipe.order, photo.thumbnail);
         if (!recipe.dateText.empty())  // DateTime, DateTimeOriginal and DateTimeDigitized

@@ -16,6 +16,7 @@ struct CameraPhotoSpec {
     int height = 48;
     int quality = 90;
     std::uint32_t seed = 1;
+    int noise = 96;  // the spread of the picture's noise (JpegSpec::noise)
     int thumbnailWidth = 32;
     int thumbnailHeight = 24;
     bool thumbnailAtEnd = true;  // false: an IFD0 value is placed behind the thumbnail
@@ -24,6 +25,9 @@ struct CameraPhotoSpec {
     int orientation = 1;         // IFD0's Orientation; other than 1 also IFD1's and the XMP's; 0: no tag
     std::string xmp;             // non-empty: the XMP packet, instead of one stating the orientation
     std::function<void(ExifSpec&)> adjustExif;  // last changes to the Exif recipe
+    // When set, draws the picture's and the thumbnail's RGB rows (each at its own size) instead
+    // of the maker's pattern, so that the thumbnail shows the picture.
+    std::function<void(int width, int height, int y, std::uint8_t* row)> draw;
 };
 
 struct CameraPhoto {

@@ -25,7 +25,8 @@ std::vector<JSAMPLE> makeRow(const JpegSpec& recipe, int y, int components, std:
     for (int x = 0; x < recipe.width; ++x) {
         for (int c = 0; c < components; ++c) {
             int base = (x * 255 / (recipe.width > 1 ? recipe.width - 1 : 1) + y * 3 + c * 70) % 256;
-            int noise = static_cast<int>(nextRandom(state) % 96) - 48;
+            const int spread = std::max(1, recipe.noise);
+            int noise = static_cast<int>(nextRandom(state) % static_cast<std::uint32_t>(spread)) - spread / 2;
             int value = base + noise;
             const JpegSpec::Square& square = recipe.brightSquare;
             if (square.size > 0) {
@@ -108,6 +109,7 @@ Bytes makeJpeg(const JpegSpec& recipe) {
     std::uint32_t state = recipe.seed * 2654435761u + 1;
     for (int y = 0; y < recipe.height; ++y) {
         std::vector<JSAMPLE> row = makeRow(recipe, y, cinfo.input_components, state);
+        if (recipe.drawRow) recipe.drawRow(y, row.data());
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }

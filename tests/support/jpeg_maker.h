@@ -34,6 +34,9 @@ struct JpegSpec {
     int quality = 90;
     bool writeJfif = true;   // libjpeg's own JFIF APP0 (YCbCr and grey only)
     std::uint32_t seed = 1;  // picks the pixel pattern: noisy, so that every coefficient position varies
+    int noise = 96;          // the spread of that noise; less makes a smaller file, as a photo of a real scene
+    // When set, draws row y (`width` pixels of the input components each) instead of the pattern.
+    std::function<void(int y, std::uint8_t* row)> drawRow{};
     std::vector<ExtraMarker> markers{};  // written right behind libjpeg's own header markers
     struct Square {
         int x = 0, y = 0, size = 0;
