@@ -72,14 +72,7 @@ MainDialog::MainDialog(const MainDialogServices& services, QWidget* parent)
     messages_ = services.messages ? services.messages : ownMessages_.get();
     choosers_ = services.choosers ? services.choosers : ownChoosers_.get();
     links_ = services.links ? services.links : ownLinks_.get();
-    rotate_ = services.rotate ? services.rotate
-                              : [](const PlannedPhoto& photo, const ProcessingOptions& options, const RunContext& run) {
-                                    TurnSettings settings;
-                                    settings.run = run;
-                                    // The window shows the engine's progress, not the workers' lines.
-                                    platform::SilentStatusLine quiet;
-                                    return turnPlannedPhoto(photo, options, settings, quiet);
-                                };
+    rotate_ = services.rotate ? services.rotate : shell::windowTurner();
     jobs_ = services.jobs;
     commands_ = std::make_unique<shell::ShellCommands>(options_, settings_, *messages_, *this, *choosers_, rotate_,
                                                        QDir::homePath().toStdString(), jobs_);

@@ -372,8 +372,33 @@ void ReviewWindow::turnPhotos() {
     const shell::ResultMessage result = run_->apply(plan_, options_, folder_);
     loader_->pause(false);
     afterRun(ran);
-    messages_.showWithDetails(result.text, result.icon, result.details);
+    const bool turnedAny = std::any_of(ran.begin(), ran.end(), [this](const auto& photo) {
+        return plan_.photo(photo.first).result == shell::TileResult::Turned;
+    });
+    const bool offerUndo = turnedAny && !closeAfterRun_ && !run_->lastJournal().empty();
+    if (!offerUndo)
+        messages_.showWithDetails(result.text, result.icon, result.details);
+    else if (messages_.choose(result.text, result.icon, result.details, {"OK", "Undo this run"}, 0, 0) == 1)
+        undoRun(ran);
     if (closeAfterRun_) QDialog::reject();
+}
+
+void ReviewWindow::undoRun(const std::vector<std::pair<std::size_t, TransformKind>>& ran) {
+    loader_->pause(true);
+    const shell::ResultMessage result = run_->undo(plan_, options_, run_->lastJournal());
+    loader_->pause(false);
+    for (const auto& [photo, turn] : ran) {
+        if (plan_.photo(photo).result != shell::TileResult::PutBack) continue;
+        // The tile shows the photo as it was at once, the turn taken back; its header is read again.
+        if (const std::shared_ptr<const TilePixels> tile = loader_->picture(photo))
+            loader_->putPicture(photo, turnedPixels(*tile, inverse(turn)));
+        loader_->reread(photo, true);
+    }
+    largeAsked_.reset();
+    model_->allChanged();
+    showCounts();
+    wantTimer_.start();
+    messages_.showWithDetails(result.text, result.icon, result.details);
 }
 
 void ReviewWindow::afterRun(const std::vector<std::pair<std::size_t, TransformKind>>& ran) {

@@ -91,6 +91,8 @@ private:
     void showLargePhoto(std::size_t photo);
     void stepLarge(int by);
     void afterRun(const std::vector<std::pair<std::size_t, TransformKind>>& ran);
+    // Puts back what the last run turned (`ran`: each photo with the turn it was given).
+    void undoRun(const std::vector<std::pair<std::size_t, TransformKind>>& ran);
     std::size_t photoAt(int row) const;
 
     std::string folder_;

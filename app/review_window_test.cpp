@@ -191,4 +191,27 @@ TEST(ReviewWindow, TurnsThePlanShowsEachResultAndLeavesAPhotoChangedOnDiskForThe
     EXPECT_EQ(review.data(1, ReviewModel::CaptionRole).toString(), "Turned");
 }
 
+// After a run the message offers to undo it: the photos are put back byte for byte, and their
+// tiles show them as they were, with the plan they were turned by again.
+TEST(ReviewWindow, UndoThisRunPutsBackWhatTheRunTurned) {
+    Review review;
+    review.addPhoto("a.jpg", 1);
+    review.addPhoto("b.jpg", 1, 2);
+    const std::vector<std::uint8_t> before = testsupport::readFile(review.folder.file("a.jpg"));
+    review.messages.choices = {1};
+    review.open(false, true);
+    const QImage planned = review.picture(0);
+    QTest::keyClick(review.window->grid(), Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(review.messages.buttons.size(), 1u);
+    EXPECT_EQ(review.messages.buttons[0], (std::vector<std::string>{"OK", "Undo this run"}));
+    EXPECT_EQ(testsupport::readFile(review.folder.file("a.jpg")), before);
+    EXPECT_EQ(review.data(0, ReviewModel::CaptionRole).toString(), "Put back");
+    EXPECT_EQ(review.data(1, ReviewModel::CaptionRole).toString(), "Put back");
+    EXPECT_EQ(review.data(0, ReviewModel::TurnRole).toInt(), static_cast<int>(K::Rotate270)) << "planned again";
+    EXPECT_EQ(sizeOf(review.picture(0)), sizeOf(planned)) << "shown as it will look once turned again";
+    EXPECT_NE(review.messages.messages.back().details.find("Put back:"), std::string::npos);
+    review.settle();
+    EXPECT_EQ(buttonText(review), "&Turn 2 photos");
+}
+
 }  // namespace

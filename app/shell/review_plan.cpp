@@ -129,6 +129,7 @@ std::vector<std::size_t> ReviewPlan::runIndexes() const {
 
 void ReviewPlan::clearResults() {
     for (ReviewPhoto& photo : photos_) {
+        photo.beforeTurn.reset();
         photo.result = TileResult::LeftAsItWas;
         photo.resultReason.clear();
     }
@@ -141,6 +142,7 @@ void ReviewPlan::recordResult(std::size_t index, const RotateResult& result) {
     switch (result.outcome) {
     case FileOutcome::Rotated:
         photo.result = TileResult::Turned;
+        photo.beforeTurn = photo.planned;
         photo.planned.turn = K::None;
         photo.planned.upright = false;
         photo.planned.reason = TurnReason::Choice;
@@ -159,8 +161,27 @@ void ReviewPlan::recordResult(std::size_t index, const RotateResult& result) {
         }
         break;
     case FileOutcome::AlreadyUpright:
+    case FileOutcome::Skipped:
     case FileOutcome::Cancelled: photo.result = TileResult::LeftAsItWas; break;
     }
+}
+
+void ReviewPlan::recordUndo(std::size_t index, const RotateResult& result) {
+    if (index >= photos_.size()) return;
+    ReviewPhoto& photo = photos_[index];
+    if (result.outcome == FileOutcome::Refused) {
+        photo.result = TileResult::Refused;
+        photo.resultReason = refusalText(result);
+        return;
+    }
+    if (result.outcome != FileOutcome::Rotated || !photo.beforeTurn) return;
+    photo.planned = *photo.beforeTurn;
+    photo.beforeTurn.reset();
+    photo.chosen = photo.planned.reason == TurnReason::Choice;
+    photo.result = TileResult::PutBack;
+    photo.resultReason.clear();
+    photo.factsKnown = false;
+    photo.turnedPictureShown = true;
 }
 
 }  // namespace shell

@@ -30,8 +30,8 @@ struct ChoiceFacts {
 const ChoiceFacts& choiceFacts(ReviewChoice choice);
 const std::vector<ReviewChoice>& reviewChoices();  // in the order the toolbar shows them
 
-// What the last run made of a photo.
-enum class TileResult { None, Turned, Refused, LeftAsItWas, ChangedOnDisk };
+// What the last run, or its undo, made of a photo.
+enum class TileResult { None, Turned, Refused, LeftAsItWas, ChangedOnDisk, PutBack };
 
 struct ReviewPhoto {
     PlannedPhoto planned;       // once `factsKnown`, its foresight is that of `facts`
@@ -44,6 +44,7 @@ struct ReviewPhoto {
                                       // identity read is the one that picture stands for
     TileResult result = TileResult::None;
     std::string resultReason;   // of a refusal
+    std::optional<PlannedPhoto> beforeTurn;  // the plan the last run turned it by: what undo restores
 };
 
 class ReviewPlan {
@@ -78,6 +79,9 @@ public:
     // The result of a photo of the run. A turned photo's plan becomes "leave as it is": it now is
     // as planned, and its facts are read again.
     void recordResult(std::size_t index, const RotateResult& result);
+    // The result of a photo of the undo of the last run. A photo put back gets the plan it was
+    // turned by again, and its facts are read again.
+    void recordUndo(std::size_t index, const RotateResult& result);
     // Before the results of a new run: every photo is left as it was until its result says otherwise.
     void clearResults();
 

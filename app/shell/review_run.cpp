@@ -7,6 +7,8 @@
 
 #include "app/shell/window_run.h"
 #include "platform/file_attributes.h"
+#include "workflow/run_journal.h"
+#include "workflow/run_undo.h"
 
 namespace shell {
 namespace {
@@ -34,9 +36,6 @@ ResultMessage ReviewRun::apply(ReviewPlan& plan, const ProcessingOptions& option
         indexOf[photo.planned.path] = index;
         if (photo.seen) seen[photo.planned.path] = *photo.seen;
     }
-    RunEngine engine(jobs_);
-    engine_ = &engine;
-    window_.beginRun();
     plan.clearResults();
     RunCounters counters;
     const PhotoJob job = [&](const PlannedPhoto& photo, const RunContext& context) {
@@ -45,14 +44,47 @@ ResultMessage ReviewRun::apply(ReviewPlan& plan, const ProcessingOptions& option
             return refusal(RefusalReason::ChangedSinceShown);
         return rotate_(photo, options, context);
     };
-    const WindowRunCount count =
-        runInWindow(engine, run, job, window_, [&](const PlannedPhoto& photo, const RotateResult& result) {
-            countResult(counters, photo.path, result);
-            plan.recordResult(indexOf[photo.path], result);
-        });
+    const bool whole = runPlan(run, job, [&](const PlannedPhoto& photo, const RotateResult& result) {
+        countResult(counters, photo.path, result);
+        plan.recordResult(indexOf[photo.path], result);
+    });
+    ResultMessage message = folderRunResult(counters, !whole, {folder});
+    message.text += journalNote_;
+    return message;
+}
+
+ResultMessage ReviewRun::undo(ReviewPlan& plan, const ProcessingOptions& options, const std::string& journal) {
+    const Result<Plan> undoPlan = undoPlanOf(journal, listRuns());
+    if (!undoPlan.ok())
+        return {"The run cannot be undone: " + undoPlan.refusal().detail, platform::MessageIcon::Warning, ""};
+    std::unordered_map<std::string, std::size_t> indexOf;
+    for (std::size_t i = 0; i < plan.size(); ++i) indexOf[plan.photo(i).planned.path] = i;
+    RunCounters counters;
+    const PhotoJob job = [&](const PlannedPhoto& photo, const RunContext& context) {
+        return rotate_(photo, options, context);
+    };
+    const bool whole = runPlan(undoPlan.value(), job, [&](const PlannedPhoto& photo, const RotateResult& result) {
+        countResult(counters, photo.path, result);
+        const auto index = indexOf.find(photo.path);
+        if (index != indexOf.end()) plan.recordUndo(index->second, result);
+    });
+    ResultMessage message = undoResult(counters, !whole);
+    message.text += journalNote_;
+    lastJournal_.clear();  // undone: there is nothing left for it to put back
+    return message;
+}
+
+bool ReviewRun::runPlan(const Plan& run, const PhotoJob& job,
+                        const std::function<void(const PlannedPhoto&, const RotateResult&)>& onResult) {
+    RunEngine engine(jobs_);
+    engine_ = &engine;
+    window_.beginRun();
+    const WindowRunCount count = runInWindow(engine, run, job, window_, onResult);
+    lastJournal_ = engine.journalName();
+    journalNote_ = engine.journalNote().empty() ? "" : engine.journalNote() + "\n\n";
     engine_ = nullptr;
     window_.endRun();
-    return folderRunResult(counters, count.finished < run.size(), {folder});
+    return count.finished == run.size();
 }
 
 }  // namespace shell

@@ -12,6 +12,7 @@
 #include "workflow/folder_walk.h"
 #include "workflow/run_engine.h"
 #include "workflow/run_messages.h"
+#include "workflow/rotate_jpeg_file.h"
 #include "workflow/run_undo.h"
 
 namespace shell {
@@ -27,6 +28,15 @@ const char* const kUndoThisRun = "Undo this run";
 const char* const kResume = "Resume";
 
 }  // namespace
+
+FileRotator windowTurner() {
+    return [](const PlannedPhoto& photo, const ProcessingOptions& options, const RunContext& run) {
+        TurnSettings settings;
+        settings.run = run;
+        platform::SilentStatusLine quiet;
+        return turnPlannedPhoto(photo, options, settings, quiet);
+    };
+}
 
 ShellCommands::ShellCommands(const ProcessingOptions& options, platform::SettingsStore& store,
                              platform::MessageSink& messages, RunWindow& window, Choosers& choosers,

@@ -28,6 +28,9 @@ namespace shell {
 using FileRotator =
     std::function<RotateResult(const PlannedPhoto& photo, const ProcessingOptions& options, const RunContext& run)>;
 
+// turnPlannedPhoto with no status line: a window shows the engine's progress, not the workers' lines.
+FileRotator windowTurner();
+
 class ShellCommands {
 public:
     // `options` are taken as they stand when a run starts; `defaultInitDir` stands for an absent

@@ -20,6 +20,7 @@ const char* captionOf(TileResult result) {
     case TileResult::Refused: return "Not turned";
     case TileResult::LeftAsItWas: return "Left as it was";
     case TileResult::ChangedOnDisk: return "Changed on disk";
+    case TileResult::PutBack: return "Put back";
     }
     return "";
 }
@@ -31,6 +32,7 @@ std::string resultLine(const ReviewPhoto& photo) {
     case TileResult::LeftAsItWas: return "Left as it was.";
     case TileResult::ChangedOnDisk:
         return "Changed on disk since it was shown: it is shown again as it is now, and turned only by the next run.";
+    case TileResult::PutBack: return "Put back as it was before the run.";
     case TileResult::None: break;
     }
     return "";

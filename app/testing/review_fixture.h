@@ -27,8 +27,9 @@ struct Review {
         testsupport::writeFile(folder.file(name), testsupport::makeCameraPhoto(recipe).jpeg);
     }
 
-    // Opens the review of the folder and waits until every tile in view is made.
-    void open(bool byTag = false) {
+    // Opens the review of the folder and waits until every tile in view is made. Unless
+    // `realTurns`, the photos are handed to the recording substitute, not turned.
+    void open(bool byTag = false, bool realTurns = false) {
         ProcessingOptions options;
         options.AutoOrient = byTag ? 1 : 0;
         ReviewServices services;
@@ -42,6 +43,7 @@ struct Review {
             turned.outcome = FileOutcome::Rotated;
             return turned;
         };
+        if (realTurns) services.rotate = shell::windowTurner();
         window = std::make_unique<ReviewWindow>(folder.path(), options, services);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
