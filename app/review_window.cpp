@@ -17,6 +17,7 @@
 #include "platform/qt/screen_fit.h"
 #include "transform/turns.h"
 #include "workflow/folder_walk.h"
+#include "workflow/run_journal.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ ReviewWindow::ReviewWindow(const std::string& folder, const ProcessingOptions& o
       options_(options),
       messages_(*services.messages),
       plan_(listed(folder, options, &hiddenSkipped_), options) {
+    plan_.leaveTurnedBefore(listRuns());
     const qreal ratio = std::clamp(devicePixelRatioF(), 1.0, 3.0);
     const int side = static_cast<int>(kPicture * ratio);
     const auto cacheBytes = static_cast<std::size_t>(static_cast<double>(kTileCache) * ratio * ratio);

@@ -214,4 +214,21 @@ TEST(ReviewWindow, UndoThisRunPutsBackWhatTheRunTurned) {
     EXPECT_EQ(buttonText(review), "&Turn 2 photos");
 }
 
+// A folder reviewed again after a run: the photos the run turned, as it left them, are planned to
+// stay as they are, and their tooltip says why.
+TEST(ReviewWindow, PhotosAnEarlierRunTurnedStayAsTheyAre) {
+    Review review;
+    review.addPhoto("a.jpg", 1);
+    review.addPhoto("b.jpg", 1, 2);
+    review.messages.choices = {0};
+    review.open(false, true);
+    review.click(1);
+    QTest::keyClick(review.window->grid(), Qt::Key_0);
+    QTest::keyClick(review.window->grid(), Qt::Key_Return, Qt::ControlModifier);
+    review.open(false, true);
+    EXPECT_EQ(review.data(0, ReviewModel::TurnRole).toInt(), static_cast<int>(K::None));
+    EXPECT_NE(review.data(0, Qt::ToolTipRole).toString().indexOf("An earlier run turned it on "), -1);
+    EXPECT_EQ(review.data(1, ReviewModel::TurnRole).toInt(), static_cast<int>(K::Rotate270)) << "left by that run";
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/shell/review_plan.h"
 
 #include "transform/turns.h"
+#include "workflow/run_undo.h"
 
 namespace shell {
 namespace {
@@ -53,6 +54,18 @@ std::vector<std::string> ReviewPlan::paths() const {
 
 void ReviewPlan::foresee(ReviewPhoto& photo) {
     if (photo.factsKnown) photo.planned.foresight = foreseeTurn(photo.planned, options_, photo.facts);
+}
+
+void ReviewPlan::leaveTurnedBefore(const std::vector<JournalRun>& runs) {
+    Plan plan;
+    for (const ReviewPhoto& photo : photos_) plan.push_back(photo.planned);
+    for (const EarlierTurn& earlier : turnedBefore(plan, runs)) {
+        ReviewPhoto& photo = photos_[earlier.index];
+        photo.planned.turn = K::None;
+        photo.planned.upright = false;
+        photo.turnedBefore = earlier.date;
+        foresee(photo);
+    }
 }
 
 void ReviewPlan::choose(const std::vector<std::size_t>& indexes, ReviewChoice choice) {

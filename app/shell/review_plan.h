@@ -14,6 +14,7 @@
 #include "workflow/foresight.h"
 #include "workflow/plan.h"
 #include "workflow/processing_options.h"
+#include "workflow/run_journal.h"
 #include "workflow/rotate_result.h"
 
 namespace shell {
@@ -45,6 +46,7 @@ struct ReviewPhoto {
     TileResult result = TileResult::None;
     std::string resultReason;   // of a refusal
     std::optional<PlannedPhoto> beforeTurn;  // the plan the last run turned it by: what undo restores
+    std::string turnedBefore;   // when an earlier run turned it, as it is still: "2026-03-05 15:03"
 };
 
 class ReviewPlan {
@@ -55,6 +57,10 @@ public:
     std::size_t size() const { return photos_.size(); }
     const ReviewPhoto& photo(std::size_t index) const { return photos_[index]; }
     std::vector<std::string> paths() const;
+
+    // The photos of a fixed turn that an earlier run of `runs` turned and that are as it left them
+    // are planned to stay as they are: a second quarter turn would put them on their side again.
+    void leaveTurnedBefore(const std::vector<JournalRun>& runs);
 
     // `choice` on each of `indexes` (out of range ones are left out).
     void choose(const std::vector<std::size_t>& indexes, ReviewChoice choice);

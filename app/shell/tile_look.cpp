@@ -80,6 +80,7 @@ TileLook tileLook(const ReviewPlan& plan, std::size_t index) {
     } else if (photo.factsKnown) {
         look.mark = TileMark::Stays;
         add("Stays as it is.");
+        if (!photo.turnedBefore.empty()) add("An earlier run turned it on " + photo.turnedBefore + ".");
     } else {
         add("Not read yet.");
     }
