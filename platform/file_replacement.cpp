@@ -88,6 +88,10 @@ std::string kindOfNonFile(mode_t mode) {
     return "a device";
 }
 
+std::string notABackup(const std::string& backup, mode_t mode) {
+    return "'" + backup + "' is " + kindOfNonFile(mode) + ", not a backup";
+}
+
 // What stands at NAME.bak decides: nothing, and a new backup is to be made (*makeNew); a regular
 // file, an earlier backup, which is kept; anything else refuses the photo, for a folder, a link
 // (dangling or not), a pipe or a device is no backup, and the photo would be turned with none.
@@ -101,8 +105,7 @@ ReplaceOutcome planBackup(const std::string& target, bool* makeNew) {
         *makeNew = true;
         return ok();
     }
-    if (!S_ISREG(st.st_mode))
-        return failure(ReplaceStatus::BackupNameTaken, "'" + backup + "' is " + kindOfNonFile(st.st_mode) + ", not a backup");
+    if (!S_ISREG(st.st_mode)) return failure(ReplaceStatus::BackupNameTaken, notABackup(backup, st.st_mode));
     ReplaceOutcome kept = ok();
     kept.earlierBackupKept = true;
     return kept;
@@ -215,6 +218,13 @@ ReplaceOutcome replaceFile(const Replacement& replacement, const unsigned char* 
     trash.keep();
     syncFolder(folderOf(replacement.target));
     return outcome;
+}
+
+std::string backupNameTakenBy(const std::string& target) {
+    const std::string backup = target + kBackupSuffix;
+    struct stat st;
+    if (::lstat(backup.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return "";
+    return notABackup(backup, st.st_mode);
 }
 
 }  // namespace platform

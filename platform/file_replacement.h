@@ -78,4 +78,8 @@ ReplaceOutcome replaceFile(const Replacement& replacement, const unsigned char* 
 // "" when nothing stands against it; else *status (when given) is NoPermission or AttributesNotKept.
 std::string writeRefusal(const std::string& target, const SourceFile& original, ReplaceStatus* status = nullptr);
 
+// Why a backup of `target` could not be kept: its NAME.bak is a folder, a link, a pipe or a
+// device ("'x.jpg.bak' is a folder, not a backup"). "" when it is absent or an earlier backup.
+std::string backupNameTakenBy(const std::string& target);
+
 }  // namespace platform

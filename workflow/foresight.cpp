@@ -87,6 +87,8 @@ PhotoFacts photoFactsOf(const PhotoRecord& header, const SourceFile& source, con
         facts.ifChanged = refuse(RefusalReason::FurtherPicture, header.further.problem);
     else
         facts.ifChanged = permissionRefusal(photo, source);
+    const std::string backupTaken = platform::backupNameTakenBy(photo);
+    if (!backupTaken.empty()) facts.ifBackedUp = refuse(RefusalReason::BackupNameTaken, backupTaken);
     return facts;
 }
 
@@ -111,7 +113,8 @@ Foresight foreseeTurn(const PlannedPhoto& planned, const ProcessingOptions& opti
         foresight.refusal = refuse(RefusalReason::Unsupported, "smaller than one block in a direction the turn mirrors");
     else if (options.RefuseEdgeStrip && foresight.strip.any())
         foresight.refusal = refuse(RefusalReason::EdgeStripDropped, edgeStripText(foresight.strip, true));
-    else foresight.refusal = facts.ifChanged;
+    else if (refused(facts.ifChanged)) foresight.refusal = facts.ifChanged;
+    else if (options.Backup) foresight.refusal = facts.ifBackedUp;
     return foresight;
 }
 

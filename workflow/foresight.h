@@ -25,6 +25,7 @@ struct PhotoFacts {
                            // read, its Exif block cannot be read, its JPEG process is not turned
     Refusal ifChanged;     // refused once anything is to be done: its further pictures' index,
                            // no permission to write
+    Refusal ifBackedUp;    // refused once anything is to be done with a backup: NAME.bak is no file
     platform::FileIdentity identity;  // the file as it was read (once it could be opened)
 };
 

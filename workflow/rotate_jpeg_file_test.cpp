@@ -497,7 +497,7 @@ TEST_F(RotatePhoto, FullDiskAndDryRunChangeNothing) {
 }
 
 // Only a regular file at NAME.bak is an earlier backup. Anything else there refuses the photo,
-// untouched, with the reason: turned, it would have no backup anywhere.
+// untouched, with the reason: turned, it would have no backup anywhere. A dry run foresees it.
 TEST_F(RotatePhoto, ABackupNameTakenByNoFileRefusesThePhoto) {
     struct Taker {
         const char* name;
@@ -520,6 +520,8 @@ TEST_F(RotatePhoto, ABackupNameTakenByNoFileRefusesThePhoto) {
         t.take();
         struct stat before {}, after {};
         ASSERT_EQ(::lstat(backup.c_str(), &before), 0);
+        EXPECT_EQ(int(foresee(plannedFor(path, K::Rotate90, false), options).refusal.reason),
+                  int(RefusalReason::BackupNameTaken));
         const RotateResult result = rotatePhoto(path, options, settings, status);
         EXPECT_EQ(int(result.reason), int(RefusalReason::BackupNameTaken)) << refusalText(result);
         EXPECT_NE(result.detail.find(t.said), std::string::npos) << result.detail;
