@@ -121,7 +121,7 @@ RotateResult replacePhoto(const PlannedPhoto& planned, const std::string& photo,
     replacement.times = rewrite.times;
     replacement.beforeReplace = settings.beforeReplace;
     if (RunJournal* journal = settings.run.journal) {
-        replacement.announce = [&](const platform::PreparedReplacement& ready) {
+        replacement.announce = [&, journal](const platform::PreparedReplacement& ready) {  // journal: scoped to the if
             journal->replacing(journalEntry(planned, photo, result, rewrite.original, source.status(), rewrite.bytes, ready));
         };
     }
