@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/camera_photo.h"
 #include "tests/support/files.h"
 
 namespace clitest {
@@ -65,6 +66,17 @@ inline std::vector<std::string> linesOf(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+// A camera photo taken on 2008:05:17 14:30:00 (every date tag); orientation 0: no Exif block at all.
+inline testsupport::Bytes photo(std::uint32_t seed, int width = 64, int orientation = 1) {
+    testsupport::CameraPhotoSpec recipe;
+    recipe.seed = seed;
+    recipe.width = width;
+    recipe.dateText = "2008:05:17 14:30:00";
+    recipe.withExif = orientation != 0;
+    recipe.orientation = orientation;
+    return testsupport::makeCameraPhoto(recipe).jpeg;
 }
 
 inline CliRun runCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
