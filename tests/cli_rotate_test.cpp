@@ -11,7 +11,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -158,27 +157,6 @@ TEST(CliRotate, UsageErrorsChangeNothingAndTheVerbsKeepTheirPlaces) {
     }
     EXPECT_EQ(readFile(x), original);
     EXPECT_EQ(listFolder(dir.path()), Names{"x.jpg"});
-}
-
-// Upright by the tag; without a turn the photo is not rewritten at all. What each value asks for,
-// the workflow's own tests pin down.
-TEST(CliRotate, AutoTurnsUprightByTheOrientationTagAndRewritesNoPhotoThatIsUpright) {
-    TempDir dir;
-    using K = TransformKind;
-    const std::pair<int, std::optional<K>> orientations[] = {{0, {}}, {1, {}}, {6, K::Rotate90}};
-    std::vector<Bytes> before;
-    for (const auto& [orientation, kind] : orientations)
-        writeFile(dir.file("o" + std::to_string(orientation) + ".jpg"), before.emplace_back(photo(4, 64, orientation)));
-    const clitest::CliRun run = runCli({"--auto", dir.path()});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("File " + dir.file("o1.jpg") + " is already upright and was left as it was"), std::string::npos);
-    EXPECT_NE(run.out.find("\n2 files already upright, left as they were\n"), std::string::npos) << run.out;
-    for (size_t i = 0; i < before.size(); ++i) {
-        const auto& [orientation, kind] = orientations[i];
-        const Bytes now = readFile(dir.file("o" + std::to_string(orientation) + ".jpg"));
-        if (kind) expectSameImage(now, transformInMemory(before[i], *kind));
-        else EXPECT_EQ(now, before[i]) << orientation;
-    }
 }
 
 // A dry run reads headers only: a photo whose picture data is damaged would be turned, as far as
