@@ -17,7 +17,6 @@ public:
 
     LinkLabel* mailLink() const { return mailLink_; }
     LinkLabel* webLink() const { return webLink_; }
-    QPushButton* okButton() const { return ok_; }
 
 protected:
     void showEvent(QShowEvent* event) override;

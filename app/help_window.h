@@ -13,7 +13,6 @@ public:
     // Shows the first of `candidates` that exists, or a note naming where it was looked for.
     void showDocument(const QStringList& candidates);
     QTextBrowser* browser() const { return browser_; }
-    QString shownFile() const { return shownFile_; }
 
 protected:
     void showEvent(QShowEvent* event) override;

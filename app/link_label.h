@@ -29,8 +29,6 @@ public:
     void setVisited(bool visited);
     bool visited() const { return visited_; }
     void setUnderline(int mode);
-    int underlineMode() const { return underlineMode_; }
-    bool overControl() const { return overControl_; }
     bool hoverTimerRunning() const { return hoverTimer_.isActive(); }
     // The colour the text is drawn in now.
     QColor textColour() const;

@@ -56,7 +56,6 @@ public:
     void saveOptions();
     const ProcessingOptions& options() const { return options_; }
     const shell::ShellCommands& commands() const { return *commands_; }
-    bool runInProgress() const { return running_; }
     // A drag of photos or folders hovers over the window.
     bool dropHighlighted() const { return dropHighlight_; }
 

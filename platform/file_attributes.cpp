@@ -34,12 +34,6 @@ mode_t currentUmask() {
     return mask;
 }
 
-bool applyAttributesOfReplaced(int fd, const std::string& target, mode_t newFileMode) {
-    struct stat replaced;
-    if (::stat(target.c_str(), &replaced) == 0) return applyOwnershipAndMode(fd, replaced);
-    return ::fchmod(fd, newFileMode & ~currentUmask()) == 0;
-}
-
 std::string fileBehindLink(const std::string& path) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;

@@ -23,11 +23,6 @@ mode_t currentUmask();
 // differs. true when the file shows those permission bits.
 bool applyOwnershipAndMode(int fd, const struct stat& from);
 
-// Gives the open file `fd`, which is to replace the file at `target`, that file's permission bits,
-// owner and group (applyOwnershipAndMode); when there is no such file, `newFileMode` within the
-// process's umask. true when the permission bits were set.
-bool applyAttributesOfReplaced(int fd, const std::string& target, mode_t newFileMode);
-
 // The file a path stands for: the target of a symbolic link (so that the link stays and its file
 // is rewritten), else the path itself.
 std::string fileBehindLink(const std::string& path);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_attributes.h"
-#include "tests/support/child_run.h"
 #include "tests/support/files.h"
 
 namespace {
@@ -48,20 +47,6 @@ TEST_F(PendingFileTest, PrivateAndLockedUntilItsCommitReplacesTheTargetKeepingIt
     ASSERT_TRUE(pending.open(target, &error)) << error;
     EXPECT_FALSE(pending.commit(&error, false)) << "a new file never replaces one";
     expectOnlyTarget("fresh");
-}
-
-// A write that hits the file-size limit half way must fail the commit and leave the target alone.
-TEST_F(PendingFileTest, FullDiskFailsCommitAndKeepsTarget) {
-    const auto child = testsupport::runInChild(
-        [&] {
-            if (!pending.open(target, nullptr)) return 3;
-            const std::vector<char> big(100000, 'x');
-            std::fwrite(big.data(), 1, big.size(), pending.stream());
-            return pending.commit(nullptr) ? 0 : 1;
-        },
-        4096);
-    EXPECT_EQ(child.exitCode, 1);
-    expectOnlyTarget("old");
 }
 
 }  // namespace

@@ -125,26 +125,6 @@ std::string encoded(const std::string& path) {
     return text;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::string decoded(const std::string& text) {
-    std::string path;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            path += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            path += text[i];
-        }
-    }
-    return path;
-}
-
 // The name of the `attempt`-th try for the photo's entry: its own name, then "NAME.2.jpg" and
 // so on, cut to leave room for ".trashinfo".
 std::string entryName(const std::string& photoName, int attempt) {
@@ -249,15 +229,6 @@ std::string trashInfoText(const TrashCan& trash, const std::string& photo, std::
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
     return "[Trash Info]\nPath=" + encoded(path) + "\nDeletionDate=" + date + "\n";
-}
-
-std::string trashedPathOf(const TrashCan& trash, const std::string& infoText) {
-    const std::size_t at = infoText.find("\nPath=");
-    if (infoText.compare(0, 12, "[Trash Info]") != 0 || at == std::string::npos) return "";
-    const std::size_t end = infoText.find('\n', at + 1);
-    const std::string path = decoded(infoText.substr(at + 6, end == std::string::npos ? std::string::npos : end - at - 6));
-    if (path.empty() || path[0] == '/') return path;
-    return joined(trash.topdir, path);
 }
 
 std::string trashInfoOf(const std::string& file) {

@@ -70,8 +70,6 @@ bool removeTrashEntry(const std::string& file);
 // What a .trashinfo holds: "[Trash Info]", "Path=" the path (absolute for the home Trash, relative
 // to the top folder for a volume's) in URI path encoding, "DeletionDate=" the local time.
 std::string trashInfoText(const TrashCan& trash, const std::string& photo, std::time_t when);
-// The path a .trashinfo of `trash` names, decoded and made absolute; "" when it names none.
-std::string trashedPathOf(const TrashCan& trash, const std::string& infoText);
 
 // Removes from `trash` what killed runs left: a .trashinfo without its file (older than `before`
 // and held by no live run), and a copy that was still being made. Returns the number removed.

@@ -18,15 +18,7 @@ using namespace workflowtest;
 using clitest::linesOf;
 using clitest::runCli;
 
-// Orientation 0: no Exif block at all.
-Bytes photo(std::uint32_t seed, int orientation) {
-    CameraPhotoSpec recipe;
-    recipe.seed = seed;
-    recipe.dateText = "2008:05:17 14:30:00";
-    recipe.withExif = orientation != 0;
-    recipe.orientation = orientation;
-    return makeCameraPhoto(recipe).jpeg;
-}
+Bytes photo(std::uint32_t seed, int orientation) { return clitest::photo(seed, 64, orientation); }
 
 // The same photos in two folders: one for the plain run, one for the plan.
 struct TwoFolders {

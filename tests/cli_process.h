@@ -2,16 +2,12 @@
 // The built pivora-cli as a child process: started without a shell, its output streams caught
 // in files, waited for or signalled.
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/support/files.h"
+#include "tests/support/camera_photo.h"
+#include "tests/support/child_run.h"
 
 namespace clitest {
 
@@ -28,34 +24,25 @@ struct CliRun {
 struct Cli {
     explicit Cli(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
                  const std::function<void()>& inChild = nullptr)
-        : pid(::fork()) {
-        if (pid != 0) return;
-        ::setenv("XDG_STATE_HOME", streams.file("state").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", streams.file("data").c_str(), 1);
-        for (const std::string& setting : env) ::putenv(const_cast<char*>(setting.c_str()));
-        int out = ::open(streams.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = ::open(streams.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
-        if (inChild) inChild();
-        std::vector<char*> argv{const_cast<char*>(PIVORA_CLI_PATH)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(PIVORA_CLI_PATH, argv.data());
-        ::_exit(127);
-    }
-    CliRun finish() {
-        CliRun run;
-        int status = 0;
-        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-        for (auto [name, text] : {std::pair{"out", &run.out}, {"err", &run.err}}) {
-            const std::string path = streams.file(name);  // missing when killed before it began
-            auto bytes = testsupport::fileExists(path) ? testsupport::readFile(path) : std::vector<std::uint8_t>{};
-            text->assign(bytes.begin(), bytes.end());
-        }
-        return run;
+        : child([&] {
+              ::setenv("XDG_STATE_HOME", home.file("state").c_str(), 1);
+              ::setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
+              for (const std::string& setting : env) ::putenv(const_cast<char*>(setting.c_str()));
+              if (inChild) inChild();
+              std::vector<char*> argv{const_cast<char*>(PIVORA_CLI_PATH)};
+              for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+              argv.push_back(nullptr);
+              ::execv(PIVORA_CLI_PATH, argv.data());
+              return 127;
+          }),
+          pid(child.pid) {}
+    CliRun finish() const {
+        const testsupport::ChildOutcome outcome = child.finish();
+        return {outcome.exitCode, outcome.output, outcome.errors};
     }
 
-    const testsupport::TempDir streams;  // made before the fork: both processes know it
+    const testsupport::TempDir home;  // made before the fork: both processes know it
+    const testsupport::Child child;
     const pid_t pid;
 };
 
@@ -65,6 +52,17 @@ inline std::vector<std::string> linesOf(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+// A camera photo taken on 2008:05:17 14:30:00 (every date tag); orientation 0: no Exif block at all.
+inline testsupport::Bytes photo(std::uint32_t seed, int width = 64, int orientation = 1) {
+    testsupport::CameraPhotoSpec recipe;
+    recipe.seed = seed;
+    recipe.width = width;
+    recipe.dateText = "2008:05:17 14:30:00";
+    recipe.withExif = orientation != 0;
+    recipe.orientation = orientation;
+    return testsupport::makeCameraPhoto(recipe).jpeg;
 }
 
 inline CliRun runCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {

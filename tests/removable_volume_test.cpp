@@ -27,6 +27,14 @@ platform::ReplaceOutcome replaceWithBackup(const std::string& photo, const Bytes
     return platform::replaceFile(replacement, bytes.data(), bytes.size());
 }
 
+// The photo turned as a run turns it, with the one switch `option` set.
+RotateResult turnWith(const std::string& photo, std::int32_t ProcessingOptions::*option) {
+    ProcessingOptions options;
+    options.*option = 1;
+    platform::SilentStatusLine status;
+    return rotatePhoto(photo, options, TurnSettings{}, status);
+}
+
 class RemovableVolume : public ::testing::TestWithParam<FuseVolume::Kind> {};
 
 // The backup is made (a copy), holds the original byte for byte, no temporary file stays, an
@@ -38,10 +46,7 @@ TEST_P(RemovableVolume, TheBackupIsMadeAndOnlyATrueClaimIsMade) {
     const std::string photo = volume.file("photo.jpg"), backup = photo + ".bak";
     const Bytes original = makeCameraPhoto({}).jpeg;
     writeFile(photo, original);
-    ProcessingOptions options;
-    options.Backup = 1;
-    platform::SilentStatusLine status;
-    const RotateResult turned = rotatePhoto(photo, options, TurnSettings{}, status);
+    const RotateResult turned = turnWith(photo, &ProcessingOptions::Backup);
     ASSERT_TRUE(turned.rotated()) << refusalText(turned);
     EXPECT_FALSE(turned.earlierBackupKept);
     EXPECT_EQ(readFile(backup), original);
@@ -71,10 +76,7 @@ TEST_P(RemovableVolume, TheTrashIsTheVolumesOwn) {
     const std::string photo = volume.file("DCIM/photo.jpg");
     const Bytes original = makeCameraPhoto({}).jpeg;
     writeFile(photo, original);
-    ProcessingOptions options;
-    options.TrashOriginal = 1;
-    platform::SilentStatusLine status;
-    const RotateResult turned = rotatePhoto(photo, options, TurnSettings{}, status);
+    const RotateResult turned = turnWith(photo, &ProcessingOptions::TrashOriginal);
     ::unsetenv("XDG_DATA_HOME");
     ASSERT_TRUE(turned.rotated()) << refusalText(turned);
     const std::string trash = volume.file(".Trash-" + std::to_string(::geteuid()));

@@ -66,16 +66,12 @@ public:
     void undoRun(const std::string& name);
     // Runs the rest of the plan of the last run, which a cancel cut short.
     void resume();
-    // The journal of the last run; "" when it kept none.
-    const std::string& lastRunJournal() const { return lastJournal_; }
 
     const RunCounters& counters() const { return counters_; }
-    bool lastRunCancelled() const { return cancelled_; }
     // The status window's Cancel: the run in progress starts no further photo; nothing when none runs.
     void cancelRun() {
         if (engine_) engine_->cancel();
     }
-    const std::string& chosenFolder() const { return chosenFolder_; }
 
 private:
     using ResultHandler = std::function<void(const std::string& path, const RotateResult& result)>;

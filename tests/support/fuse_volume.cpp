@@ -1,16 +1,14 @@
 #include "tests/support/fuse_volume.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
-extern char** environ;
+#include "tests/support/child_run.h"
 
 namespace testsupport {
 namespace {
@@ -57,26 +55,17 @@ bool FuseVolume::run(const std::vector<std::string>& command, std::string* out) 
         whyNot_ = command[0] + " is not installed";
         return false;
     }
-    const std::string said = dir_.file("said");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<char*> argv;
-    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-    argv[0] = const_cast<char*>(tool.c_str());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = -1;
-    const bool started = ::posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    if (started) ::waitpid(pid, &status, 0);
-    const std::vector<std::uint8_t> bytes = fileExists(said) ? readFile(said) : std::vector<std::uint8_t>{};
-    const std::string text = trimmed(std::string(bytes.begin(), bytes.end()));
-    if (out) *out = text;
-    const bool ok = started && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!ok) whyNot_ = command[0] + " failed: " + text;
-    return ok;
+    const ChildOutcome done = Child([&] {
+                                  std::vector<char*> argv{const_cast<char*>(tool.c_str())};
+                                  for (std::size_t i = 1; i < command.size(); ++i)
+                                      argv.push_back(const_cast<char*>(command[i].c_str()));
+                                  argv.push_back(nullptr);
+                                  ::execv(tool.c_str(), argv.data());
+                                  return 127;
+                              }).finish();
+    if (out) *out = trimmed(done.output);
+    if (done.exitCode != 0) whyNot_ = command[0] + " failed: " + trimmed(done.output + done.errors);
+    return done.exitCode == 0;
 }
 
 bool FuseVolume::mount(Kind kind) {
