@@ -88,8 +88,9 @@ TEST(TilePicture, GreyAndCmykPhotosAreShownAndWhatCannotBeShownIsRefused) {
     EXPECT_TRUE(tilePicture(claims, {32, 32}).ok());
 }
 
-// Turning the pixels follows the turn table: one turn after another is their composition.
-TEST(TilePicture, PixelsTurnAsTheTurnsCompose) {
+// Each pixel, its three bytes together, goes where the turn table sends it (composing the turns is
+// the table's own test): the bottom-left pixel comes to the top-left.
+TEST(TilePicture, PixelsTurnAsTheTurnTableSays) {
     TilePixels p;
     p.width = 3;
     p.height = 2;
@@ -97,14 +98,9 @@ TEST(TilePicture, PixelsTurnAsTheTurnsCompose) {
     std::iota(p.rgb.begin(), p.rgb.end(), 0);
     const TilePixels right = turnedPixels(p, K::Rotate90);
     EXPECT_EQ(std::make_pair(right.width, right.height), std::make_pair(2, 3));
-    EXPECT_EQ(std::vector<std::uint8_t>(right.rgb.begin(), right.rgb.begin() + 6),
-              (std::vector<std::uint8_t>{9, 10, 11, 0, 1, 2})) << "the bottom-left pixel comes to the top-left";
-    constexpr K kAll[] = {K::None, K::FlipHorizontal, K::FlipVertical, K::Transpose,
-                          K::Transverse, K::Rotate90, K::Rotate180, K::Rotate270};
-    for (K first : kAll)
-        for (K then : kAll)
-            EXPECT_EQ(turnedPixels(turnedPixels(p, first), then).rgb, turnedPixels(p, composed(first, then)).rgb)
-                << turnName(first) << ", " << turnName(then);
+    EXPECT_EQ(right.rgb, (std::vector<std::uint8_t>{9, 10, 11, 0, 1, 2, 12, 13, 14, 3, 4, 5, 15, 16, 17, 6, 7, 8}));
+    EXPECT_EQ(turnedPixels(p, K::FlipVertical).rgb,
+              (std::vector<std::uint8_t>{9, 10, 11, 12, 13, 14, 15, 16, 17, 0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 }  // namespace
