@@ -106,10 +106,7 @@ MultiPicture withOwnExif(const Bytes& thumbnail, ExifBlock* block) {
 // primary gets: its orientation upright, its pixel dimensions exchanged, its thumbnail turned, or
 // named in the photo's result where it cannot be.
 TEST(FurtherPictureTurn, AFurtherPictureWithItsOwnExifIsEditedAsThePrimaryIs) {
-    JpegSpec thumbnailRecipe;
-    thumbnailRecipe.width = 32;
-    thumbnailRecipe.height = 16;
-    const Bytes thumbnail = makeJpeg(thumbnailRecipe);
+    const Bytes thumbnail = makeJpeg({32, 16});
     ExifBlock block;
     const MultiPicture made = withOwnExif(thumbnail, &block);
     const TurnedPhoto done = turnBytes(made.file, K::Rotate90, true);

@@ -256,9 +256,8 @@ TEST_F(RotatePhoto, UnusualButLegalPhotosTurnWithoutLosingAnything) {
     ASSERT_TRUE(result.rotated()) << refusalText(result);
     EXPECT_FALSE(result.thumbnailNotTurned.empty());
 
-    JpegSpec progressive;  // a comment between its scans stays, moved in front of the turned picture
-    progressive.progressive = true;
-    Bytes between = makeJpeg(progressive);
+    // A comment between the scans stays, moved in front of the turned picture.
+    Bytes between = makeJpeg({32, 32, ColorKind::YCbCr, 2, 2, true});
     between.insert(between.begin() + long(markerPositions(between, 0xDA).at(1)), {0xFF, 0xFE, 0, 4, 'h', 'i'});
     ASSERT_TRUE(rotate(between).rotated());
     EXPECT_EQ(applicationSegments(readFile(path)).back(), std::make_pair(0xFE, Bytes{'h', 'i'}));
@@ -312,10 +311,7 @@ std::string between(const std::string& text, const std::string& open, const std:
 // beside it byte for byte) and the XMP packet's (base64 broken into lines as Adobe writes it),
 // each stating the turned size.
 TEST_F(RotatePhoto, EveryKindOfThumbnailTurnsWithThePhoto) {
-    JpegSpec thumbnailRecipe;
-    thumbnailRecipe.width = 32;
-    thumbnailRecipe.height = 24;
-    const Bytes thumbnail = makeJpeg(thumbnailRecipe), turnedThumbnail = transformInMemory(thumbnail, K::Rotate270, true);
+    const Bytes thumbnail = makeJpeg({32, 24}), turnedThumbnail = transformInMemory(thumbnail, K::Rotate270, true);
     const JpegCoefficients turnedSize = readCoefficients(turnedThumbnail);
 
     ExifSpec exif = cameraExifSpec(ByteOrder::Intel, {});

@@ -48,34 +48,21 @@ TEST(TilePicture, ComesFromTheThumbnailOnlyWhenItShowsTheWholePictureWithPixelsE
 
 TEST(TilePicture, GreyAndCmykPhotosAreShownAndWhatCannotBeShownIsRefused) {
     for (ColorKind colour : {ColorKind::Gray, ColorKind::Cmyk}) {
-        JpegSpec recipe;
-        recipe.width = 40;
-        recipe.height = 24;
-        recipe.color = colour;
-        const Result<TilePixels> tile = tilePicture(makeJpeg(recipe), {20, 20});
+        const Result<TilePixels> tile = tilePicture(makeJpeg({40, 24, colour}), {20, 20});
         ASSERT_TRUE(tile.ok()) << tile.refusal().text();
         EXPECT_EQ(std::make_pair(tile.value().width, tile.value().height), std::make_pair(20, 12));
     }
     EXPECT_EQ(tilePicture(Bytes(100, 'x'), {20, 20}).refusal().reason, RefusalReason::NotJpeg);
     // A progressive photo needs its coefficients at once: of 30000 x 30000 pixels, more than a tile may hold.
-    JpegSpec giant;
-    giant.width = 16;
-    giant.height = 16;
-    giant.progressive = true;
-    Bytes photo = makeJpeg(giant);
-    const std::size_t sof = markerPositions(photo, 0xC2).at(0);
-    photo = patched(photo, sof + 5, {0x75, 0x30, 0x75, 0x30});
+    Bytes photo = makeJpeg({16, 16, ColorKind::YCbCr, 2, 2, true});
+    photo = patched(photo, markerPositions(photo, 0xC2).at(0) + 5, {0x75, 0x30, 0x75, 0x30});
     EXPECT_EQ(tilePicture(photo, {20, 20}).refusal().reason, RefusalReason::NotEnoughMemory);
 
     // Where the data of a single scan ends, the rest is grey, for the scan of DC coefficients and
     // for libjpeg alike; a header that claims a giant picture costs no more than its data.
     for (ColorKind colour : {ColorKind::YCbCr, ColorKind::Cmyk}) {
-        JpegSpec recipe;
-        recipe.width = 256;
-        recipe.height = 256;
-        recipe.color = colour;
         for (bool markerAfter : {false, true}) {  // the file ends, or a marker stands where the data stops
-            Bytes cut = makeJpeg(recipe);
+            Bytes cut = makeJpeg({256, 256, colour});
             cut.resize(cut.size() / 3);
             if (markerAfter) cut.insert(cut.end(), {0xFF, 0xD9});
             const Result<TilePixels> tile = tilePicture(cut, {32, 32});
