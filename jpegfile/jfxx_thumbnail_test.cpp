@@ -5,26 +5,11 @@
 #include <iterator>
 
 #include "tests/support/jpeg_maker.h"
+#include "transform/turns.h"
 
 namespace {
 
 using namespace testsupport;
-
-struct Point { int x, y; };
-
-// Where the pixel at (x, y) of a width x height picture goes, each kind written out on its own.
-Point destination(TransformKind kind, int x, int y, int width, int height) {
-    switch (kind) {
-        case TransformKind::FlipHorizontal: return {width - 1 - x, y};
-        case TransformKind::FlipVertical: return {x, height - 1 - y};
-        case TransformKind::Transpose: return {y, x};
-        case TransformKind::Transverse: return {height - 1 - y, width - 1 - x};
-        case TransformKind::Rotate90: return {height - 1 - y, x};  // clockwise
-        case TransformKind::Rotate180: return {width - 1 - x, height - 1 - y};
-        case TransformKind::Rotate270: return {y, width - 1 - x};
-        default: return {x, y};
-    }
-}
 
 Bytes jfxx(std::uint8_t code, const Bytes& data) {
     Bytes payload{'J', 'F', 'X', 'X', 0, code};
@@ -41,6 +26,7 @@ Bytes rawThumbnail(std::uint8_t code, int width, int height, const Bytes& pixels
     return jfxx(code, data);
 }
 
+// Where each pixel goes is the turn table's (its own test pins it pixel by pixel).
 TEST(JfxxThumbnailTest, RawThumbnailsMoveEveryPixelWhereTheKindSendsIt) {
     const int width = 5, height = 3;
     const Bytes tail{'e', 'n', 'd'};
@@ -52,12 +38,11 @@ TEST(JfxxThumbnailTest, RawThumbnailsMoveEveryPixelWhereTheKindSendsIt) {
             const auto kind = static_cast<TransformKind>(k);
             const bool swapped = k == 3 || k == 4 || k == 5 || k == 7;
             const int turnedWidth = swapped ? height : width, turnedHeight = swapped ? width : height;
-            Bytes expected(pixels.size());
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) {
-                    Point to = destination(kind, x, y, width, height);
-                    for (int c = 0; c < depth; ++c)
-                        expected[(to.y * turnedWidth + to.x) * depth + c] = pixels[(y * width + x) * depth + c];
+            Bytes expected;
+            for (int y = 0; y < turnedHeight; ++y)
+                for (int x = 0; x < turnedWidth; ++x) {
+                    const auto from = pixels.begin() + long(sourcePixelOf(kind, x, y, width, height)) * depth;
+                    expected.insert(expected.end(), from, from + depth);
                 }
             Bytes payload = rawThumbnail(code, width, height, pixels, tail);
             std::string reason;

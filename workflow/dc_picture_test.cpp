@@ -118,10 +118,7 @@ TEST(DcPicture, LeavesOtherKindsAloneEndsMissingDataInGreyAndFindsBadCodes) {
                                   JpegSpec{32, 32, ColorKind::YCbCr, 2, 2, false, 0, false, false, true}})
         EXPECT_EQ(scanned(makeJpeg(other)).result, EighthScan::NotThisKind);
 
-    JpegSpec recipe;
-    recipe.width = 64;
-    recipe.height = 64;
-    const Bytes whole = makeJpeg(recipe);
+    const Bytes whole = makeJpeg({64, 64});
     const std::size_t data = readPhotoRecord(whole.data(), whole.size(), "").value().pictureDataAt;
     const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(data + (whole.size() - data) / 2));
     const Scanned half = scanned(cut);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "jpegfile/mpf_index.h"
-#include "jpegfile/segment_walk.h"
+#include "jpegfile/further_pictures.h"
 #include "tests/support/exif_builder.h"
 #include "tests/support/multi_picture.h"
 #include "workflow/transcode_test_support.h"
@@ -26,29 +26,36 @@ TurnedPhoto turnBytes(const Bytes& file, K kind, bool upright = false) {
     return turnPhoto(file, std::move(record.value()), turn, settings);
 }
 
+// The multi-picture index of a turned file; `base` is where its offsets count from.
+MpIndex indexOf(const Bytes& file, std::size_t* base) {
+    SegmentSpan span;
+    MpIndex index;
+    std::string reason;
+    EXPECT_TRUE(findMpfSegment(file.data(), file.size(), &span));
+    EXPECT_TRUE(readMpIndex(file.data() + span.payloadAt, span.payloadSize, &index, &reason)) << reason;
+    *base = span.payloadAt + kMpBaseInPayload;
+    return index;
+}
+
 // Further picture `entry` of the turned file, where its index places it.
 Bytes indexedPicture(const Bytes& file, std::size_t entry) {
-    for (const SegmentSpan& span : segmentsBeforeScan(file.data(), file.size())) {
-        MpIndex index;
-        std::string reason;
-        if (span.markerCode != 0xE2 || !readMpIndex(file.data() + span.payloadAt, span.payloadSize, &index, &reason)) continue;
-        const std::size_t start = span.payloadAt + kMpBaseInPayload + index.entries.at(entry).offset;
-        return Bytes(file.begin() + long(start), file.begin() + long(start + index.entries.at(entry).size));
-    }
-    ADD_FAILURE() << "no multi-picture index";
-    return {};
+    std::size_t base = 0;
+    const MpEntry picture = indexOf(file, &base).entries.at(entry);
+    return Bytes(file.begin() + long(base + picture.offset), file.begin() + long(base + picture.offset + picture.size));
 }
 
 std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // A gain map that is no whole number of blocks (a 1020 x 768 map of a 4080 x 3072 photo) keeps its
 // full size: turned through its pixels, with its own tables turned with the axes, while the
-// primary stays coefficient for coefficient; the result says which picture and why.
+// primary stays coefficient for coefficient; the result says which picture and why. The index
+// and the XMP container point at the turned map, and a motion photo's video stays at the end.
 TEST(FurtherPictureTurn, AGainMapOfPartialBlocksIsTurnedThroughItsPixelsAtItsFullSize) {
     MultiPictureSpec recipe = ultraHdrSpec(ContainerForm::Attributes);
     recipe.further[0].picture.width = 1020;
     recipe.further[0].picture.height = 768;
     recipe.further[0].picture.quality = 95;
+    recipe.video = Bytes(5000, 0x5A);
     const MultiPicture made = makeMultiPicture(recipe);
     const TurnedPhoto done = turnBytes(made.file, K::Rotate270);
     ASSERT_TRUE(done.result.rotated()) << refusalText(done.result);
@@ -73,6 +80,11 @@ TEST(FurtherPictureTurn, AGainMapOfPartialBlocksIsTurnedThroughItsPixelsAtItsFul
     const auto turnedTable = readCoefficients(map).quantTables.at(0);
     for (int i = 0; i < 64; ++i) EXPECT_EQ(turnedTable[i], table[i % 8 * 8 + i / 8]) << i;
     EXPECT_NE(textOf(done.bytes).find("Length=\"" + std::to_string(map.size()) + "\""), std::string::npos);
+    std::size_t base = 0;
+    const MpIndex index = indexOf(done.bytes, &base);
+    EXPECT_EQ(base + index.entries[1].offset, index.entries[0].size) << "the primary's size ends where the map begins";
+    EXPECT_EQ(index.entries[0].size + map.size() + recipe.video.size(), done.bytes.size());
+    EXPECT_TRUE(std::equal(recipe.video.rbegin(), recipe.video.rend(), done.bytes.rbegin()));
 }
 
 // A multi-picture photo upright by Orientation 6 whose second picture carries its own Exif block
@@ -94,10 +106,7 @@ MultiPicture withOwnExif(const Bytes& thumbnail, ExifBlock* block) {
 // primary gets: its orientation upright, its pixel dimensions exchanged, its thumbnail turned, or
 // named in the photo's result where it cannot be.
 TEST(FurtherPictureTurn, AFurtherPictureWithItsOwnExifIsEditedAsThePrimaryIs) {
-    JpegSpec thumbnailRecipe;
-    thumbnailRecipe.width = 32;
-    thumbnailRecipe.height = 16;
-    const Bytes thumbnail = makeJpeg(thumbnailRecipe);
+    const Bytes thumbnail = makeJpeg({32, 16});
     ExifBlock block;
     const MultiPicture made = withOwnExif(thumbnail, &block);
     const TurnedPhoto done = turnBytes(made.file, K::Rotate90, true);

@@ -23,10 +23,6 @@ TEST(Plan, TheStoredTurnMakesAViewerShowThePlannedTurnUnderEveryTag) {
             }
         }
     }
-    // Tags that only rotate leave the fixed turn as it is; a mirroring tag makes it another.
-    for (int tag : {1, 3, 6, 8}) EXPECT_EQ(storedTurnOf(K::Rotate270, false, tag), K::Rotate270) << tag;
-    EXPECT_EQ(storedTurnOf(K::Rotate270, false, 2), K::Rotate90);
-    EXPECT_EQ(storedTurnOf(K::None, true, 6), K::Rotate90);
 }
 
 FrameFacts frame(int width, int height, int h, int v) {

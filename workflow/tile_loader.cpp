@@ -122,11 +122,6 @@ bool TileLoader::hasFindings() const {
     return !found_.empty();
 }
 
-std::size_t TileLoader::cachedBytes() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return bytes_;
-}
-
 void TileLoader::cache(std::size_t index, std::shared_ptr<const TilePixels> pixels) {
     forget(index);
     bytes_ += pixels->bytes();

@@ -66,7 +66,6 @@ public:
     bool idle() const;
     // Findings wait to be taken.
     bool hasFindings() const;
-    std::size_t cachedBytes() const;
 
 private:
     struct Job {

@@ -48,34 +48,21 @@ TEST(TilePicture, ComesFromTheThumbnailOnlyWhenItShowsTheWholePictureWithPixelsE
 
 TEST(TilePicture, GreyAndCmykPhotosAreShownAndWhatCannotBeShownIsRefused) {
     for (ColorKind colour : {ColorKind::Gray, ColorKind::Cmyk}) {
-        JpegSpec recipe;
-        recipe.width = 40;
-        recipe.height = 24;
-        recipe.color = colour;
-        const Result<TilePixels> tile = tilePicture(makeJpeg(recipe), {20, 20});
+        const Result<TilePixels> tile = tilePicture(makeJpeg({40, 24, colour}), {20, 20});
         ASSERT_TRUE(tile.ok()) << tile.refusal().text();
         EXPECT_EQ(std::make_pair(tile.value().width, tile.value().height), std::make_pair(20, 12));
     }
     EXPECT_EQ(tilePicture(Bytes(100, 'x'), {20, 20}).refusal().reason, RefusalReason::NotJpeg);
     // A progressive photo needs its coefficients at once: of 30000 x 30000 pixels, more than a tile may hold.
-    JpegSpec giant;
-    giant.width = 16;
-    giant.height = 16;
-    giant.progressive = true;
-    Bytes photo = makeJpeg(giant);
-    const std::size_t sof = markerPositions(photo, 0xC2).at(0);
-    photo = patched(photo, sof + 5, {0x75, 0x30, 0x75, 0x30});
+    Bytes photo = makeJpeg({16, 16, ColorKind::YCbCr, 2, 2, true});
+    photo = patched(photo, markerPositions(photo, 0xC2).at(0) + 5, {0x75, 0x30, 0x75, 0x30});
     EXPECT_EQ(tilePicture(photo, {20, 20}).refusal().reason, RefusalReason::NotEnoughMemory);
 
     // Where the data of a single scan ends, the rest is grey, for the scan of DC coefficients and
     // for libjpeg alike; a header that claims a giant picture costs no more than its data.
     for (ColorKind colour : {ColorKind::YCbCr, ColorKind::Cmyk}) {
-        JpegSpec recipe;
-        recipe.width = 256;
-        recipe.height = 256;
-        recipe.color = colour;
         for (bool markerAfter : {false, true}) {  // the file ends, or a marker stands where the data stops
-            Bytes cut = makeJpeg(recipe);
+            Bytes cut = makeJpeg({256, 256, colour});
             cut.resize(cut.size() / 3);
             if (markerAfter) cut.insert(cut.end(), {0xFF, 0xD9});
             const Result<TilePixels> tile = tilePicture(cut, {32, 32});
@@ -88,8 +75,9 @@ TEST(TilePicture, GreyAndCmykPhotosAreShownAndWhatCannotBeShownIsRefused) {
     EXPECT_TRUE(tilePicture(claims, {32, 32}).ok());
 }
 
-// Turning the pixels follows the turn table: one turn after another is their composition.
-TEST(TilePicture, PixelsTurnAsTheTurnsCompose) {
+// Each pixel, its three bytes together, goes where the turn table sends it (composing the turns is
+// the table's own test): the bottom-left pixel comes to the top-left.
+TEST(TilePicture, PixelsTurnAsTheTurnTableSays) {
     TilePixels p;
     p.width = 3;
     p.height = 2;
@@ -97,14 +85,9 @@ TEST(TilePicture, PixelsTurnAsTheTurnsCompose) {
     std::iota(p.rgb.begin(), p.rgb.end(), 0);
     const TilePixels right = turnedPixels(p, K::Rotate90);
     EXPECT_EQ(std::make_pair(right.width, right.height), std::make_pair(2, 3));
-    EXPECT_EQ(std::vector<std::uint8_t>(right.rgb.begin(), right.rgb.begin() + 6),
-              (std::vector<std::uint8_t>{9, 10, 11, 0, 1, 2})) << "the bottom-left pixel comes to the top-left";
-    constexpr K kAll[] = {K::None, K::FlipHorizontal, K::FlipVertical, K::Transpose,
-                          K::Transverse, K::Rotate90, K::Rotate180, K::Rotate270};
-    for (K first : kAll)
-        for (K then : kAll)
-            EXPECT_EQ(turnedPixels(turnedPixels(p, first), then).rgb, turnedPixels(p, composed(first, then)).rgb)
-                << turnName(first) << ", " << turnName(then);
+    EXPECT_EQ(right.rgb, (std::vector<std::uint8_t>{9, 10, 11, 0, 1, 2, 12, 13, 14, 3, 4, 5, 15, 16, 17, 6, 7, 8}));
+    EXPECT_EQ(turnedPixels(p, K::FlipVertical).rgb,
+              (std::vector<std::uint8_t>{9, 10, 11, 12, 13, 14, 15, 16, 17, 0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 }  // namespace
