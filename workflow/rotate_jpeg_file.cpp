@@ -136,6 +136,15 @@ RotateResult replacePhoto(const PlannedPhoto& planned, const std::string& photo,
 
 // ---- Undo: the photo put back as it was before the run that turned it ----
 
+// The Orientation the turn leaves: 1 for upright, the value it had before for an undo by the
+// inverse turn; 0 keeps it.
+int tagAfterTurn(const PlannedPhoto& planned) {
+    if (planned.upright) return 1;
+    if (planned.undo && planned.undo->entry.orientationBefore != planned.undo->entry.orientationAfter)
+        return planned.undo->entry.orientationBefore;
+    return 0;
+}
+
 // The photo must be the very file the run left; one that is what it was before is left alone.
 std::optional<RotateResult> unlessAsTheRunLeftIt(const JournalEntry& entry, const Bytes& bytes) {
     const std::string hash = platform::contentHash(bytes.data(), bytes.size());
@@ -169,32 +178,32 @@ std::optional<KeptOriginal> keptOriginal(const std::string& path, const FileMark
 // From its kept original, byte for byte and with its times; the Trash entry and this run's
 // backup go once the photo is back, for they hold what the photo holds again. Nothing when no
 // kept copy holds the original any more.
-std::optional<RotateResult> restoreFromKept(const PlannedPhoto& planned, const std::string& photo,
-                                            const SourceFile& source, const Bytes& bytes, const TurnSettings& settings) {
+// Its sidecars go back with it by the inverse edit, as they do with an undo by the inverse turn.
+std::optional<RotateResult> restoreFromKept(const PlannedPhoto& planned, const std::string& photo, const SourceFile& source,
+                                            const Bytes& bytes, const Foresight& foresight, const TurnSettings& settings) {
     const JournalEntry& entry = planned.undo->entry;
     std::optional<KeptOriginal> fromTrash = keptOriginal(entry.trashFile, entry.original);
     std::optional<KeptOriginal> fromBackup = keptOriginal(entry.backup.empty() ? entry.earlierBackup : entry.backup, entry.original);
     if (!fromTrash && !fromBackup) return std::nullopt;
     const KeptOriginal& kept = fromBackup ? *fromBackup : *fromTrash;
+    Result<PhotoRecord> record = readPhotoRecord(bytes.data(), bytes.size(), planned.path);
+    if (!record.ok()) return refusal(record.refusal());
+    const PictureTurn inverse = pictureTurnOf(foresight.stored, foresight.orientation, tagAfterTurn(planned),
+                                              foresight.width, foresight.height, 0, 0);
+    Result<PreparedSidecars> sidecars = prepareSidecars(photo, record.value(), foresight.orientation, inverse);
+    if (!sidecars.ok()) return refusal(sidecars.refusal());
     RotateResult result = outcome(FileOutcome::Rotated);
     result.putBack = fromBackup ? "from its backup" : "from the Trash";
     result.orientationBefore = entry.orientationAfter;
     result.orientationAfter = entry.orientationBefore;
-    const Rewrite rewrite{bytes, kept.bytes, nullptr, false, false, true, {entry.original.access, entry.original.modification}};
+    result.metadataNote = sidecars.value().note;
+    const Rewrite rewrite{bytes, kept.bytes, &sidecars.value().files, false, false, true,
+                          {entry.original.access, entry.original.modification}};
     result = replacePhoto(planned, photo, source, rewrite, settings, result);
     if (!result.rotated()) return result;
     if (fromTrash) platform::removeTrashEntry(fromTrash->path);
     if (fromBackup && !entry.backup.empty()) ::unlink(fromBackup->path.c_str());
     return result;
-}
-
-// The Orientation the turn leaves: 1 for upright, the value it had before for an undo by the
-// inverse turn; 0 keeps it.
-int tagAfterTurn(const PlannedPhoto& planned) {
-    if (planned.upright) return 1;
-    if (planned.undo && planned.undo->entry.orientationBefore != planned.undo->entry.orientationAfter)
-        return planned.undo->entry.orientationBefore;
-    return 0;
 }
 
 }  // namespace
@@ -216,7 +225,7 @@ RotateResult turnPlannedPhoto(const PlannedPhoto& planned, const ProcessingOptio
         Result<Bytes> bytes = readWhole(source);
         if (!bytes.ok()) return refusal(bytes.refusal());
         if (auto left = unlessAsTheRunLeftIt(planned.undo->entry, bytes.value())) return *left;
-        if (auto restored = restoreFromKept(planned, photo, source, bytes.value(), settings)) return *restored;
+        if (auto restored = restoreFromKept(planned, photo, source, bytes.value(), foresight, settings)) return *restored;
         if (planned.undo->entry.stripDropped) return refusal(RefusalReason::CannotBeUndone);
         read = std::move(bytes.value());
     }

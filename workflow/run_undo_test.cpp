@@ -7,6 +7,7 @@
 #include "jpegfile/photo_record.h"
 #include "platform/status_line.h"
 #include "tests/support/camera_photo.h"
+#include "tests/support/xmp_builder.h"
 #include "transform/turns.h"
 #include "workflow/rotate_jpeg_file.h"
 #include "workflow/run_engine.h"
@@ -137,6 +138,33 @@ TEST_F(Undo, FromTheBackupOrTheTrashByteForByteAndOnlyOnce) {
         ASSERT_EQ(again.size(), 1u);
         EXPECT_EQ(again[0].outcome, FileOutcome::Skipped);
         EXPECT_EQ(readFile(path), original);
+    }
+}
+
+// The photo's sidecar comes back with it, whether the photo comes from its kept original or
+// by the inverse turn: its orientation and regions as they were, its times too.
+TEST_F(Undo, PutsTheSidecarBackWithThePhoto) {
+    const std::string packet = xmpPacket(" tiff:Orientation=\"6\"", mwgRegions(64, 48, {{0.25, 0.5, 0.125, 0.25, true, false}}));
+    CameraPhotoSpec recipe;
+    recipe.orientation = 6;
+    recipe.xmp = packet;
+    const struct {
+        bool byTag, backup;
+    } rows[] = {{true, true}, {false, true}, {true, false}, {false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.byTag) + std::to_string(row.backup));
+        options.Backup = row.backup;
+        const std::string path = photo("p.jpg", makeCameraPhoto(recipe).jpeg);
+        const std::string sidecar = photo("p.xmp", Bytes(packet.begin(), packet.end()));
+        ASSERT_TRUE(turn(path, K::Rotate90, row.byTag).rotated());
+        ASSERT_NE(readFile(sidecar), Bytes(packet.begin(), packet.end()));
+        const std::vector<RotateResult> undone = undo(lastRun);
+        ASSERT_EQ(undone.size(), 1u);
+        EXPECT_EQ(undone[0].putBack, row.backup ? "from its backup" : "by the inverse turn") << refusalText(undone[0]);
+        const Bytes back = readFile(sidecar);
+        EXPECT_EQ(std::string(back.begin(), back.end()), packet);
+        EXPECT_TRUE(hasTimes(sidecar, kOldTimes, false));
+        for (const std::string& name : listFolder(dir.path())) ::unlink(dir.file(name).c_str());
     }
 }
 

@@ -201,6 +201,7 @@ platform::ReplaceOutcome replaceWithSidecars(const platform::Replacement& photo,
         replacement.setTimes = true;
         replacement.times = platform::timesOf(sidecar->source.status());
         replacement.beforeReplace = nullptr;
+        replacement.announce = nullptr;  // the journal's line is the photo's: its backup and Trash entry
         const platform::ReplaceOutcome outcome =
             platform::replaceFile(replacement, sidecar->turned.data(), sidecar->turned.size());
         if (outcome.replaced()) {
