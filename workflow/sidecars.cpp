@@ -90,9 +90,11 @@ platform::ReplaceOutcome putBack(const platform::Replacement& settings, const st
     back.target = target;
     back.original = &current;
     back.keepBackup = false;
+    back.keepInTrash = false;  // what it replaces is our own turned file, no original
     back.setTimes = true;
     back.times = platform::timesOf(before.status());
     back.beforeReplace = nullptr;
+    back.announce = nullptr;
     const platform::ReplaceOutcome outcome = platform::replaceFile(back, bytes.data(), bytes.size());
     const std::string backup = target + platform::kBackupSuffix;
     struct stat st;

@@ -81,16 +81,23 @@ INSTANTIATE_TEST_SUITE_P(BothNames, SidecarNames, ::testing::Values("photo.xmp",
 
 // A sidecar that cannot be replaced (its backup's name is a folder) puts the photo back; one that
 // cannot be read refuses it before anything is written; both leave photo and sidecar as they were.
+// The Trash then holds the original alone, never the turned photo that was taken back.
 TEST_F(PhotoSidecars, ThatCannotBeWrittenOrReadLeavesThePhotoUntouched) {
     CameraPhotoSpec recipe;
     recipe.xmp = kRegionPacket;
     options.Backup = 1;
+    options.TrashOriginal = 1;
+    TempDir data;
+    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
     ASSERT_EQ(::mkdir(folder.file("photo.xmp.bak").c_str(), 0755), 0);
     RotateResult result = rotate(recipe, "photo.xmp", kRegionPacket);
+    ::unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(int(result.reason), int(RefusalReason::BackupNameTaken)) << refusalText(result);
     EXPECT_NE(result.detail.find("the photo was put back as it was"), std::string::npos) << result.detail;
     expectUntouched("photo.xmp", kRegionPacket);
     EXPECT_EQ(listFolder(folder.path()), (Names{"photo.jpg", "photo.xmp", "photo.xmp.bak"}));
+    for (const std::string& name : listFolder(data.file("Trash/files")))
+        EXPECT_EQ(readFile(data.file("Trash/files/" + name)), photo.jpeg) << name;
 
     const std::string broken = "<x:xmpmeta xmlns:tiff='http://ns.adobe.com/tiff/1.0/'><unclosed></x:xmpmeta>";
     result = rotate(recipe, "photo.jpg.xmp", broken);
