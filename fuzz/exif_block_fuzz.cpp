@@ -116,6 +116,7 @@ void replaceAndEdit(PhotoRecord& record, const std::uint8_t* data, std::size_t s
         }
     }
     PhotoInfo info;
+    resetPhotoInfo(info, "fuzz.jpg");
     ReaderNotes notes;
     require(processExifBlock(exif.data(), static_cast<unsigned>(exif.size()), info, notes).walked);  // the changed block reads as well
 }

@@ -61,7 +61,7 @@ struct PhotoRecord {
     std::vector<Segment> segments;  // every marker segment from behind SOI to the first SOS, in order
     std::vector<unsigned char> strayAfterSoi;  // stray bytes between SOI and the first marker
     std::size_t pictureDataAt = 0;  // behind the first SOS segment: the coded data begins here
-    PhotoInfo info;                 // the Exif facts, the frame's size, the first comment
+    PhotoInfo info{};               // the Exif facts, the frame's size, the first comment
     int exifSegment = -1;           // the Exif block read (the first), or -1
     BlockLayout exifLayout;         // where everything of that block lies
     FrameFacts frame;
