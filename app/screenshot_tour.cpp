@@ -18,6 +18,18 @@
 
 namespace {
 
+// A result message may offer more than OK (Undo this run, Resume): only OK closes it, whether it
+// is the standard button or one of the message's own.
+void closeWithOk(QMessageBox* box) {
+    for (QAbstractButton* button : box->buttons()) {
+        if (box->standardButton(button) == QMessageBox::Ok || button->text().remove('&') == "OK") {
+            button->click();
+            return;
+        }
+    }
+    box->reject();
+}
+
 class Tour {
 public:
     explicit Tour(const std::string& folder) : folder_(QString::fromStdString(folder)) {}
@@ -43,7 +55,7 @@ public:
                 shoot(modal, name);
             }
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                box->button(QMessageBox::Ok)->click();
+                closeWithOk(box);
             } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
                 dialog->accept();
             }
