@@ -78,6 +78,21 @@ RefusalReason reasonOf(platform::ReplaceStatus status) {
                                                                 : RefusalReason::NoPermission;
 }
 
+// The photo's replacement as another of its files (a sidecar, or the photo put back) gets it: the
+// same keeping of originals, with the times `timesFrom` had. The photo's own hooks (its check
+// before the rename, its journal line naming its backup and Trash entry) stay with the photo.
+platform::Replacement replacementBeside(const platform::Replacement& photo, const std::string& target,
+                                        const SourceFile& original, const SourceFile& timesFrom) {
+    platform::Replacement replacement = photo;
+    replacement.target = target;
+    replacement.original = &original;
+    replacement.setTimes = true;
+    replacement.times = platform::timesOf(timesFrom.status());
+    replacement.beforeReplace = nullptr;
+    replacement.announce = nullptr;
+    return replacement;
+}
+
 // Puts `bytes` back at `target`, which now holds what this turn wrote there, with the times
 // `before` had; the backup this turn made of it goes again where it is that very file (a link to
 // it), for the file it saved is back. A backup made as a copy (no hard links) stays.
@@ -86,15 +101,9 @@ platform::ReplaceOutcome putBack(const platform::Replacement& settings, const st
     SourceFile current;
     std::string error;
     if (current.open(target, &error) != SourceFile::Status::Ok) return {platform::ReplaceStatus::WriteFailed, error};
-    platform::Replacement back = settings;
-    back.target = target;
-    back.original = &current;
+    platform::Replacement back = replacementBeside(settings, target, current, before);
     back.keepBackup = false;
     back.keepInTrash = false;  // what it replaces is our own turned file, no original
-    back.setTimes = true;
-    back.times = platform::timesOf(before.status());
-    back.beforeReplace = nullptr;
-    back.announce = nullptr;
     const platform::ReplaceOutcome outcome = platform::replaceFile(back, bytes.data(), bytes.size());
     const std::string backup = target + platform::kBackupSuffix;
     struct stat st;
@@ -197,13 +206,7 @@ platform::ReplaceOutcome replaceWithSidecars(const platform::Replacement& photo,
     std::vector<std::pair<Sidecar*, bool>> done;  // each sidecar replaced, and whether a backup was made of it
     for (const auto& sidecar : sidecars) {
         if (sidecar->turned == sidecar->original) continue;
-        platform::Replacement replacement = photo;
-        replacement.target = sidecar->path;
-        replacement.original = &sidecar->source;
-        replacement.setTimes = true;
-        replacement.times = platform::timesOf(sidecar->source.status());
-        replacement.beforeReplace = nullptr;
-        replacement.announce = nullptr;  // the journal's line is the photo's: its backup and Trash entry
+        const platform::Replacement replacement = replacementBeside(photo, sidecar->path, sidecar->source, sidecar->source);
         const platform::ReplaceOutcome outcome =
             platform::replaceFile(replacement, sidecar->turned.data(), sidecar->turned.size());
         if (outcome.replaced()) {
